@@ -1,0 +1,22 @@
+// The drawing state shared by the primitives: clip rectangle, blend mode, transparent colour.
+#pragma once
+
+#include <cstdint>
+
+namespace engine {
+
+struct DrawState {
+    int clipX1 = 0, clipY1 = 0, clipX2 = 640, clipY2 = 480;
+    bool nothingDrawn = false;  // the clip rectangle is empty
+    int blendMode = 0;
+    int blendParameter = 0;
+    uint32_t transparentColour = 0xFF00FF;  // 24-bit RGB key for images created afterwards
+};
+
+DrawState& CurrentDrawState();
+// Called when the draw target changes: a target of another size gets the whole target as clip.
+void DrawTargetChanged(int oldWidth, int oldHeight, int newWidth, int newHeight);
+// Back to the start-up drawing state (InitEngine, tests).
+void ResetDrawState(int width, int height);
+
+}  // namespace engine

@@ -1,0 +1,28 @@
+// Images and drawing: image handles, divided images, the transparent colour, clipping, blending,
+// and the three primitives (image at a point, image scaled and turned, rectangle).
+#pragma once
+
+#include <string>
+
+#include "engine/frame/screen.h"
+
+namespace engine {
+
+int LoadImageFile(const std::string& fileName, int flag = 0);
+int LoadDividedImage(const std::string& fileName, int cellCount, int columns, int rows, int cellWidth,
+                     int cellHeight, int* handles, int flag = 0);
+int DeleteImage(int handle);
+int SetTransparentColor(int red, int green, int blue);
+int SetClipRect(int x1, int y1, int x2, int y2);
+int SetBlendMode(int mode, int parameter);
+int DrawImage(int x, int y, int handle, int transparent);
+int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transparent, int mirror);
+int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill);
+int MakeColor(int red, int green, int blue);
+
+// The surface of a drawable image, for SetDrawTarget; false for an invalid handle.
+bool ImageSurface(int handle, Surface* out);
+// Releases every image; EndEngine calls it.
+void DeleteAllImages();
+
+}  // namespace engine

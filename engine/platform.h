@@ -1,0 +1,101 @@
+// The seam between the engine and the machine: the few things only a platform can do.
+// The engine calls these a few times per frame, never per sprite; everything else (drawing,
+// decoding, mixing, pacing, input counters) is engine code shared by every back-end.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// How the SDL back-end turns mouse motion into the pointer that the game reads during a stage.
+enum class MouseMode {
+    kRelative,  // relative motion added up into a virtual pointer (works on Wayland, VNC, VMs)
+    kWarp,      // the system pointer is really moved back every frame
+};
+
+// Choices made on the command line; a back-end ignores what does not concern it.
+struct Options {
+    MouseMode mouseMode = MouseMode::kRelative;
+    double mouseSensitivity = 1.0;
+    bool integerScale = false;
+    bool noSound = false;
+    std::string inputScript;  // headless: the input script to play (empty = no input)
+    std::string audioCapture;  // headless: write everything mixed to this WAV file
+    int64_t frameLimit = 0;    // end normally (as if the window closed) after this many frames; 0 = never
+};
+
+struct WindowSettings {
+    std::string title;
+    bool windowed = false;     // false: desktop full screen
+    bool resizable = false;
+    bool keepAspect = false;
+    int width = 640;           // size of the picture the game draws
+    int height = 480;
+};
+
+// Filled by PumpEvents from the window system (or the input script).
+struct InputState {
+    uint8_t keys[256] = {};    // by set-1 scan code (+128 for extended keys); 1 while held
+    uint32_t mouseButtons = 0; // bit 0 left, bit 1 right, bit 2 middle
+    bool active = true;        // the window has the focus
+    bool closeRequested = false;
+};
+
+// Pulls mixed audio: fills `frames` stereo frames of signed 16-bit samples (interleaved L, R).
+using AudioCallback = void (*)(void* user, int16_t* out, int frames);
+
+struct AudioSpec {
+    int rate = 44100;
+    int channels = 2;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Window and picture.
+    virtual bool OpenWindow(const WindowSettings& settings, std::string* error) = 0;
+    virtual void CloseWindow() = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual bool SetWindowed(bool windowed) = 0;
+    virtual void SetResizable(bool resizable, bool keepAspect) = 0;
+    // Shows a finished picture of width x height pixels, 0xAARRGGBB, rows top first.
+    virtual void Present(const uint32_t* pixels, int width, int height) = 0;
+
+    // Events: handles what is pending and updates the input state. `frame` is true for the
+    // once-per-frame pump (the headless back-end advances its input script on those only).
+    virtual void PumpEvents(bool frame) = 0;
+    virtual const InputState& Input() const = 0;
+
+    // Pointer, in picture pixels (the back-end applies the window's stretch both ways).
+    virtual void GetPointer(int* x, int* y) = 0;
+    virtual void SetPointer(int x, int y) = 0;
+    virtual void SetCursorVisible(bool visible) = 0;
+
+    // Clock: a monotonic microsecond count since an arbitrary start (the system start where it
+    // can be had) and a sleep until such a moment. The headless clock is virtual.
+    virtual uint64_t NowMicros() = 0;
+    virtual void SleepUntilMicros(uint64_t deadline) = 0;
+    // A fixed seed for the engine's random generator, where the back-end wants one (tests).
+    virtual bool RandomSeedOverride(uint32_t* seed) { (void)seed; return false; }
+
+    // Audio device: opens at `want` or what the device offers (written back); the callback runs
+    // on the audio thread, serialised with LockAudio/UnlockAudio.
+    virtual bool OpenAudio(AudioSpec* spec, AudioCallback callback, void* user) = 0;
+    virtual void CloseAudio() = 0;
+    virtual void LockAudio() = 0;
+    virtual void UnlockAudio() = 0;
+
+    // The start-up question: 1 yes, 0 no, -1 when no dialog can be shown.
+    virtual int AskYesNo(const std::string& text, const std::string& caption) = 0;
+    // True when no other copy of the game holds `name`; the lock ends with the process.
+    virtual bool AcquireInstanceLock(const std::string& name) = 0;
+};
+
+// The back-end the engine talks to; set once at start-up by the program entry or a test.
+Platform* Current();
+void Install(std::unique_ptr<Platform> platform);
+
+}  // namespace platform

@@ -1,0 +1,9 @@
+// Enemy bullets.
+#pragma once
+
+namespace game {
+
+// Enemy bullets: update, hit and draw.
+void UpdateBullets();
+
+}  // namespace game

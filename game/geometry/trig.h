@@ -1,0 +1,8 @@
+// The trigonometric tables.
+#pragma once
+
+namespace game {
+
+void BuildTrigTables();
+
+}  // namespace game

@@ -1,0 +1,8 @@
+// Items dropped by enemies.
+#pragma once
+
+namespace game {
+
+void ResetItemPool();
+
+}  // namespace game

@@ -1,0 +1,178 @@
+// Start-up, the outer loop, stage set-up and the stage frame loop in their fixed order.
+#include "game/shell/main_loop.h"
+
+#include "engine/frame/frame.h"
+#include "engine/image/image.h"
+#include "engine/input/input.h"
+#include "game/effects/effects.h"
+#include "game/enemies/bullets.h"
+#include "game/enemies/pools.h"
+#include "game/geometry/trig.h"
+#include "game/player/items.h"
+#include "game/player/ship.h"
+#include "game/player/shots.h"
+#include "game/shell/frame_rhythm.h"
+#include "game/shell/game_random.h"
+#include "game/shell/image_tables.h"
+#include "game/shell/panel.h"
+#include "game/shell/records.h"
+#include "game/shell/results.h"
+#include "game/shell/sound_control.h"
+#include "game/shell/title.h"
+#include "game/stage/stage_loader.h"
+#include "game/state.h"
+
+namespace game {
+
+namespace {
+
+constexpr int kLastStage = 600;
+constexpr int32_t kScoreCap = 99999999;
+
+GameState& gs = gameState;
+
+void SetUpStage() {
+    gs.leaveStage = false;
+    gs.respawnTimer = 0;
+    ResetEnemyPool();
+    ResetShotTable();
+    ResetBulletPool();
+    ResetItemPool();
+    ClearEffects();
+    ClearShake();
+    gs.frameCount = 0;
+    gs.clearTimer = 0;
+    gs.gameEnded = false;
+    if (gs.highestStage > kLastStage) gs.highestStage = kLastStage;
+    if (gs.highestStage < gs.stage) {
+        gs.highestStage = gs.stage;
+        WriteStartRecord();
+    }
+    LoadMusicSet(1);
+    PlayMusic(0);
+}
+
+void RunStageFrame() {
+    PollInput();
+    gs.frameCount += 1;
+    engine::SetClipRect(0, 0, 480, 480);
+    const bool clearPhase = gs.clearTimer > 200;
+    if (clearPhase) {
+        engine::SetMousePosition(240, 240);
+        if (gs.lives == 0) gs.gameEnded = true;
+    } else {
+        DrawBackgrounds();
+        UpdateShots();
+        UpdatePlayer();
+        UpdateEffects();
+        UpdateBullets();
+        engine::DrawImage(0, 0, BlindImage, 1);
+        DrawBunny();
+    }
+    if (clearPhase) {
+        DrawClearScreen();
+    } else {
+        DrawScorePanel();
+    }
+    EndFrame();
+    PlayRequestedSounds();
+    // The clear counter only runs while nobody is dying or respawning; it is never lowered.
+    if (gs.mapRow >= gs.mapHeight && gs.enemyCount == 0 && gs.gameOverTimer == 0 && gs.respawnTimer == 0)
+        gs.clearTimer += 1;
+    if (KeyCount(kKeyEscape) > 0 || !gs.running) {
+        gs.leaveStage = true;
+        gs.stage = 0;
+    }
+    if (KeyCount(kKeySpace) > 0) {
+        gs.leaveStage = true;
+        gs.stage = 0;
+    }
+    if (gs.clearTimer > 400) {
+        gs.leaveStage = true;
+        gs.stage += 1;
+        if (gs.score >= kScoreCap || gs.stage > kLastStage) {
+            gs.stage = 0;
+            gs.gameEnded = true;
+        }
+    }
+}
+
+bool StartUp(ScreenChoice choice) {
+    engine::SetWindowTitle("VELMORAN");
+    bool fullScreen = choice == ScreenChoice::kFullScreen;
+    if (choice == ScreenChoice::kAsk)
+        fullScreen = engine::AskYesNo("FULL SCREEN GO", "フルスクリーンで起動しますか？") == 1;
+    if (!fullScreen) {
+        engine::ChangeWindowMode(1);
+        engine::SetWindowResizable(1, 1);
+    }
+    engine::SetLogEnabled(0);
+    if (engine::InitEngine() == -1) return false;
+    engine::SetScreenMode(640, 480, 32, 60);
+    engine::SetTransparentColor(255, 0, 255);
+    engine::SetCursorVisible(0);
+    BuildTrigTables();
+    InitSoundTables();
+    LoadSoundEffects();
+    ClearSoundCooldowns();
+    LoadAllImages();
+    ReadRecords();
+    return true;
+}
+
+void ShutDown() {
+    WriteScreenshotNumber();
+    ReleaseAllImages();
+    ReleaseSounds();
+    engine::EndEngine();
+}
+
+}  // namespace
+
+bool PlayStage() {
+    SetUpStage();
+    if (!LoadStage(gs.stage)) return false;
+    PlaceShipOnRing();
+    gs.mouseX = 0;
+    gs.mouseY = 0;
+    ResetKeys();
+    while (!gs.leaveStage) RunStageFrame();
+    engine::SetClipRect(0, 0, 640, 480);
+    UnloadStage();
+    return true;
+}
+
+int RunGame(ScreenChoice choice) {
+    if (!StartUp(choice)) return -1;
+    while (!gs.quitRequested) {
+        engine::SetClipRect(0, 0, 640, 480);
+        gs.gameEnded = false;
+        if (StageLoaded()) UnloadStage();
+        gs.quitRequested = RunTitleScreen();
+        gs.loopIndex = 0;
+        SeedGameRandom(1);
+        if (gs.quitRequested) break;
+        ResetPlayerForGame();
+        gs.lives = 3;
+        gs.score = 0;
+        gs.frameCount = 0;
+        gs.gameOverTimer = 0;
+        while (gs.stage > 0) {
+            if (!PlayStage()) {
+                gs.quitRequested = true;
+                break;
+            }
+        }
+        if (gs.quitRequested) break;
+        if (gs.fromStageSelect == 0 && gs.score > gs.highScore && gs.gameEnded) {
+            gs.highScore = gs.score;
+            WriteScoreRecord();
+        }
+        if (gs.gameEnded) RunResultsScreen();
+        if (KeyCount(kKeyEscape) > 0 || !gs.running) break;
+    }
+    ShutDown();
+    return 0;
+}
+
+}  // namespace game

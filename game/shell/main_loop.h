@@ -1,0 +1,15 @@
+// The program's spine: start-up, the outer loop of title, game and results, the stage frame loop.
+#pragma once
+
+namespace game {
+
+// How the start-up question is settled: asked (the game's own way), or answered by the command line.
+enum class ScreenChoice { kAsk, kWindow, kFullScreen };
+
+// Runs the whole program; returns 0 after a normal end, -1 when the engine services fail to start.
+int RunGame(ScreenChoice choice = ScreenChoice::kAsk);
+
+// One stage from set-up to its end; false when the stage could not be loaded.
+bool PlayStage();
+
+}  // namespace game

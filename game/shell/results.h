@@ -1,0 +1,8 @@
+// The results screen after a game that ended.
+#pragma once
+
+namespace game {
+
+void RunResultsScreen();
+
+}  // namespace game

@@ -1,0 +1,17 @@
+// The game's globals and their reset.
+#include "game/state.h"
+
+#include "game/shell/frame_rhythm.h"
+#include "game/shell/game_random.h"
+
+namespace game {
+
+GameState gameState;
+
+void ResetAll() {
+    gameState = GameState{};
+    ResetFrameRhythm();
+    SeedGameRandom(1);
+}
+
+}  // namespace game

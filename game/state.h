@@ -1,0 +1,39 @@
+// GameState: the game's one record of game-wide variables, and the reset of every global.
+#pragma once
+
+#include <cstdint>
+
+namespace game {
+
+struct GameState {
+    int32_t stage = 0;            // current stage 1..600; 0 ends the stage loop
+    int32_t loopIndex = 0;        // (stage - 1) / 4, the difficulty level; 0 outside a game
+    int32_t score = 0;            // 0..99999999
+    int32_t highScore = 0;        // best score, from "Option/score.dat"
+    int32_t lives = 0;            // ships left; 3 at the start of a game
+    int32_t frameCount = 0;       // frames since the stage began
+    int32_t clearTimer = 0;       // stage-clear sequence counter; above 200 the field freezes
+    int32_t gameOverTimer = 0;    // 0, or frames since the game-over sequence began
+    int16_t respawnTimer = 0;     // the player's death and respawn countdown
+    bool leaveStage = false;      // ends the current stage's frame loop
+    bool gameEnded = false;       // ended by game over, the score cap or after stage 600
+    bool quitRequested = false;   // leave the program when the current screen ends
+    bool running = true;          // false once the window is closing (set by EndFrame)
+    int32_t fromStageSelect = 0;  // 1 when the game began from the stage-select menu
+    int32_t selectedStage = 1;    // stage offered by the stage-select menu
+    int32_t highestStage = 1;     // highest stage ever started, from "Option/start.dat"
+    int32_t mouseX = 0;           // last mouse position read, screen pixels
+    int32_t mouseY = 0;
+    int32_t bunnyHealth = 0;      // 0..5, set at game start
+    // Map progress and live enemies, kept by stage loading and the spawn schedule.
+    int32_t mapRow = 0;
+    int32_t mapHeight = 0;
+    int32_t enemyCount = 0;
+};
+
+extern GameState gameState;
+
+// Puts every global of the game back to its start-up value (program start, tests).
+void ResetAll();
+
+}  // namespace game

@@ -1,0 +1,76 @@
+// The headless back-end: a frame is one pass of the message pump; waits move the clock at once.
+#include "platform/headless/headless_platform.h"
+
+namespace headless {
+
+HeadlessPlatform::HeadlessPlatform(const platform::Options& options, InputScript script)
+    : options_(options), script_(std::move(script)),
+      nowMicros_((script_.hasClock ? script_.clockMillis : kDefaultClockMillis) * 1000u) {
+    audio_.SetCapturePath(options_.audioCapture);
+}
+
+bool HeadlessPlatform::OpenWindow(const platform::WindowSettings& settings, std::string*) {
+    windowOpen_ = true;
+    title_ = settings.title;
+    windowed_ = settings.windowed;
+    presented_.assign(size_t(settings.width) * size_t(settings.height), 0xFF000000u);
+    // Events of frame 0 happen before the first frame, e.g. a key already held at start.
+    while (nextEvent_ < script_.events.size() && script_.events[nextEvent_].frame <= 0)
+        Apply(script_.events[nextEvent_++]);
+    return true;
+}
+
+void HeadlessPlatform::CloseWindow() {
+    audio_.Close();
+    windowOpen_ = false;
+}
+
+void HeadlessPlatform::Present(const uint32_t* pixels, int width, int height) {
+    presented_.assign(pixels, pixels + size_t(width) * size_t(height));
+    ++presentCount_;
+}
+
+void HeadlessPlatform::PumpEvents(bool frame) {
+    if (!frame) return;
+    ++framePumps_;
+    while (nextEvent_ < script_.events.size() && script_.events[nextEvent_].frame <= framePumps_)
+        Apply(script_.events[nextEvent_++]);
+    if (options_.frameLimit > 0 && framePumps_ >= options_.frameLimit) input_.closeRequested = true;
+}
+
+void HeadlessPlatform::Apply(const ScriptEvent& e) {
+    switch (e.kind) {
+        case ScriptEvent::Kind::kKey: input_.keys[e.a] = uint8_t(e.b); break;
+        case ScriptEvent::Kind::kButton:
+            input_.mouseButtons = e.b ? (input_.mouseButtons | uint32_t(e.a)) : (input_.mouseButtons & ~uint32_t(e.a));
+            break;
+        case ScriptEvent::Kind::kMove: pointerX_ = e.a; pointerY_ = e.b; break;
+        case ScriptEvent::Kind::kRelative: pointerX_ += e.a; pointerY_ += e.b; break;
+        case ScriptEvent::Kind::kClose: input_.closeRequested = true; break;
+        case ScriptEvent::Kind::kFocus: input_.active = e.a != 0; break;
+        case ScriptEvent::Kind::kWork: AdvanceMicros(uint64_t(e.a) * 1000u); break;
+    }
+}
+
+void HeadlessPlatform::SleepUntilMicros(uint64_t deadline) {
+    ++sleepCount_;
+    if (deadline > nowMicros_) SetNow(deadline);
+}
+
+void HeadlessPlatform::SetNow(uint64_t micros) {
+    nowMicros_ = micros;
+    audio_.Advance(nowMicros_);
+}
+
+bool HeadlessPlatform::RandomSeedOverride(uint32_t* seed) {
+    if (!script_.hasSeed) return false;
+    *seed = script_.seed;
+    return true;
+}
+
+bool HeadlessPlatform::OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) {
+    if (options_.noSound) return false;
+    return audio_.Open(spec, callback, user, nowMicros_);
+}
+
+}  // namespace headless

@@ -1,0 +1,81 @@
+// The headless back-end: memory screen, virtual clock, scripted input, captured audio.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/platform.h"
+#include "platform/headless/headless_audio.h"
+#include "platform/headless/input_script.h"
+
+namespace headless {
+
+// The virtual clock starts here unless the script says otherwise (any fixed value keeps runs equal).
+inline constexpr uint64_t kDefaultClockMillis = 100000;
+
+class HeadlessPlatform : public platform::Platform {
+public:
+    explicit HeadlessPlatform(const platform::Options& options = {}, InputScript script = {});
+
+    bool OpenWindow(const platform::WindowSettings& settings, std::string* error) override;
+    void CloseWindow() override;
+    void SetTitle(const std::string& title) override { title_ = title; }
+    bool SetWindowed(bool windowed) override { windowed_ = windowed; return true; }
+    void SetResizable(bool, bool) override {}
+    void Present(const uint32_t* pixels, int width, int height) override;
+    void PumpEvents(bool frame) override;
+    const platform::InputState& Input() const override { return input_; }
+    void GetPointer(int* x, int* y) override { *x = pointerX_; *y = pointerY_; }
+    void SetPointer(int x, int y) override { pointerX_ = x; pointerY_ = y; }
+    void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
+    uint64_t NowMicros() override { return nowMicros_; }
+    void SleepUntilMicros(uint64_t deadline) override;
+    bool RandomSeedOverride(uint32_t* seed) override;
+    bool OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) override;
+    void CloseAudio() override { audio_.Close(); }
+    void LockAudio() override {}
+    void UnlockAudio() override {}
+    int AskYesNo(const std::string&, const std::string&) override { return answer_; }
+    bool AcquireInstanceLock(const std::string&) override { return !instanceTaken_; }
+
+    // For tests: what the window would show and what happened to it.
+    const std::vector<uint32_t>& Presented() const { return presented_; }
+    int64_t PresentCount() const { return presentCount_; }
+    int64_t FramePumps() const { return framePumps_; }
+    int64_t SleepCount() const { return sleepCount_; }
+    bool WindowOpen() const { return windowOpen_; }
+    const std::string& Title() const { return title_; }
+    bool Windowed() const { return windowed_; }
+    bool CursorVisible() const { return cursorVisible_; }
+    // For tests: poke the input, move the clock, answer the dialog, pretend another copy runs.
+    platform::InputState& MutableInput() { return input_; }
+    void AdvanceMicros(uint64_t micros) { SetNow(nowMicros_ + micros); }
+    void SetAnswer(int answer) { answer_ = answer; }
+    void SetInstanceTaken(bool taken) { instanceTaken_ = taken; }
+    HeadlessAudio& Audio() { return audio_; }
+
+private:
+    void SetNow(uint64_t micros);
+    void Apply(const ScriptEvent& e);
+
+    platform::Options options_;
+    InputScript script_;
+    size_t nextEvent_ = 0;
+    platform::InputState input_;
+    uint64_t nowMicros_;
+    int pointerX_ = 0, pointerY_ = 0;
+    bool cursorVisible_ = true;
+    bool windowOpen_ = false;
+    bool windowed_ = false;
+    std::string title_;
+    int answer_ = 0;
+    bool instanceTaken_ = false;
+    std::vector<uint32_t> presented_;
+    int64_t presentCount_ = 0;
+    int64_t framePumps_ = 0;
+    int64_t sleepCount_ = 0;
+    HeadlessAudio audio_;
+};
+
+}  // namespace headless

@@ -1,0 +1,30 @@
+// The input script: per frame, what the player and the window system did (docs/input-script.md).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+struct ScriptEvent {
+    enum class Kind { kKey, kButton, kMove, kRelative, kClose, kFocus, kWork };
+    int64_t frame = 0;  // the frame pump at which it happens; 0 = before the first
+    Kind kind = Kind::kKey;
+    int a = 0;          // key code, button bit, x, dx, focus flag, milliseconds
+    int b = 0;          // down flag, y, dy
+};
+
+struct InputScript {
+    std::vector<ScriptEvent> events;  // in frame order
+    bool hasSeed = false;
+    uint32_t seed = 0;
+    bool hasClock = false;
+    uint64_t clockMillis = 0;
+};
+
+// Parses a script; on a bad line returns false with "file:line: reason" in `error`.
+bool ParseInputScript(const std::string& text, const std::string& name, InputScript* out, std::string* error);
+bool LoadInputScript(const std::string& path, InputScript* out, std::string* error);
+
+}  // namespace headless

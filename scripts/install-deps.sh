@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the game and the tests need; does nothing when they are there.
+# Usage: scripts/install-deps.sh [play|test]
+set -euo pipefail
+want=(cmake ninja-build g++ pkg-config
+      libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libfreetype-dev fonts-dejavu-core)
+if [ "${1:-play}" = test ]; then
+  want+=(libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev libfuzzer-14-dev
+         xvfb xauth xdotool imagemagick alsa-utils sound-theme-freedesktop)
+fi
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null 2>&1; then SUDO=sudo; else
+    echo "velmoran: missing packages (${missing[*]}); run as root or install them with apt-get" >&2; exit 1
+  fi
+else SUDO=; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,7 @@
+// The unit tests' main: every test runs on the headless back-end.
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
