@@ -1,0 +1,14 @@
+// The data generator's parts: each writes its files under `out` (the data folder).
+// Each returns false after printing one line that says what went wrong.
+#pragma once
+
+#include <string>
+
+namespace datagen {
+
+bool WritePictures(const std::string& out, const std::string& src);
+bool WriteSounds(const std::string& out);
+bool WriteMusic(const std::string& out);
+bool WriteMaps(const std::string& out, const std::string& src);
+
+}  // namespace datagen

@@ -1,0 +1,24 @@
+// velmoran-datagen: writes the game's whole data tree (pictures, sounds, music, stage maps).
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "generators.h"
+
+int main(int argc, char** argv) {
+    std::string out = "data", src = "assets-src";
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
+            out = argv[++i];
+        } else if (!std::strcmp(argv[i], "--src") && i + 1 < argc) {
+            src = argv[++i];
+        } else {
+            std::fprintf(stderr, "velmoran-datagen: unknown argument \"%s\"; usage: velmoran-datagen --out DIR --src DIR\n", argv[i]);
+            return 2;
+        }
+    }
+    if (!datagen::WritePictures(out, src) || !datagen::WriteSounds(out) || !datagen::WriteMusic(out) ||
+        !datagen::WriteMaps(out, src))
+        return 1;
+    return 0;
+}
