@@ -14,8 +14,8 @@ bool HeadlessPlatform::OpenWindow(const platform::WindowSettings& settings, std:
     title_ = settings.title;
     windowed_ = settings.windowed;
     presented_.assign(size_t(settings.width) * size_t(settings.height), 0xFF000000u);
-    // Events of frame 0 happen before the first frame, e.g. a key already held at start.
-    while (nextEvent_ < script_.events.size() && script_.events[nextEvent_].frame <= 0)
+    // Input for the first frame is in place before it starts, e.g. a key already held.
+    while (nextEvent_ < script_.events.size() && ApplyingPump(script_.events[nextEvent_]) <= 0)
         Apply(script_.events[nextEvent_++]);
     return true;
 }
@@ -33,7 +33,7 @@ void HeadlessPlatform::Present(const uint32_t* pixels, int width, int height) {
 void HeadlessPlatform::PumpEvents(bool frame) {
     if (!frame) return;
     ++framePumps_;
-    while (nextEvent_ < script_.events.size() && script_.events[nextEvent_].frame <= framePumps_)
+    while (nextEvent_ < script_.events.size() && ApplyingPump(script_.events[nextEvent_]) <= framePumps_)
         Apply(script_.events[nextEvent_++]);
     if (options_.frameLimit > 0 && framePumps_ >= options_.frameLimit) input_.closeRequested = true;
 }

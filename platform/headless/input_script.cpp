@@ -31,6 +31,11 @@ bool UpDown(const std::string& w, int* out) {
 
 }  // namespace
 
+int64_t ApplyingPump(const ScriptEvent& e) {
+    if (e.kind == ScriptEvent::Kind::kWork) return e.frame;
+    return e.frame > 0 ? e.frame - 1 : 0;
+}
+
 bool ParseInputScript(const std::string& text, const std::string& name, InputScript* out, std::string* error) {
     *out = InputScript{};
     std::istringstream in(text);
@@ -107,7 +112,7 @@ bool ParseInputScript(const std::string& text, const std::string& name, InputScr
     }
     if (!sawVersion) return fail("empty script: the first line must be \"velmoran-input 1\"");
     std::stable_sort(out->events.begin(), out->events.end(),
-                     [](const ScriptEvent& x, const ScriptEvent& y) { return x.frame < y.frame; });
+                     [](const ScriptEvent& x, const ScriptEvent& y) { return ApplyingPump(x) < ApplyingPump(y); });
     return true;
 }
 

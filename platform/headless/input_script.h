@@ -9,7 +9,7 @@ namespace headless {
 
 struct ScriptEvent {
     enum class Kind { kKey, kButton, kMove, kRelative, kClose, kFocus, kWork };
-    int64_t frame = 0;  // the frame pump at which it happens; 0 = before the first
+    int64_t frame = 0;  // the frame whose input it is (1 = the first frame)
     Kind kind = Kind::kKey;
     int a = 0;          // key code, button bit, x, dx, focus flag, milliseconds
     int b = 0;          // down flag, y, dy
@@ -22,6 +22,11 @@ struct InputScript {
     bool hasClock = false;
     uint64_t clockMillis = 0;
 };
+
+// The frame pump that applies an event: input for frame N is in place when frame N polls, so it
+// arrives with the pump that ends frame N - 1 (or before the first frame); a frame's work time is
+// spent before its own end-of-frame wait, so it arrives with the pump that ends frame N.
+int64_t ApplyingPump(const ScriptEvent& e);
 
 // Parses a script; on a bad line returns false with "file:line: reason" in `error`.
 bool ParseInputScript(const std::string& text, const std::string& name, InputScript* out, std::string* error);
