@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [play|test]
 set -euo pipefail
 want=(cmake ninja-build g++ pkg-config
-      libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libfreetype-dev fonts-dejavu-core)
+      libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libvorbisenc2 libfreetype-dev fonts-dejavu-core
+      xfonts-base)  # xfonts-base: the fonts of the start-up question's dialog under plain X11
 if [ "${1:-play}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev libfuzzer-14-dev
          xvfb xauth xdotool imagemagick alsa-utils sound-theme-freedesktop)

@@ -32,6 +32,8 @@ EngineState& Engine();
 uint32_t BackgroundColour();
 void AllocateScreens(int width, int height);
 void ReleaseScreens();
+// The back screen's picture becomes the front one (the old front is left in the back screen).
+void SwapScreens();
 // Blocks while the window is inactive, handling messages and feeding sound (the game pauses).
 void WaitWhileInactive();
 

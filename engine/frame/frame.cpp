@@ -192,9 +192,9 @@ int PumpMessages() {
 int PresentScreen() {
     EngineState& e = Engine();
     if (!e.initialised || e.quitRequested) return -1;
-    Surface& back = BackScreen();
-    Surface& front = FrontScreen();
-    std::copy_n(back.pixels, size_t(back.pitch) * back.height, front.pixels);
+    // Swapping instead of copying: the game clears the back screen right after presenting.
+    SwapScreens();
+    const Surface& front = FrontScreen();
     platform::Current()->Present(front.pixels, front.width, front.height);
     return 0;
 }

@@ -40,6 +40,14 @@ void AllocateScreens(int width, int height) {
     s.targetHandle = s.targetHandle == kBackScreen ? kBackScreen : kFrontScreen;
 }
 
+void SwapScreens() {
+    Screens& s = S();
+    std::swap(s.back, s.front);
+    std::swap(s.backSurface, s.frontSurface);
+    if (s.targetHandle == kBackScreen) s.target = s.backSurface;
+    else if (s.targetHandle == kFrontScreen) s.target = s.frontSurface;
+}
+
 void ReleaseScreens() {
     Screens& s = S();
     s = Screens{};
