@@ -147,13 +147,6 @@ Picture Blind() {
     return p;
 }
 
-void BunnySilhouette(Canvas& cv, V2 feet, float k, Color col) {
-    Fill(cv, Ellipse({feet.x, feet.y - 20 * k}, 17 * k, 20 * k, 0), col);
-    Fill(cv, Circle({feet.x, feet.y - 52 * k}, 16 * k), col);
-    Fill(cv, Ellipse({feet.x - 8 * k, feet.y - 76 * k}, 5.5f * k, 17 * k, -0.15f), col);
-    Fill(cv, Ellipse({feet.x + 8 * k, feet.y - 76 * k}, 5.5f * k, 17 * k, 0.15f), col);
-}
-
 Picture Title() {
     Picture p = MakePicture("titleback.bmp", 1, 1, 640, 480);
     Canvas& cv = p.cv;
@@ -161,7 +154,7 @@ Picture Title() {
     m.seed = 55;
     StarField(cv, m, 1.1f);
     DrawPlanet(cv, {520, 520}, 190, kMoods[0], 0);
-    BunnySilhouette(cv, {470, 338}, 1.2f, Hex(0x05060c));
+    DrawBunnyFigure(cv, {470, 340}, 0);
     // The ship passing over the planet.
     DrawShipIcon(cv, Xf{{400, 250}, -0.5f, 1.6f}, 1);
     Lettering sans(kSansFont);

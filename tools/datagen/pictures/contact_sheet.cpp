@@ -79,7 +79,7 @@ bool WriteContactSheet(const std::string& path, const std::vector<Baked>& pics) 
     std::vector<Place> places;
     int x = margin, y = margin, shelf = 0;
     for (const Baked& b : pics) {
-        int scale = std::max(1, (std::max(b.img.w, b.img.h) + 639) / 640);
+        int scale = std::max(1, (std::max(b.img.w, b.img.h) + 399) / 400);
         int w = b.img.w / scale, h = b.img.h / scale + labelH;
         w = std::max(w, 150);
         if (x + w + margin > width) {

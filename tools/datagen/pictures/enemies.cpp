@@ -152,18 +152,21 @@ void HeavyHunter(Canvas& cv, const Xf& t, int f) {
 // Spread hunter: a wide red wing with two gun pods far out to the sides (64 x 128 cells).
 void SpreadHunter(Canvas& cv, const Xf& t, int f) {
     const Color red = Hex(0xc81830);
-    Shape wing = Poly({t(10, 0), t(-6, -30), t(-16, -46), t(-22, -40), t(-14, 0), t(-22, 40), t(-16, 46), t(-6, 30)});
-    FillOutlined(cv, wing, Linear(t(10, 0), Lighter(red, 0.2f), t(-20, 0), Darker(red, 0.5f)), kRim, 1.7f);
     for (float s : {-1.0f, 1.0f}) {
-        V2 pc = t(0, 34 * s);
-        FillLight(cv, Ellipse(t(-17 - f % 2 * 2, 34 * s), 5, 2.5f, t.angle), Flat(Hex(0xffa040)));
-        FillOutlined(cv, Capsule(t(12, 34 * s), t(-12, 34 * s), 9), Body(pc, 12, Hex(0xa01828)), kRim, 1.6f);
-        FillOutlined(cv, Capsule(t(22, 34 * s), t(10, 34 * s), 3), Flat(Hex(0x603040)), kRim, 1.2f);
-        Eye(cv, t(4, 34 * s), 3.5f);
+        Shape wing = Poly({t(8, 8 * s), t(-2, 28 * s), t(-12, 46 * s), t(-20, 44 * s), t(-18, 10 * s)});
+        FillOutlined(cv, wing, Linear(t(0, 8 * s), Lighter(red, 0.25f), t(-14, 44 * s), Darker(red, 0.5f)), kRim, 1.6f);
+        Line(cv, t(-4, 14 * s), t(-14, 40 * s), 1.4f, Hex(0xffb040));
+        FillLight(cv, Ellipse(t(-19 - f % 2 * 2, 34 * s), 5, 2.5f, t.angle), Flat(Hex(0xffa040)));
+        V2 pc = t(-3, 34 * s);
+        Shape pod = Union(Circle(pc, 10.5f), Poly({t(-3, 24.5f * s), t(20, 34 * s), t(-3, 43.5f * s)}));
+        FillOutlined(cv, pod, Body(pc, 12, Hex(0xb02030)), kRim, 1.6f);
+        Fill(cv, Circle(t(20, 34 * s), 2.2f), Hex(0xffe060));
+        Eye(cv, t(2, 34 * s), 3.5f);
     }
-    Shape body = Poly({t(24, 0), t(2, -14), t(-18, -12), t(-18, 12), t(2, 14)});
-    FillOutlined(cv, body, Body(t(0, 0), 18, Hex(0xe03040)), kRim, 1.8f);
-    Eye(cv, t(8, 0), 5.5f);
+    Shape body = Poly({t(26, 0), t(4, -13), t(-20, -11), t(-14, 0), t(-20, 11), t(4, 13)});
+    FillOutlined(cv, body, Linear(t(0, -13), Lighter(red, 0.45f), t(0, 13), Darker(red, 0.35f)), kRim, 1.8f);
+    Fill(cv, Poly({t(22, 0), t(2, -3), t(-10, 0), t(2, 3)}), Darker(red, 0.5f));
+    Eye(cv, t(6, 0), 5.0f);
 }
 
 // Rammers: yellow drills; the stripes turn with the frames.
@@ -233,7 +236,7 @@ void SprayDasher(Canvas& cv, const Xf& t, int f) {
 void Gunner(Canvas& cv, const Xf& t, int f, bool heavy) {
     const Color rose = Hex(0xff5a9a);
     float recoil = (f == 1 ? -3.0f : f == 2 ? -1.5f : 0.0f);
-    float r = heavy ? 18.0f : 10.5f, back = heavy ? -4.0f : 0.0f;
+    float r = heavy ? 18.0f : 11.5f, back = heavy ? -4.0f : 0.0f;
     for (float s : heavy ? std::vector<float>{-1, 1} : std::vector<float>{0}) {
         float y = s * 6;
         FillOutlined(cv, Capsule(t(back + 4, y), t(back + r + 10 + recoil, y), heavy ? 3.4f : 3.0f),
@@ -298,9 +301,9 @@ void AddEnemyJobs(Jobs& jobs) {
                     }});
     jobs.push_back({"hunters and rammers", [] {
                         std::vector<Picture> v;
-                        v.push_back(Kind(Teki(4), 64, false, 14, [](Canvas& c, const Xf& t, int f) { Hunter(c, t, f, 1.1f); }));
+                        v.push_back(Kind(Teki(4), 64, false, 14, [](Canvas& c, const Xf& t, int f) { Hunter(c, t, f, 1.25f); }));
                         v.push_back(Kind(Teki(5), 64, true, 15, HeavyHunter));
-                        v.push_back(Kind(Teki(6), 64, false, 16, [](Canvas& c, const Xf& t, int f) { Drill(c, t, f, 12); }));
+                        v.push_back(Kind(Teki(6), 64, false, 16, [](Canvas& c, const Xf& t, int f) { Drill(c, t, f, 13); }));
                         v.push_back(Kind(Teki(7), 64, true, 17, SplitRammer));
                         v.push_back(Kind(Teki(12), 128, true, 22, SpreadHunter));
                         return v;

@@ -45,6 +45,7 @@ bool MakeAllPictures(const std::string& out, int threads, std::vector<Baked>* ke
 // Drawings shared between families.
 void DrawItemIcon(Canvas& cv, int kind, V2 c, float scale, int frame);
 void DrawShipIcon(Canvas& cv, const Xf& t, int phase);
+void DrawBunnyFigure(Canvas& cv, V2 feet, int frame);
 
 bool WriteContactSheet(const std::string& path, const std::vector<Baked>& pics);
 bool WriteMockScreen(const std::string& path, const std::vector<Baked>& pics);

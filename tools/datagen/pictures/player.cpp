@@ -333,5 +333,6 @@ void AddPlayerJobs(Jobs& jobs) {
 // Shared with the carriers: an item badge of the given kind.
 void DrawItemIcon(Canvas& cv, int kind, V2 c, float scale, int frame) { DrawItemBadge(cv, kind, c, scale, frame); }
 void DrawShipIcon(Canvas& cv, const Xf& t, int phase) { DrawShipShape(cv, t, phase); }
+void DrawBunnyFigure(Canvas& cv, V2 feet, int frame) { DrawBunny(cv, feet, frame, false); }
 
 }  // namespace datagen::pic
