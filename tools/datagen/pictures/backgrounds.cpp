@@ -3,6 +3,7 @@
 // them); each map has its own mood: blue, ember, aurora, violet.
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "pictures/families.h"
 #include "pictures/text.h"
@@ -27,18 +28,25 @@ const Mood kMoods[4] = {
 // Nebula clouds (domain-warped noise, kept dim) and stars of three sizes.
 void StarField(Canvas& cv, const Mood& m, float strength) {
     const float s = 1.0f / 260.0f;
-    cv.Shade([&](float x, float y) {
+    auto nebula = [&](float x, float y) {
         float wx = Fbm(x * s, y * s, 3, m.seed) * 2.5f, wy = Fbm(x * s + 7.1f, y * s - 3.3f, 3, m.seed + 9) * 2.5f;
         float a = Fbm(x * s * 1.3f + wx, y * s * 1.3f + wy, 5, m.seed + 20);
         float b = Fbm(x * s * 2.1f - wy, y * s * 2.1f + wx, 4, m.seed + 40);
         float na = std::pow(std::clamp((a - 0.42f) * 2.2f, 0.0f, 1.0f), 2.0f) * strength;
         float nb = std::pow(std::clamp((b - 0.48f) * 2.4f, 0.0f, 1.0f), 2.0f) * strength * 0.8f;
-        Color c = m.deep;
-        c = Mix(c, m.nebulaA, na * 0.55f);
-        c = Mix(c, m.nebulaB, nb * 0.5f);
-        // Faint dust grain.
-        float g = (Noise(x * 0.9f, y * 0.9f, m.seed + 60) - 0.5f) * 0.02f;
-        return Color{c.r + g, c.g + g, c.b + g, 1};
+        return Mix(Mix(m.deep, m.nebulaA, na * 0.65f), m.nebulaB, nb * 0.6f);
+    };
+    // The clouds are smooth: work them out every 4 pixels and blend in between.
+    const int step = 4, gw = cv.w / step + 2, gh = cv.h / step + 2;
+    std::vector<Color> grid(static_cast<size_t>(gw) * gh);
+    for (int j = 0; j < gh; ++j)
+        for (int i = 0; i < gw; ++i) grid[static_cast<size_t>(j) * gw + i] = nebula(i * step + 0.5f, j * step + 0.5f);
+    cv.Shade([&](float x, float y) {
+        float gx = (x - 0.5f) / step, gy = (y - 0.5f) / step;
+        int i = static_cast<int>(gx), j = static_cast<int>(gy);
+        float tx = gx - i, ty = gy - j;
+        const Color* g = &grid[static_cast<size_t>(j) * gw + i];
+        return Mix(Mix(g[0], g[1], tx), Mix(g[gw], g[gw + 1], tx), ty);
     });
     Rng rng(m.seed * 7 + 1);
     int count = cv.w * cv.h / 260;

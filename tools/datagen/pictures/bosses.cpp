@@ -100,11 +100,15 @@ Picture Boss2() {
                      Metal(t(-40, 30 * s), t(-90, 100 * s)), kRim, 2);
         Line(cv, t(-30, 36 * s), t(-92, 104 * s), 2, acc);
         FillLight(cv, Ellipse(t(-100, 104 * s), 8, 4, 0), Flat(Hex(0xd080ff)));
-        Gun(cv, t, 4, 22 * s, -24, 6, Hex(0xffe060));
     }
     Shape body = Union(Ellipse(t(0, 0), 66, 48, 0), Poly({t(40, -22), t(70, 0), t(40, 22)}));
     FillOutlined(cv, body, Plate(t(0, 0), 64, acc), kRim, 2.6f);
     Seams(cv, t, -50, 40, -34, 34, acc, 6);
+    // Twin gun turrets firing from (-16, 22) and (-16, -22).
+    for (float s : {-1.0f, 1.0f}) {
+        FillOutlined(cv, Circle(t(4, 22 * s), 8), Plate(t(4, 22 * s), 8, acc), kRim, 1.6f);
+        Gun(cv, t, 4, 22 * s, -16, 4.5f, Hex(0xffe060));
+    }
     Gun(cv, t, 30, 0, 56, 8, Hex(0xff60c0));
     Core(cv, t(-8, 0), 15, acc);
     for (float s : {-1.0f, 1.0f}) Fill(cv, Circle(t(-40, 18 * s), 4), Hex(0xffe060));
@@ -136,7 +140,6 @@ Picture Boss3() {
             Fill(cv, Circle(t(88 + std::cos(a) * 28, 89 * s + std::sin(a) * 28), 3.5f), acc);
         }
         Core(cv, t(88, 89 * s), 12, acc);
-        Gun(cv, t, -20, 25 * s, -8, 7, Hex(0xffe060));
     }
     Shape body = Circle(t(0, 0), 92);
     FillOutlined(cv, body, Plate(t(0, 0), 90, acc), kRim, 3);
@@ -148,6 +151,8 @@ Picture Boss3() {
     }
     Fill(cv, Circle(t(0, 0), 62), Plate(t(0, 0), 62, Hex(0x305020)));
     Seams(cv, t, -58, 58, -40, 40, acc, 6);
+    // Fan guns at (-8, 25) and (-8, -25), the bomb tube ahead.
+    for (float s : {-1.0f, 1.0f}) Gun(cv, t, -28, 25 * s, -8, 6, Hex(0xffe060));
     Gun(cv, t, 20, 0, 50, 10, Hex(0xffa040));
     Core(cv, t(-6, 0), 22, acc);
     return p;
