@@ -26,14 +26,14 @@ enum Look {
     kFrame,   // opaque rim, see-through middle
 };
 
-struct Spec {
+struct Layout {
     std::string name;
     int cols, rows, cellW, cellH, count;
     Look look;
 };
 
-std::vector<Spec> AllPictures() {
-    std::vector<Spec> v = {
+std::vector<Layout> AllPictures() {
+    std::vector<Layout> v = {
         {"blind.bmp", 1, 1, 480, 480, 1, kFrame},
         {"bunnyDamage.bmp", 1, 1, 64, 64, 1, kSprite},
         {"bunny_dead.bmp", 1, 1, 96, 96, 1, kSprite},
@@ -199,7 +199,7 @@ bool EndsWith(const std::string& s, const std::string& e) {
 
 // Cells that are meant to be empty: the fonts' control codes, blank and DEL, and the unused last
 // menu-text cell.
-bool EmptyByDesign(const Spec& s, int cell) {
+bool EmptyByDesign(const Layout& s, int cell) {
     if (s.name == "font.bmp" || s.name == "font2.bmp") return cell <= 32 || cell == 127;
     return s.name == "text.bmp" && cell == 13;
 }
@@ -207,27 +207,27 @@ bool EmptyByDesign(const Spec& s, int cell) {
 class Pictures : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        for (const Spec& s : AllPictures()) loaded_.push_back({s, Load(kData + s.name)});
+        for (const Layout& s : AllPictures()) loaded_.push_back({s, Load(kData + s.name)});
     }
     struct Entry {
-        Spec spec;
+        Layout want;
         Pic pic;
     };
     static std::vector<Entry> loaded_;
 
-    static int CellW(const Entry& e) { return e.spec.cellW ? e.spec.cellW : e.pic.w; }
-    static int CellH(const Entry& e) { return e.spec.cellH ? e.spec.cellH : e.pic.h; }
+    static int CellW(const Entry& e) { return e.want.cellW ? e.want.cellW : e.pic.w; }
+    static int CellH(const Entry& e) { return e.want.cellH ? e.want.cellH : e.pic.h; }
 };
 std::vector<Pictures::Entry> Pictures::loaded_;
 
 TEST_F(Pictures, EveryFileHasItsFormatAndCellLayout) {
     for (const Entry& e : loaded_) {
-        SCOPED_TRACE(e.spec.name);
+        SCOPED_TRACE(e.want.name);
         ASSERT_TRUE(e.pic.ok) << e.pic.error;
-        EXPECT_EQ(e.pic.png, EndsWith(e.spec.name, ".png"));
-        if (e.spec.cellW) {
-            EXPECT_EQ(e.pic.w, e.spec.cols * e.spec.cellW);
-            EXPECT_EQ(e.pic.h, e.spec.rows * e.spec.cellH);
+        EXPECT_EQ(e.pic.png, EndsWith(e.want.name, ".png"));
+        if (e.want.cellW) {
+            EXPECT_EQ(e.pic.w, e.want.cols * e.want.cellW);
+            EXPECT_EQ(e.pic.h, e.want.rows * e.want.cellH);
         } else {
             EXPECT_GE(e.pic.w, 64);
             EXPECT_GE(e.pic.h, 64);
@@ -240,26 +240,26 @@ TEST_F(Pictures, EveryCellHoldsAPicture) {
     for (const Entry& e : loaded_) {
         if (!e.pic.ok) continue;
         int cw = CellW(e), ch = CellH(e);
-        for (int k = 0; k < e.spec.count; ++k) {
-            int x0 = (k % e.spec.cols) * cw, y0 = (k / e.spec.cols) * ch, visible = 0;
+        for (int k = 0; k < e.want.count; ++k) {
+            int x0 = (k % e.want.cols) * cw, y0 = (k / e.want.cols) * ch, visible = 0;
             for (int y = y0; y < y0 + ch; ++y)
                 for (int x = x0; x < x0 + cw; ++x) visible += e.pic.At(x, y)[3] > 32;
-            if (EmptyByDesign(e.spec, k))
-                EXPECT_EQ(visible, 0) << e.spec.name << " cell " << k;
+            if (EmptyByDesign(e.want, k))
+                EXPECT_EQ(visible, 0) << e.want.name << " cell " << k;
             else
-                EXPECT_GT(visible, cw * ch / 100 + 2) << e.spec.name << " cell " << k << " is (nearly) empty";
+                EXPECT_GT(visible, cw * ch / 100 + 2) << e.want.name << " cell " << k << " is (nearly) empty";
         }
     }
 }
 
 TEST_F(Pictures, SpriteCellsAreSeeThroughAtTheirCorners) {
     for (const Entry& e : loaded_) {
-        if (!e.pic.ok || e.spec.look != kSprite) continue;
+        if (!e.pic.ok || e.want.look != kSprite) continue;
         int cw = CellW(e), ch = CellH(e);
-        for (int k = 0; k < e.spec.count; ++k) {
-            int x0 = (k % e.spec.cols) * cw, y0 = (k / e.spec.cols) * ch;
+        for (int k = 0; k < e.want.count; ++k) {
+            int x0 = (k % e.want.cols) * cw, y0 = (k / e.want.cols) * ch;
             for (auto [x, y] : {std::pair{x0, y0}, {x0 + cw - 1, y0}, {x0, y0 + ch - 1}, {x0 + cw - 1, y0 + ch - 1}})
-                EXPECT_TRUE(e.pic.Keyed(x, y)) << e.spec.name << " cell " << k << " corner (" << x << ", " << y << ")";
+                EXPECT_TRUE(e.pic.Keyed(x, y)) << e.want.name << " cell " << k << " corner (" << x << ", " << y << ")";
         }
     }
 }
@@ -276,7 +276,7 @@ TEST_F(Pictures, BmpEdgesShowNoPinkFringe) {
                     continue;
                 fringe += p[0] > 180 && p[2] > 180 && p[1] < 90;
             }
-        EXPECT_EQ(fringe, 0) << e.spec.name;
+        EXPECT_EQ(fringe, 0) << e.want.name;
     }
 }
 
@@ -290,25 +290,25 @@ TEST_F(Pictures, PngPicturesCarryRealAlpha) {
             solid += a >= 200;
             soft += a > 0 && a < 200;
         }
-        EXPECT_GT(clear, 0) << e.spec.name;
-        EXPECT_GT(solid, 0) << e.spec.name;
-        EXPECT_GT(soft, 0) << e.spec.name << " has no soft edges";
+        EXPECT_GT(clear, 0) << e.want.name;
+        EXPECT_GT(solid, 0) << e.want.name;
+        EXPECT_GT(soft, 0) << e.want.name << " has no soft edges";
     }
 }
 
 TEST_F(Pictures, BackdropsCoverTheTurningFieldAndTheBlindOpensOnIt) {
     for (const Entry& e : loaded_) {
         if (!e.pic.ok) continue;
-        if (e.spec.look == kFull) {
+        if (e.want.look == kFull) {
             int keyed = 0;
             for (size_t i = 3; i < e.pic.px.size(); i += 4) keyed += e.pic.px[i] == 0;
-            EXPECT_EQ(keyed, 0) << e.spec.name << " has see-through pixels";
+            EXPECT_EQ(keyed, 0) << e.want.name << " has see-through pixels";
         }
-        if (e.spec.look == kFrame) {
-            EXPECT_FALSE(e.pic.Keyed(0, 0)) << e.spec.name;
-            EXPECT_FALSE(e.pic.Keyed(e.pic.w / 2, e.pic.h - 1)) << e.spec.name;
+        if (e.want.look == kFrame) {
+            EXPECT_FALSE(e.pic.Keyed(0, 0)) << e.want.name;
+            EXPECT_FALSE(e.pic.Keyed(e.pic.w / 2, e.pic.h - 1)) << e.want.name;
             for (auto [x, y] : {std::pair{240, 240}, {60, 60}, {420, 420}, {240, 360}})
-                EXPECT_TRUE(e.pic.Keyed(x, y)) << e.spec.name << " at (" << x << ", " << y << ")";
+                EXPECT_TRUE(e.pic.Keyed(x, y)) << e.want.name << " at (" << x << ", " << y << ")";
         }
     }
 }
@@ -316,10 +316,10 @@ TEST_F(Pictures, BackdropsCoverTheTurningFieldAndTheBlindOpensOnIt) {
 // The planet sits at the picture's centre (the field centre) and the rest is see-through.
 TEST_F(Pictures, PlanetsSitUnderTheBunny) {
     for (const Entry& e : loaded_) {
-        if (!e.pic.ok || e.spec.name.find("/earth") == std::string::npos) continue;
-        EXPECT_FALSE(e.pic.Keyed(256, 256)) << e.spec.name;
-        EXPECT_FALSE(e.pic.Keyed(256 + 95, 256)) << e.spec.name;
-        EXPECT_TRUE(e.pic.Keyed(256 + 200, 256)) << e.spec.name;
+        if (!e.pic.ok || e.want.name.find("/earth") == std::string::npos) continue;
+        EXPECT_FALSE(e.pic.Keyed(256, 256)) << e.want.name;
+        EXPECT_FALSE(e.pic.Keyed(256 + 95, 256)) << e.want.name;
+        EXPECT_TRUE(e.pic.Keyed(256 + 200, 256)) << e.want.name;
     }
 }
 
@@ -331,7 +331,7 @@ TEST(PicturesGenerator, RepeatsItselfByteForByte) {
     std::string cmd = tool + " --contact-sheet " + (dir / "sheet.png").string() + " --out " + (dir / "data").string();
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     int compared = 0;
-    for (const Spec& s : AllPictures()) {
+    for (const Layout& s : AllPictures()) {
         std::ifstream a(kData + s.name, std::ios::binary), b(dir / "data" / s.name, std::ios::binary);
         std::string x((std::istreambuf_iterator<char>(a)), {}), y((std::istreambuf_iterator<char>(b)), {});
         EXPECT_TRUE(!x.empty() && x == y) << s.name;
