@@ -7,6 +7,8 @@
 namespace datagen {
 
 bool WritePictures(const std::string& out, const std::string& src);
+// Writes the pictures and, for review, a contact sheet of them all and a mock stage screen beside it.
+bool WritePictureReview(const std::string& out, const std::string& sheet);
 bool WriteSounds(const std::string& out);
 bool WriteMusic(const std::string& out);
 bool WriteMaps(const std::string& out, const std::string& src);
