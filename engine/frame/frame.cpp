@@ -216,6 +216,13 @@ int EndEngine() {
     return 0;
 }
 
+void ResetEngine() {
+    EndEngine();
+    Engine() = EngineState{};
+    ResetInputAndTime();
+    ResetDrawState(Engine().screenWidth, Engine().screenHeight);
+}
+
 int AskYesNo(const std::string& text, const std::string& caption) {
     platform::Platform* p = platform::Current();
     return p ? p->AskYesNo(text, caption) : -1;

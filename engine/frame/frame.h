@@ -30,6 +30,9 @@ bool EngineInitialised();
 // Frames handled by PumpMessages since InitEngine (kept after EndEngine for the run's summary).
 int64_t FramesPumped();
 
+// Ends the engine if it runs and puts every engine setting back to its program-start value (tests).
+void ResetEngine();
+
 // Appends a message to Log.txt when the log is on; a message ending in '\n' ends its line.
 void LogMessage(const std::string& message);
 

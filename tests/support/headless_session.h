@@ -32,6 +32,7 @@ public:
                    std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(folder_);
         std::filesystem::current_path(folder_);
+        engine::ResetEngine();
         game::ResetAll();
     }
     ~HeadlessSession() {

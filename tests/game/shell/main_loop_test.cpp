@@ -49,3 +49,17 @@ TEST(RunGame, EngineFailureReturnsMinusOneAndWritesNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RunGame, PausesWhileTheWindowHasNoFocus) {
+    // Focus lost for frames 5..14 of the pump: the title does not advance meanwhile.
+    testsupport::HeadlessSession session("velmoran-input 1\n5 focus off\n15 focus on\n30 key 1 down\n");
+    EXPECT_EQ(game::RunGame(game::ScreenChoice::kWindow), 0);
+    auto& p = session.Platform();
+    EXPECT_EQ(p.FramePumps(), 30);
+    EXPECT_EQ(p.PresentCount(), 20);
+    EXPECT_EQ(engine::FramesPumped(), 20);
+}
+
+}  // namespace
