@@ -32,13 +32,14 @@ enum class Wave { Sine, Triangle, Saw, Square };
 // A phase accumulator; saw and square are band-limited with polyBLEP so high notes do not alias.
 class Osc {
 public:
-    explicit Osc(double startPhase = 0.0) : phase(startPhase) {}
+    Osc() = default;
+    explicit Osc(double startPhase) : phase(startPhase) {}
     // One sample at `hz`; `width` is the square wave's duty cycle.
     float Next(Wave wave, double hz, double width = 0.5);
     double Phase() const { return phase; }
 
 private:
-    double phase;
+    double phase = 0.0;
 };
 
 // Attack, decay, sustain level and release, in seconds. The note is held for `held` seconds.
