@@ -3,7 +3,7 @@
 // Layer 1 holds the chip (kind + 1) of a 16-chip-wide palette, layer 2 the map parameter that the enemy
 // decodes as lane (chip column) and hold-radius step (chip row), layer 3 the dwell extension. Layer 0
 // is left empty: the game does not read it.
-#include "maps/map_compiler.h"
+#include "tools/datagen/maps/map_compiler.h"
 
 #include <algorithm>
 #include <array>
