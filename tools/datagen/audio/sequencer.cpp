@@ -148,7 +148,8 @@ void AddEcho(const Song& song, const Buffer& send, Buffer& left, Buffer& right) 
 void Master(Buffer& left, Buffer& right) {
     const float peak = std::max(Peak(left), Peak(right));
     if (peak <= 0.0f) return;
-    const double drive = 1.4, norm = 0.9 / std::tanh(drive);
+    // Headroom below full scale: lossy coding overshoots the peaks a little.
+    const double drive = 1.4, norm = 0.8 / std::tanh(drive);
     for (Buffer* b : {&left, &right})
         for (float& v : *b) v = static_cast<float>(std::tanh(drive * v / peak) * norm);
 }

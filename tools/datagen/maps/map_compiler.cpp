@@ -150,7 +150,11 @@ bool ParseWave(const std::string& line, int mapNumber, int previousRow, Wave& w,
             }
             given = true;
             long v = 0;
-            if (!ParseNumber(value, v) || v > high) {
+            if (!ParseNumber(value, v)) {
+                why = key + "=" + value + " is not a number (0.." + std::to_string(high) + ")";
+                return false;
+            }
+            if (v > high) {
                 why = key + "=" + value + " is outside 0.." + std::to_string(high);
                 return false;
             }
