@@ -27,14 +27,20 @@ Buffer RenderNote(const Patch& p, int note, int holdSamples) {
     const bool filtered = p.cutoff < 18000.0 || p.envCutoff > 0.0;
     const double baseCutoff = p.cutoff * std::pow(hz / 261.63, p.keyTrack);
     const double stackGain = 1.0 / std::sqrt(static_cast<double>(p.unison));
-    double carrier = 0.0, modulator = 0.0;
+    std::vector<double> detune(p.unison, 1.0);
+    for (int u = 0; u < p.unison && p.unison > 1; ++u)
+        detune[u] = std::pow(2.0, p.spreadCents * (2.0 * u / (p.unison - 1) - 1.0) / 1200.0);
+    const double ratio2 = std::pow(2.0, p.interval2 / 12.0);
+    double carrier = 0.0, modulator = 0.0, f = hz;
     for (size_t i = 0; i < b.size(); ++i) {
         const double t = static_cast<double>(i) / kRate;
-        if (filtered && i % 16 == 0) filter.Set(baseCutoff + p.envCutoff * std::exp(-6.9 * t / p.envDecay), p.q);
-        double f = hz;
-        if (p.vibratoCents > 0.0 && t > p.vibratoDelay) {
-            double depth = p.vibratoCents * std::min(1.0, (t - p.vibratoDelay) / 0.3);
-            f *= std::pow(2.0, depth / 1200.0 * std::sin(2.0 * kPi * p.vibratoHz * (t - p.vibratoDelay)));
+        // Filter sweep and vibrato move slowly: updating them every 16 samples is inaudible and cheap.
+        if (i % 16 == 0) {
+            if (filtered) filter.Set(baseCutoff + p.envCutoff * std::exp(-6.9 * t / p.envDecay), p.q);
+            if (p.vibratoCents > 0.0 && t > p.vibratoDelay) {
+                double depth = p.vibratoCents * std::min(1.0, (t - p.vibratoDelay) / 0.3);
+                f = hz * std::pow(2.0, depth / 1200.0 * std::sin(2.0 * kPi * p.vibratoHz * (t - p.vibratoDelay)));
+            }
         }
         double v = 0.0;
         if (p.fmRatio > 0.0) {
@@ -43,13 +49,10 @@ Buffer RenderNote(const Patch& p, int note, int holdSamples) {
             carrier = std::fmod(carrier + f / kRate, 1.0);
             modulator = std::fmod(modulator + f * p.fmRatio / kRate, 1.0);
         } else {
-            for (int u = 0; u < p.unison; ++u) {
-                double cents = p.unison > 1 ? p.spreadCents * (2.0 * u / (p.unison - 1) - 1.0) : 0.0;
-                v += stack[u].Next(p.wave, f * std::pow(2.0, cents / 1200.0), p.width);
-            }
+            for (int u = 0; u < p.unison; ++u) v += stack[u].Next(p.wave, f * detune[u], p.width);
             v *= stackGain;
         }
-        if (p.mix2 > 0.0) v += p.mix2 * second.Next(p.wave2, f * std::pow(2.0, p.interval2 / 12.0), p.width);
+        if (p.mix2 > 0.0) v += p.mix2 * second.Next(p.wave2, f * ratio2, p.width);
         if (p.sub > 0.0) v += p.sub * subOsc.Next(Wave::Sine, f * 0.5);
         if (filtered) v = filter.Process(static_cast<float>(v));
         b[i] = static_cast<float>(v * p.amp.Level(t, hold) * p.gain);
@@ -144,14 +147,17 @@ void AddEcho(const Song& song, const Buffer& send, Buffer& left, Buffer& right) 
     }
 }
 
+// A rational soft clip close to tanh over -3..3, at a fraction of its cost.
+double SoftClip(double x) { return x * (27.0 + x * x) / (27.0 + 9.0 * x * x); }
+
 // Gentle saturation after normalising, so that drum peaks do not dictate the loudness of the rest.
 void Master(Buffer& left, Buffer& right) {
     const float peak = std::max(Peak(left), Peak(right));
     if (peak <= 0.0f) return;
     // Headroom below full scale: lossy coding overshoots the peaks a little.
-    const double drive = 1.4, norm = 0.8 / std::tanh(drive);
+    const double drive = 1.4 / peak, norm = 0.8 / SoftClip(1.4);
     for (Buffer* b : {&left, &right})
-        for (float& v : *b) v = static_cast<float>(std::tanh(drive * v / peak) * norm);
+        for (float& v : *b) v = static_cast<float>(SoftClip(drive * v) * norm);
 }
 
 }  // namespace
