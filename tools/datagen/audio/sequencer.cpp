@@ -160,6 +160,20 @@ void Master(Buffer& left, Buffer& right) {
         for (float& v : *b) v = static_cast<float>(SoftClip(drive * v) * norm);
 }
 
+// A looping track starts where the tail of its last bar still sounds, so its first sample is rarely
+// near zero and the very first play would click. Turning the loop round to the quietest sample of its
+// first 50 ms fixes that and keeps the loop itself exactly as seamless.
+void StartNearSilence(Buffer& left, Buffer& right) {
+    size_t best = 0;
+    float bestLevel = 2.0f;
+    for (size_t i = 0; i < left.size() && i < static_cast<size_t>(Samples(0.05)); ++i) {
+        float level = std::max(std::fabs(left[i]), std::fabs(right[i]));
+        if (level < bestLevel) bestLevel = level, best = i;
+    }
+    std::rotate(left.begin(), left.begin() + best, left.end());
+    std::rotate(right.begin(), right.begin() + best, right.end());
+}
+
 }  // namespace
 
 void RenderSong(const Song& song, Buffer& left, Buffer& right) {
@@ -221,6 +235,7 @@ void RenderSong(const Song& song, Buffer& left, Buffer& right) {
         right.resize(length);
     }
     Master(left, right);
+    if (song.loops) StartNearSilence(left, right);
     if (!song.loops) {
         // Keep a short breath after the last sound has died away, not the whole tail allowance.
         size_t end = length;

@@ -71,8 +71,9 @@ struct Song {
 };
 
 // Mixes the song to stereo. A looping song is exactly `steps` x `stepSamples` long, with the tail of its
-// last bars (releases and echoes) folded back over its start, so that it repeats without a seam; a song
-// played once keeps its tail and fades out at the very end.
+// last bars (releases and echoes) folded back over its start, so that it repeats without a seam, and
+// turned round by a few milliseconds so that it starts near silence; a song played once keeps its tail
+// and fades out at the very end.
 void RenderSong(const Song& song, synth::Buffer& left, synth::Buffer& right);
 
 }  // namespace datagen::music
