@@ -1,5 +1,4 @@
-// Stage map compiler: wave lists become FMF bytes that read back as the spawn cells the game expects;
-// bad sources are refused with their line; the shipped maps hold what the stages need.
+// Stage map compiler and the shipped maps: round trip to spawn cells, refusals, what each stage holds.
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -1,5 +1,4 @@
-// The music sequencer: renders each note with its patch (once per distinct note), the drum kit, the
-// ping-pong echo and the master stage, and folds a looping song's tail over its start.
+// The music sequencer: renders notes (each distinct one once), drums, echo and master to stereo.
 #include "audio/sequencer.h"
 
 #include <algorithm>
