@@ -178,11 +178,12 @@ Buffer Bonus() {
 // The bunny is hurt: two falling, wobbling alarm tones.
 Buffer BunnyHurt() {
     Osc osc;
+    Svf soft;
+    soft.Set(5000, 0.7);
     return Render(0.45, [&](double t) {
-        double local = std::fmod(t, 0.2);
+        double local = t < 0.2 ? t : t - 0.2;
         double hz = Sweep(880, 440, local, 0.16) * (1.0 + 0.03 * std::sin(2 * kPi * 30 * t));
-        double env = t < 0.4 ? DecayEnvelope(local, 0.3, 0.004) : 0.0;
-        return static_cast<float>(osc.Next(Wave::Square, hz, 0.5) * env);
+        return static_cast<float>(soft.Process(osc.Next(Wave::Square, hz, 0.5)) * DecayEnvelope(local, 0.3, 0.004));
     });
 }
 
