@@ -26,9 +26,18 @@ struct GameState {
     int32_t mouseY = 0;
     int32_t bunnyHealth = 0;      // 0..5, set at game start
     // Map progress and live enemies, kept by stage loading and the spawn schedule.
-    int32_t mapRow = 0;
-    int32_t mapHeight = 0;
-    int32_t enemyCount = 0;
+    int16_t mapWidth = 0;         // the stage map's column count
+    int16_t mapHeight = 0;        // the stage map's row count
+    int16_t mapRow = 0;           // the row the spawn schedule stands on; only grows
+    int16_t lastSpawnedRow = -1;  // mapRow at the previous schedule step
+    int16_t enemyCount = 0;       // EnemyPool slots occupied in this frame's enemy pass
+    // The ship and the view.
+    int32_t shipAngle = 0;        // position on the ring, always reduced 0..1023
+    double shipX = 0, shipY = 0;  // world position, 120 units out along shipAngle
+    double viewOffsetX = 0;       // shipX - 240, for the world-to-screen mapping
+    double viewOffsetY = 0;       // shipY - 360
+    // The screen shake: integer pixel offsets added to everything drawn from the world.
+    int32_t shakeX = 0, shakeY = 0;
 };
 
 extern GameState gameState;

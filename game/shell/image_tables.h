@@ -1,16 +1,41 @@
-// The picture tables: every picture the game draws, loaded at start-up.
+// The picture tables: every picture the game draws, by object kind (row) and animation frame (entry).
 #pragma once
 
 namespace game {
 
+// Single pictures.
 extern int BlindImage;
+extern int BunnyHurtImage;
+extern int BunnyDeadImage;
+extern int OptionImage;
+extern int PanelImage;
+extern int LifeImage;
+extern int ClearBackImages[2];
+extern int StageClearImage;
+extern int BonusImage;
 extern int TitleBackImage;
-extern int TextImages[14];
+
+// Divided pictures: one file cut into cells.
+extern int CursorImages[4];
 extern int ArrowLeftImages[2];
 extern int ArrowRightImages[2];
-extern int CursorImages[4];
+extern int BunnyImages[2];
+extern int ShipImages[4];
+extern int FontImages[128];
+extern int Font2Images[128];
+extern int PanelAnimImages[4];
+extern int TextImages[14];
+extern int DangerImages[2];
 
-void LoadAllImages();
-void ReleaseAllImages();
+// Rows by kind. EnemyImages rows 16-19 are the bosses, filled and emptied by stage loading.
+extern int EnemyImages[20][16];
+extern int ShotImages[4][16];
+extern int BulletImages[7][16];
+extern int ItemImages[5][8];
+extern int EffectImages[35][12];
+
+// Loads every table above except the boss rows (start-up); releases them all (shutdown).
+void LoadImages();
+void ReleaseImages();
 
 }  // namespace game

@@ -115,14 +115,14 @@ bool StartUp(ScreenChoice choice) {
     InitSoundTables();
     LoadSoundEffects();
     ClearSoundCooldowns();
-    LoadAllImages();
+    LoadImages();
     ReadRecords();
     return true;
 }
 
 void ShutDown() {
     WriteScreenshotNumber();
-    ReleaseAllImages();
+    ReleaseImages();
     ReleaseSounds();
     engine::EndEngine();
 }
