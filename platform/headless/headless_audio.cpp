@@ -1,6 +1,7 @@
 // Headless audio: the callback runs on the main thread as the virtual clock moves.
 #include "platform/headless/headless_audio.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace headless {
@@ -9,6 +10,7 @@ bool HeadlessAudio::Open(platform::AudioSpec* spec, platform::AudioCallback call
                          uint64_t nowMicros) {
     spec->rate = 44100;
     spec->channels = 2;
+    spec->pulledOnMainThread = true;
     spec_ = *spec;
     callback_ = callback;
     user_ = user;
