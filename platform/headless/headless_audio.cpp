@@ -32,7 +32,7 @@ void HeadlessAudio::Advance(uint64_t nowMicros) {
     while (framesDone_ < due) {
         const int frames = int(std::min<uint64_t>(due - framesDone_, 1024));
         callback_(user_, buffer, frames);
-        if (!capturePath_.empty()) captured_.insert(captured_.end(), buffer, buffer + frames * spec_.channels);
+        if (keepCaptured_ || !capturePath_.empty()) captured_.insert(captured_.end(), buffer, buffer + frames * spec_.channels);
         framesDone_ += uint64_t(frames);
     }
 }
