@@ -61,11 +61,11 @@ void Remove(Sound& s) {
 bool DecodeAll(AudioSource& src, int64_t maxFrames, int outChannels, std::vector<int16_t>* pcm) {
     auto conv = NewConverter(src.Rate(), src.Channels());
     if (!conv) return false;
-    std::vector<int16_t> in(size_t(4096) * src.Channels());
+    std::vector<int16_t> in(size_t(kDecodeStep) * src.Channels());
     std::vector<int16_t> out(size_t(16384) * outChannels);
     int64_t read = 0;
     for (bool end = false; !end;) {
-        const int r = src.Read(in.data(), 4096);
+        const int r = src.Read(in.data(), kDecodeStep);
         read += r;
         if (read > maxFrames) return false;
         end = r == 0;
@@ -82,7 +82,7 @@ bool DecodeAll(AudioSource& src, int64_t maxFrames, int outChannels, std::vector
 bool DecodeHead(AudioSource& src, int64_t frames, int outChannels, std::vector<int16_t>* pcm, bool* whole) {
     auto conv = NewConverter(src.Rate(), src.Channels());
     if (!conv) return false;
-    std::vector<int16_t> in(size_t(1024) * src.Channels());
+    std::vector<int16_t> in(size_t(kDecodeStep) * src.Channels());
     *whole = false;
     int64_t have = 0;
     pcm->assign(size_t(frames) * outChannels, 0);
@@ -94,7 +94,7 @@ bool DecodeHead(AudioSource& src, int64_t frames, int outChannels, std::vector<i
             continue;
         }
         if (*whole) break;
-        const int r = src.Read(in.data(), 1024);
+        const int r = src.Read(in.data(), kDecodeStep);
         if (r > 0 ? !conv->Put(in.data(), r) : !conv->Flush()) return false;
         if (r == 0) *whole = true;
     }

@@ -26,6 +26,9 @@ inline constexpr int kHeadMillis = 250;
 // The decode-ahead of each playing buffer of a streamed sound; the feeder refills it every 30 ms.
 inline constexpr int kRingMillis = 1000;
 inline constexpr int kFeedPeriodMillis = 30;
+// Input frames per conversion step. The same steps from the start make a streamed sound's samples equal
+// to the decoded kind's, and large steps keep SDL's per-step rounding of the resampled length small.
+inline constexpr int kDecodeStep = 8192;
 
 // Where the stream's data wraps to the loop start: the frame at absolute ring index `at` is at `to`.
 struct Jump {

@@ -96,7 +96,7 @@ void FeedVoice(const std::shared_ptr<Sound>& sound, int voiceIndex, std::unique_
     std::vector<int64_t> wraps;  // offsets in `out` where the data wrapped to the loop start
     int64_t got = 0, keptSinceWrap = 0;
     bool ended = moved && !StartDecoding(s, *f, target);
-    std::vector<int16_t> in(size_t(1024) * std::max(s.inChannels, 1));
+    std::vector<int16_t> in(size_t(kDecodeStep) * std::max(s.inChannels, 1));
     std::vector<int16_t> scratch(size_t(1024) * ch);
     while (!ended && got < space) {
         int n;
@@ -128,7 +128,7 @@ void FeedVoice(const std::shared_ptr<Sound>& sound, int voiceIndex, std::unique_
             keptSinceWrap = 0;
             continue;
         }
-        const int r = f->source->Read(in.data(), 1024);
+        const int r = f->source->Read(in.data(), kDecodeStep);
         if (r > 0 ? !f->converter->Put(in.data(), r) : !f->converter->Flush()) {
             ended = true;
             break;
