@@ -20,6 +20,7 @@ size_t ReadMemory(void* out, size_t itemSize, size_t items, void* source) {
     auto* m = static_cast<Memory*>(source);
     if (itemSize == 0) return 0;
     const size_t n = std::min(items, (m->size - m->at) / itemSize);
+    if (n == 0) return 0;
     std::memcpy(out, m->data + m->at, n * itemSize);
     m->at += n * itemSize;
     return n;

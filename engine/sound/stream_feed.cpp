@@ -19,6 +19,7 @@ public:
     bool Flush() override { return true; }
     int Get(int16_t* out, int maxFrames) override {
         const size_t n = std::min(size_t(std::max(maxFrames, 0)), (queue_.size() - head_) / channels_);
+        if (n == 0) return 0;
         std::memcpy(out, queue_.data() + head_, n * channels_ * sizeof(int16_t));
         head_ += n * channels_;
         if (head_ == queue_.size()) Clear();
