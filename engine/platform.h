@@ -49,6 +49,20 @@ using AudioCallback = void (*)(void* user, int16_t* out, int frames);
 struct AudioSpec {
     int rate = 44100;
     int channels = 2;
+    bool pulledOnMainThread = false;  // written back: the callback runs inside the clock's waits (headless)
+};
+
+// Converts interleaved 16-bit audio between rates and channel counts, piece by piece, so that a
+// long sound can be converted while it plays. Put pieces, Flush after the last, Get what is ready.
+class AudioConverter {
+public:
+    virtual ~AudioConverter() = default;
+    virtual bool Put(const int16_t* samples, int frames) = 0;
+    virtual bool Flush() = 0;
+    // Takes up to maxFrames converted frames; returns how many (0 when none is ready), -1 on failure.
+    virtual int Get(int16_t* out, int maxFrames) = 0;
+    // Forgets everything put and not yet taken (before a seek).
+    virtual void Clear() = 0;
 };
 
 class Platform {
@@ -87,6 +101,12 @@ public:
     virtual void CloseAudio() = 0;
     virtual void LockAudio() = 0;
     virtual void UnlockAudio() = 0;
+    // Audio format conversion (works without an open device); nullptr when it cannot be made.
+    virtual std::unique_ptr<AudioConverter> NewAudioConverter(int inRate, int inChannels, int outRate,
+                                                              int outChannels) {
+        (void)inRate, (void)inChannels, (void)outRate, (void)outChannels;
+        return nullptr;
+    }
 
     // The start-up question: 1 yes, 0 no, -1 when no dialog can be shown.
     virtual int AskYesNo(const std::string& text, const std::string& caption) = 0;

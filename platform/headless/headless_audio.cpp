@@ -1,6 +1,7 @@
 // Headless audio: the callback runs on the main thread as the virtual clock moves.
 #include "platform/headless/headless_audio.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace headless {
@@ -9,6 +10,7 @@ bool HeadlessAudio::Open(platform::AudioSpec* spec, platform::AudioCallback call
                          uint64_t nowMicros) {
     spec->rate = 44100;
     spec->channels = 2;
+    spec->pulledOnMainThread = true;
     spec_ = *spec;
     callback_ = callback;
     user_ = user;
@@ -30,7 +32,7 @@ void HeadlessAudio::Advance(uint64_t nowMicros) {
     while (framesDone_ < due) {
         const int frames = int(std::min<uint64_t>(due - framesDone_, 1024));
         callback_(user_, buffer, frames);
-        if (!capturePath_.empty()) captured_.insert(captured_.end(), buffer, buffer + frames * spec_.channels);
+        if (keepCaptured_ || !capturePath_.empty()) captured_.insert(captured_.end(), buffer, buffer + frames * spec_.channels);
         framesDone_ += uint64_t(frames);
     }
 }

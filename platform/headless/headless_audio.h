@@ -16,6 +16,8 @@ public:
     // Pulls the samples that the virtual clock has played since the last call.
     void Advance(uint64_t nowMicros);
     void SetCapturePath(const std::string& path) { capturePath_ = path; }
+    // For tests: keep what was mixed in memory even without a capture file.
+    void KeepCaptured(bool keep) { keepCaptured_ = keep; }
     const std::vector<int16_t>& Captured() const { return captured_; }
     bool IsOpen() const { return callback_ != nullptr; }
 
@@ -26,6 +28,7 @@ private:
     uint64_t startMicros_ = 0;
     uint64_t framesDone_ = 0;
     std::string capturePath_;
+    bool keepCaptured_ = false;
     std::vector<int16_t> captured_;
 };
 

@@ -1,6 +1,8 @@
 // The headless back-end: a frame is one pass of the message pump; waits move the clock at once.
 #include "platform/headless/headless_platform.h"
 
+#include "platform/sdl2/sdl_convert.h"
+
 namespace headless {
 
 HeadlessPlatform::HeadlessPlatform(const platform::Options& options, InputScript script)
@@ -71,6 +73,11 @@ bool HeadlessPlatform::RandomSeedOverride(uint32_t* seed) {
 bool HeadlessPlatform::OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) {
     if (options_.noSound) return false;
     return audio_.Open(spec, callback, user, nowMicros_);
+}
+
+std::unique_ptr<platform::AudioConverter> HeadlessPlatform::NewAudioConverter(int inRate, int inChannels,
+                                                                             int outRate, int outChannels) {
+    return sdl::NewAudioConverter(inRate, inChannels, outRate, outChannels);
 }
 
 }  // namespace headless

@@ -36,6 +36,8 @@ public:
     void CloseAudio() override { audio_.Close(); }
     void LockAudio() override {}
     void UnlockAudio() override {}
+    std::unique_ptr<platform::AudioConverter> NewAudioConverter(int inRate, int inChannels, int outRate,
+                                                                int outChannels) override;
     int AskYesNo(const std::string&, const std::string&) override { return answer_; }
     bool AcquireInstanceLock(const std::string&) override { return !instanceTaken_; }
 

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/sdl2/sdl_audio.h"
+#include "platform/sdl2/sdl_convert.h"
 
 namespace sdl {
 
@@ -150,6 +151,10 @@ public:
     void CloseAudio() override { audio_.Close(); }
     void LockAudio() override { audio_.Lock(); }
     void UnlockAudio() override { audio_.Unlock(); }
+    std::unique_ptr<platform::AudioConverter> NewAudioConverter(int inRate, int inChannels, int outRate,
+                                                                int outChannels) override {
+        return sdl::NewAudioConverter(inRate, inChannels, outRate, outChannels);
+    }
     int AskYesNo(const std::string& text, const std::string& caption) override;
     bool AcquireInstanceLock(const std::string& name) override;
 
