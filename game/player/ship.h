@@ -4,7 +4,8 @@
 namespace game {
 
 void ResetPlayerForGame();
-// Places the ship on its ring of radius 120 at shipAngle.
+void ResetPlayerForStage();
+// Places the ship on its ring of radius 120 at shipAngle, and the view with it.
 void PlaceShipOnRing();
 void UpdatePlayer();
 

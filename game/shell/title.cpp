@@ -1,7 +1,7 @@
 // The title screen: main menu (start, stage select, exit) and the stage select, mouse-driven.
 #include "game/shell/title.h"
 
-#include <cstdio>
+#include <string>
 
 #include "engine/image/image.h"
 #include "engine/input/input.h"
@@ -9,6 +9,7 @@
 #include "game/shell/image_tables.h"
 #include "game/shell/panel.h"
 #include "game/shell/sound_control.h"
+#include "game/stage/stage_loader.h"
 #include "game/state.h"
 
 namespace game {
@@ -97,14 +98,13 @@ bool RunTitleScreen() {
                     next = Mode::kMainMenu;
                 }
             }
-            char label[32];
-            std::snprintf(label, sizeof label, "%2d-%d", (gs.selectedStage + 3) / 4, (gs.selectedStage - 1) % 4 + 1);
+            const std::string label = StageLabel(gs.selectedStage);
             engine::DrawImage(263, 250, ArrowLeftImages[leftHot ? 1 : 0], 1);
             engine::DrawImage(375, 250, ArrowRightImages[rightHot ? 1 : 0], 1);
             engine::DrawImage(64, 240, TextImages[hovered == 0 ? 6 : 7], 1);
             engine::DrawImage(64, 288, TextImages[hovered == 1 ? 0 : 1], 1);
             engine::DrawImage(64, 336, TextImages[hovered == 2 ? 8 : 9], 1);
-            DrawText(293, 250, label, hovered == 0);
+            DrawText(293, 250, label.c_str(), hovered == 0);
             if (next != mode) {
                 hovered = -1;
                 mode = next;
