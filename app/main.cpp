@@ -62,9 +62,9 @@ void WriteSummary(const std::string& path, int result) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return;
     const game::GameState& gs = game::gameState;
-    std::fprintf(f, "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nhighScore %d\nhighestStage %d\n", result,
+    std::fprintf(f, "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nhighScore %d\nhighestStage %d\nselectedStage %d\n", result,
                  static_cast<long long>(engine::FramesPumped()), gs.stage, gs.score, gs.lives, gs.highScore,
-                 gs.highestStage);
+                 gs.highestStage, gs.selectedStage);
     std::fclose(f);
 }
 

@@ -8,6 +8,11 @@ namespace game {
 
 GameState gameState;
 
+void AddScore(int32_t points) {
+    gameState.score += points;
+    if (gameState.score > 99999999) gameState.score = 99999999;
+}
+
 void ResetAll() {
     gameState = GameState{};
     ResetFrameRhythm();

@@ -25,6 +25,8 @@ struct GameState {
     int32_t mouseX = 0;           // last mouse position read, screen pixels
     int32_t mouseY = 0;
     int32_t bunnyHealth = 0;      // 0..5, set at game start
+    int32_t bunnyHitTimer = 0;    // 100 when the bunny is hurt; scales the growing hurt picture
+    int32_t bunnyHitStep = 0;     // the hurt picture's growth per frame: 8, then -5
     // Map progress and live enemies, kept by stage loading and the spawn schedule.
     int16_t mapWidth = 0;         // the stage map's column count
     int16_t mapHeight = 0;        // the stage map's row count
@@ -41,6 +43,9 @@ struct GameState {
 };
 
 extern GameState gameState;
+
+// Adds points to the score, which stops at its cap of 99999999.
+void AddScore(int32_t points);
 
 // Puts every global of the game back to its start-up value (program start, tests).
 void ResetAll();

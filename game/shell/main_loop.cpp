@@ -43,11 +43,7 @@ void SetUpStage() {
     gs.frameCount = 0;
     gs.clearTimer = 0;
     gs.gameEnded = false;
-    if (gs.highestStage > kLastStage) gs.highestStage = kLastStage;
-    if (gs.highestStage < gs.stage) {
-        gs.highestStage = gs.stage;
-        WriteStartRecord();
-    }
+    RecordStage();
     LoadMusicSet(1);
     PlayMusic(0);
 }
@@ -69,11 +65,7 @@ void RunStageFrame() {
         engine::DrawImage(0, 0, BlindImage, 1);
         DrawBunny();
     }
-    if (clearPhase) {
-        DrawClearScreen();
-    } else {
-        DrawScorePanel();
-    }
+    DrawPanel();
     EndFrame();
     PlayRequestedSounds();
     // The clear counter only runs while nobody is dying or respawning; it is never lowered.
@@ -121,7 +113,7 @@ bool StartUp(ScreenChoice choice) {
 }
 
 void ShutDown() {
-    WriteScreenshotNumber();
+    SaveScreenshotNumber();
     ReleaseImages();
     ReleaseSounds();
     engine::EndEngine();
@@ -165,8 +157,7 @@ int RunGame(ScreenChoice choice) {
         }
         if (gs.quitRequested) break;
         if (gs.fromStageSelect == 0 && gs.score > gs.highScore && gs.gameEnded) {
-            gs.highScore = gs.score;
-            WriteScoreRecord();
+            SaveHighScore();
         }
         if (gs.gameEnded) RunResultsScreen();
         if (KeyCount(kKeyEscape) > 0 || !gs.running) break;

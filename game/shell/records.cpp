@@ -1,11 +1,73 @@
-// The record files in Option/: high score, highest stage, screenshot number. (placeholder until its own work lands)
+// The record files: one decimal integer and a CR LF each.
 #include "game/shell/records.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "game/shell/screenshot.h"
+#include "game/state.h"
 
 namespace game {
 
-void ReadRecords() {}
-void WriteScoreRecord() {}
-void WriteStartRecord() {}
-void WriteScreenshotNumber() {}
+namespace {
+constexpr int kLastStage = 600;
+constexpr const char* kStartFile = "Option/start.dat";
+constexpr const char* kScoreFile = "Option/score.dat";
+constexpr const char* kScreenshotFile = "Option/savess.dat";
+}  // namespace
+
+bool ReadRecordFile(const std::string& path, int32_t* value) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char text[4096] = {};
+    const size_t n = std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    text[n] = '\0';
+    // Like formatted input: white space, an optional sign, decimal digits.
+    const char* p = text;
+    while (*p && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const char* start = p;
+    if (*p == '+' || *p == '-') ++p;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long v = std::strtoll(start, &end, 10);
+    if (errno == ERANGE || v < INT32_MIN || v > INT32_MAX) return false;
+    *value = int32_t(v);
+    return true;
+}
+
+void WriteRecordFile(const std::string& path, int32_t value) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    std::fprintf(f, "%d\r\n", value);
+    std::fclose(f);
+}
+
+void ReadRecords() {
+    GameState& gs = gameState;
+    ReadRecordFile(kStartFile, &gs.highestStage);
+    if (gs.highestStage > kLastStage) gs.highestStage = kLastStage;
+    ReadRecordFile(kScoreFile, &gs.highScore);
+    ReadRecordFile(kScreenshotFile, &screenshotNumber);
+}
+
+void RecordStage() {
+    GameState& gs = gameState;
+    if (gs.highestStage > kLastStage) gs.highestStage = kLastStage;
+    if (gs.highestStage < gs.stage) {
+        gs.highestStage = gs.stage;
+        WriteRecordFile(kStartFile, gs.highestStage);
+    }
+}
+
+void SaveHighScore() {
+    gameState.highScore = gameState.score;
+    WriteRecordFile(kScoreFile, gameState.highScore);
+}
+
+void SaveScreenshotNumber() { WriteRecordFile(kScreenshotFile, screenshotNumber); }
 
 }  // namespace game

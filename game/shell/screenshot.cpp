@@ -3,6 +3,8 @@
 
 namespace game {
 
+int32_t screenshotNumber = 0;
+
 void CheckScreenshotKey() {}
 
 }  // namespace game

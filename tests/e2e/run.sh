@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Plays one input script headless and checks the lines "# expect-exit: N" and "# expect-summary:" in it.
-# The summary expected is the rest of the script's "#= " lines, compared with what --summary writes.
+# Plays one input script headless and checks its expectations: "# expect-exit: N" (the exit code) and
+# "#= LINE" (a line that the run's --summary must contain). "# args: ..." adds options, and
+# "# record: FILE VALUE" puts a record file into Option/ first. Each run has a folder of its own
+# (a copy of the program beside the data), so records and screenshots never leak between runs.
 set -u
 exe=$1 script=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+cp "$exe" "$work/velmoran"
+ln -s "$(cd "$(dirname "$exe")" && pwd)/data" "$work/data"
+mkdir -p "$work/Option" "$work/ScreenShots"
+sed -n 's/^# record: *//p' "$script" | while read -r file value; do printf '%s\r\n' "$value" > "$work/Option/$file"; done
+exe="$work/velmoran"
 want_exit=$(sed -n 's/^# expect-exit: *//p' "$script" | head -n1)
 extra=$(sed -n 's/^# args: *//p' "$script" | head -n1)
 # shellcheck disable=SC2086

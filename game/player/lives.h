@@ -1,0 +1,9 @@
+// Lives, hits and the bunny's health: the phases of the ship's down time.
+#pragma once
+
+namespace game {
+
+// 0 normal, 1 recovering (respawnTimer 1..79), 2 the respawn frame (80), 3 down (81..120 or other).
+int PlayerPhase();
+
+}  // namespace game
