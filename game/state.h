@@ -38,8 +38,20 @@ struct GameState {
     double shipX = 0, shipY = 0;  // world position, 120 units out along shipAngle
     double viewOffsetX = 0;       // shipX - 240, for the world-to-screen mapping
     double viewOffsetY = 0;       // shipY - 360
-    // The screen shake: integer pixel offsets added to everything drawn from the world.
-    int32_t shakeX = 0, shakeY = 0;
+    int16_t shipRadius = 12;      // the ship's hit circle
+    int16_t angleTrail[9] = {};   // [0] the ship's angle, [i + 1] option i's; stored unreduced
+    int32_t shipFrameCounter = 0; // 0..255, picks the ship's picture; 32 while it stands still
+    bool shipMoving = false;      // the ship turned in the previous frame
+    // The weapon.
+    int16_t weaponMode = 0;       // 0 normal, 1 twin, 2 napalm, 3 spread
+    int16_t weaponTimer = 0;      // frames left of an item's mode; at 0 the mode returns to 0
+    int16_t fireCooldown = 0;     // 4 after each fire check that passed the button test
+    // The screen shake: a random jitter of everything drawn from the world.
+    int32_t shakeActive = 0;
+    int32_t shakeFrame = 0;
+    int32_t shakeDuration = 0;
+    int32_t shakeAmplitude = 0;
+    int32_t shakeX = 0, shakeY = 0;  // integer pixel offsets added by ScreenX/ScreenY and the backdrops
 };
 
 extern GameState gameState;

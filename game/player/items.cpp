@@ -1,8 +1,10 @@
-// Items dropped by enemies. (placeholder until its own work lands)
+// Items (placeholder until the player's work lands).
 #include "game/player/items.h"
 
 namespace game {
 
-void ResetItemPool() {}
+void SpawnItem(int, double, double) {}
+void UpdateItems() {}
+void DrawItem(ItemRecord&) {}
 
 }  // namespace game

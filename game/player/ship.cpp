@@ -33,5 +33,6 @@ void ResetPlayerForStage() {
 }
 
 void UpdatePlayer() { PlaceShipOnRing(); }
+void DrawShip() {}
 
 }  // namespace game

@@ -8,5 +8,6 @@ void ResetPlayerForStage();
 // Places the ship on its ring of radius 120 at shipAngle, and the view with it.
 void PlaceShipOnRing();
 void UpdatePlayer();
+void DrawShip();
 
 }  // namespace game

@@ -35,7 +35,7 @@ void SetUpStage() {
     gs.leaveStage = false;
     gs.respawnTimer = 0;
     ResetEnemyPool();
-    ResetShotTable();
+    ResetShots();
     ResetBulletPool();
     ResetItemPool();
     ClearEffects();
