@@ -1,0 +1,102 @@
+// The row loops of blending: one plain loop per mode and alpha use, so each stays tight.
+#include "engine/image/blend.h"
+
+#include <cstring>
+
+namespace engine::blend {
+
+namespace {
+
+void CopyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) dst[i] = src[i] | kOpaque;
+}
+
+void KeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i];
+        dst[i] = (s >> 24) ? s : dst[i];
+    }
+}
+
+void AlphaRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t a = s >> 24;
+        dst[i] = a ? Mix(s, d, a) : d;
+    }
+}
+
+void FadeRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) dst[i] = Mix(src[i], dst[i], p);
+}
+
+void FadeKeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t m = Mix(s, d, p);
+        dst[i] = (s >> 24) ? m : d;
+    }
+}
+
+void FadeFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t a = s >> 24;
+        dst[i] = a == 0 ? d : a == 255 ? Mix(s, d, p) : MixWide(s, d, a * p);
+    }
+}
+
+void AddRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) dst[i] = Add(src[i], dst[i], p);
+}
+
+void AddKeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t m = Add(s, d, p);
+        dst[i] = (s >> 24) ? m : d;
+    }
+}
+
+void AddFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t a = s >> 24;
+        dst[i] = a == 0 ? d : a == 255 ? Add(s, d, p) : AddWide(s, d, a * p);
+    }
+}
+
+}  // namespace
+
+void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter, AlphaUse use) {
+    if (n <= 0) return;
+    const uint32_t p = uint32_t(parameter);
+    if (mode == 1) {
+        if (use == AlphaUse::kIgnore) FadeRow(dst, src, n, p);
+        else if (use == AlphaUse::kKey) FadeKeyRow(dst, src, n, p);
+        else FadeFullRow(dst, src, n, p);
+    } else if (mode == 2) {
+        if (use == AlphaUse::kIgnore) AddRow(dst, src, n, p);
+        else if (use == AlphaUse::kKey) AddKeyRow(dst, src, n, p);
+        else AddFullRow(dst, src, n, p);
+    } else {
+        if (use == AlphaUse::kIgnore) CopyRow(dst, src, n);
+        else if (use == AlphaUse::kKey) KeyRow(dst, src, n);
+        else AlphaRow(dst, src, n);
+    }
+}
+
+void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter) {
+    if (n <= 0) return;
+    const uint32_t c = colour | kOpaque;
+    const uint32_t p = uint32_t(parameter);
+    if (mode == 1) {
+        for (int i = 0; i < n; ++i) dst[i] = Mix(c, dst[i], p);
+    } else if (mode == 2) {
+        for (int i = 0; i < n; ++i) dst[i] = Add(c, dst[i], p);
+    } else {
+        for (int i = 0; i < n; ++i) dst[i] = c;
+    }
+}
+
+}  // namespace engine::blend
