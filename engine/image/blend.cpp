@@ -70,6 +70,7 @@ void AddFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n,
 
 void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter, AlphaUse use) {
     if (n <= 0) return;
+    visitedPixels += n;
     const uint32_t p = uint32_t(parameter);
     if (mode == 1) {
         if (use == AlphaUse::kIgnore) FadeRow(dst, src, n, p);
@@ -88,6 +89,7 @@ void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter
 
 void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter) {
     if (n <= 0) return;
+    visitedPixels += n;
     const uint32_t c = colour | kOpaque;
     const uint32_t p = uint32_t(parameter);
     if (mode == 1) {

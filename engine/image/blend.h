@@ -76,4 +76,7 @@ void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter
 // Blends one colour onto n destination pixels (rectangles).
 void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);
 
+// Destination pixels the row loops have visited since the start (for the drawing benchmark).
+inline int64_t visitedPixels = 0;
+
 }  // namespace engine::blend

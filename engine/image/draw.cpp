@@ -192,8 +192,10 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
         if (count <= 0) continue;
         uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
         if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) {
+            blend::visitedPixels += count;
             Walk(base, pitch, fx, fy, dfx, dfy, count, [dst](int k, uint32_t v) { dst[k] = v | blend::kOpaque; });
         } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
+            blend::visitedPixels += count;
             Walk(base, pitch, fx, fy, dfx, dfy, count, [dst](int k, uint32_t v) { dst[k] = (v >> 24) ? v : dst[k]; });
         } else {
             uint32_t* row = RowBuffer(size_t(count)).data();
