@@ -7,6 +7,8 @@ namespace engine::blend {
 
 namespace {
 
+bool useAvx2 = __builtin_cpu_supports("avx2");
+
 void CopyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
     for (int i = 0; i < n; ++i) dst[i] = src[i] | kOpaque;
 }
@@ -68,10 +70,44 @@ void AddFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n,
 
 }  // namespace
 
+void UsePortableLoops(bool portable) { useAvx2 = !portable && __builtin_cpu_supports("avx2"); }
+
+namespace {
+
+inline int32_t Clamp(int32_t v, int32_t top) { return v < 0 ? 0 : v > top ? top : v; }
+
+template <class Put>
+inline void WalkPortable(const SourceWalk& w, int n, Put put) {
+    int32_t fx = w.fx, fy = w.fy;
+    for (int k = 0; k < n; ++k, fx += w.dfx, fy += w.dfy)
+        put(k, w.base[size_t(Clamp(fy >> 16, w.maxY)) * size_t(w.pitch) + size_t(Clamp(fx >> 16, w.maxX))]);
+}
+
+}  // namespace
+
+void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask) {
+    if (useAvx2) return avx2::Gather(walk, n, out, orMask);
+    WalkPortable(walk, n, [=](int k, uint32_t v) { out[k] = v | orMask; });
+}
+
+void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
+    visitedPixels += n;
+    if (useAvx2) return avx2::GatherKeyed(walk, n, dst);
+    WalkPortable(walk, n, [=](int k, uint32_t v) {
+        if (v >> 24) dst[k] = v;
+    });
+}
+
 void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter, AlphaUse use) {
     if (n <= 0) return;
     visitedPixels += n;
     const uint32_t p = uint32_t(parameter);
+    if (useAvx2) {
+        if (mode == 1 && use != AlphaUse::kFull) return avx2::FadeRow(dst, src, n, p, use == AlphaUse::kKey);
+        if (mode == 2 && use != AlphaUse::kFull) return avx2::AddRow(dst, src, n, p, use == AlphaUse::kKey);
+        if (mode != 1 && mode != 2 && use == AlphaUse::kKey) return avx2::KeyRow(dst, src, n);
+        if (mode != 1 && mode != 2 && use == AlphaUse::kFull) return avx2::AlphaRow(dst, src, n);
+    }
     if (mode == 1) {
         if (use == AlphaUse::kIgnore) FadeRow(dst, src, n, p);
         else if (use == AlphaUse::kKey) FadeKeyRow(dst, src, n, p);

@@ -73,10 +73,37 @@ enum class AlphaUse {
 // mode draws as mode 0.
 void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter, AlphaUse use);
 
+// Where a row of a turned image reads its source: pixel k of the row comes from column
+// (fx + k dfx) >> 16 and row (fy + k dfy) >> 16 (16.16 fixed point), each kept within 0..maxX and
+// 0..maxY, so that rounding at the edges never reads outside the picture.
+struct SourceWalk {
+    const uint32_t* base;
+    int pitch;
+    int32_t fx, fy, dfx, dfy;
+    int32_t maxX, maxY;
+};
+
+// Reads n source pixels along a walk into `out`, each ORed with `orMask`.
+void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask);
+// Gather for mode 0 with a keyed picture: pixels of alpha 0 leave the destination as it is.
+void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
+
 // Blends one colour onto n destination pixels (rectangles).
 void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);
 
+// Tests: use the portable loops even where the AVX2 ones could run (both give the same pixels).
+void UsePortableLoops(bool portable);
+
 // Destination pixels the row loops have visited since the start (for the drawing benchmark).
 inline int64_t visitedPixels = 0;
+
+namespace avx2 {
+void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask);
+void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
+void KeyRow(uint32_t* dst, const uint32_t* src, int n);
+void AlphaRow(uint32_t* dst, const uint32_t* src, int n);
+void FadeRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p, bool keyed);
+void AddRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p, bool keyed);
+}  // namespace avx2
 
 }  // namespace engine::blend

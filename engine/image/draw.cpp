@@ -17,7 +17,10 @@ namespace {
 
 using blend::AlphaUse;
 
-constexpr int64_t kOne = int64_t(1) << 32;  // 1.0 in the 32.32 fixed point of source coordinates
+constexpr double kOne = 65536.0;  // 1.0 in the 16.16 fixed point of source positions
+
+// Nearest integer, halves away from zero (no library call in the row set-up).
+inline int64_t Round(double v) { return int64_t(v + (v >= 0 ? 0.5 : -0.5)); }
 
 // The picture ready to be read: its runs rebuilt if it was drawn into, and a private copy when it is
 // the draw target itself, so a row never reads pixels it has just written.
@@ -70,33 +73,34 @@ void DrawUnscaled(const Picture& p, const ImageRecord& r, int64_t x, int64_t y, 
     }
 }
 
-// Reads n source pixels along a row of the screen, stepping the fixed-point source position.
-template <class Put>
-inline void Walk(const uint32_t* base, int pitch, int64_t fx, int64_t fy, int64_t dfx, int64_t dfy, int n,
-                 Put put) {
-    if (dfy == 0) {
-        const uint32_t* row = base + size_t(fy >> 32) * size_t(pitch);
-        for (int k = 0; k < n; ++k, fx += dfx) put(k, row[fx >> 32]);
-    } else if (dfx == 0) {
-        const uint32_t* column = base + (fx >> 32);
-        for (int k = 0; k < n; ++k, fy += dfy) put(k, column[size_t(fy >> 32) * size_t(pitch)]);
-    } else {
-        for (int k = 0; k < n; ++k, fx += dfx, fy += dfy)
-            put(k, base[size_t(fy >> 32) * size_t(pitch) + size_t(fx >> 32)]);
-    }
+// floor and ceil for values well inside the int range, without a library call.
+inline int Floor(double v) {
+    const int i = int(v);
+    return i - (v < i);
+}
+inline int Ceil(double v) {
+    const int i = int(v);
+    return i + (v > i);
 }
 
-// The k for which lo <= a + k x da < hi, as a real interval [*from, *to); empty when *from >= *to.
-void SolveSpan(double a, double da, double lo, double hi, double* from, double* to) {
-    if (da == 0) {
-        if (a >= lo && a < hi) return;
-        *from = 1, *to = 0;
-        return;
+// Narrows [*k0, *k1) to the k with 0 <= a + k d < limit in real numbers (inv = 1 / d); false when
+// empty. Rounding of the fixed-point walk at the two ends is caught by its clamping.
+bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
+    if (d == 0) return a >= 0 && a < limit && *k0 < *k1;
+    double lo, hi;  // a + k d enters the picture at k = lo and leaves it at k = hi
+    if (d > 0) {
+        lo = -a * inv, hi = (limit - a) * inv;
+    } else {
+        lo = (limit - a) * inv, hi = -a * inv;
     }
-    double k1 = (lo - a) / da, k2 = (hi - a) / da;
-    if (da < 0) std::swap(k1, k2);
-    *from = std::max(*from, k1);
-    *to = std::min(*to, k2);
+    const double bottom = *k0 - 1, top = *k1 + 1;
+    lo = std::clamp(lo, bottom, top), hi = std::clamp(hi, bottom, top);
+    // d > 0: k >= lo and k < hi; d < 0: k > lo and k <= hi.
+    const int first = d > 0 ? Ceil(lo) : Floor(lo) + 1;
+    const int end = d > 0 ? Ceil(hi) : Floor(hi) + 1;
+    *k0 = std::max(*k0, first);
+    *k1 = std::min(*k1, end);
+    return *k0 < *k1;
 }
 
 std::vector<uint32_t>& RowBuffer(size_t n) {
@@ -130,10 +134,12 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     ImageRecord* r = FindImage(handle);
     if (!r || scale == 0 || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
     Surface& target = DrawTargetSurface();
-    // Below this an image is far smaller than a pixel; the limit keeps the fixed point in range.
-    if (!target.pixels || std::fabs(scale) < 1.0 / 65536) return 0;
+    // Below this scale an image is far smaller than a pixel; the limit and the picture size keep
+    // source positions and steps inside the 16.16 fixed point.
+    if (!target.pixels || std::fabs(scale) < 1.0 / 16384) return 0;
     Picture copy;
     const Picture* p = PictureForReading(*r, target, &copy);
+    if (p->width > 32767 || p->height > 32767) return 0;
     const double c = std::cos(angle), sn = std::sin(angle);
     // The centre point (width / 2, height / 2) in whole pixels: at scale 1, angle 0 and an integral
     // centre the top-left pixel then lands on (x - width / 2, y - height / 2) for every size.
@@ -149,8 +155,9 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     const double mu = mirror ? -1.0 : 1.0;
     const double du = mu * c * inv, dv = -sn * inv;          // per screen column
     const double duRow = mu * sn * inv, dvRow = c * inv;     // per screen row
-    const int64_t dfx = std::llround(du * double(kOne)), dfy = std::llround(dv * double(kOne));
+    const int64_t dfx = Round(du * kOne), dfy = Round(dv * kOne);
 
+    const AlphaUse use = UseOf(*p, transparent);
     // Rows the turned rectangle can touch.
     double minY = 0, maxY = 0;
     bool first = true;
@@ -162,44 +169,54 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
             first = false;
         }
     }
+    // With transparency, only the disc around the centre that holds every visible pixel is walked
+    // (half a pixel wider for the rounding of the walk): the corners of round sprites cost nothing.
+    double reach = -1;
+    if (use != AlphaUse::kIgnore) {
+        const double radius = VisibleRadius(r);
+        if (radius < 0) return 0;
+        reach = radius * std::fabs(scale) + 0.5;
+        minY = std::max(minY, -reach), maxY = std::min(maxY, reach);
+    }
     const int py0 = int(std::max<double>(s.clipY1, std::floor(y + minY) - 1));
     const int py1 = int(std::min<double>(s.clipY2, std::ceil(y + maxY) + 1));
     const int X0 = s.clipX1, n = s.clipX2 - s.clipX1;
-    const int64_t limitX = int64_t(r->width) << 32, limitY = int64_t(r->height) << 32;
     const uint32_t* base = p->pixels.data() + size_t(r->offsetY) * size_t(p->width) + size_t(r->offsetX);
     const int pitch = p->width;
-    const AlphaUse use = UseOf(*p, transparent);
     const int mode = s.blendMode, param = s.blendParameter;
-    const double dx0 = X0 + 0.5 - x;
+    const int64_t fromCentre = int64_t(X0) - x;  // screen column X0, counted from the centre column x
+
+    const double invDu = du != 0 ? 1.0 / du : 0, invDv = dv != 0 ? 1.0 / dv : 0;
+    blend::SourceWalk walk{base, pitch, 0, 0, int32_t(dfx), int32_t(dfy), r->width - 1, r->height - 1};
 
     for (int py = py0; py < py1; ++py) {
+        // Column X0 + k reads source position (sx + k du, sy + k dv); the fixed-point walk steps from
+        // the centre column x, so that a pixel reads the same source pixel whatever the clip.
         const double dy = py + 0.5 - y;
-        const double sx0 = cx + dx0 * du + dy * duRow, sy0 = cy + dx0 * dv + dy * dvRow;
-        double from = 0, to = n;
-        SolveSpan(sx0, du, 0, r->width, &from, &to);
-        SolveSpan(sy0, dv, 0, r->height, &from, &to);
-        if (!(from < to)) continue;
-        // Widened a little, then trimmed to the pixels whose fixed-point position is inside.
-        int k0 = int(std::max(0.0, std::ceil(from) - 2)), k1 = int(std::min<double>(n, std::floor(to) + 3));
-        if (k0 >= k1) continue;
-        const double sxk = sx0 + k0 * du, syk = sy0 + k0 * dv;
-        if (std::fabs(sxk) > 1e9 || std::fabs(syk) > 1e9) continue;
-        int64_t fx = std::llround(sxk * double(kOne)), fy = std::llround(syk * double(kOne));
-        auto inside = [&](__int128 a, __int128 b) { return a >= 0 && a < limitX && b >= 0 && b < limitY; };
-        while (k0 < k1 && !inside(fx, fy)) ++k0, fx += dfx, fy += dfy;
-        while (k1 > k0 && !inside(fx + __int128(k1 - 1 - k0) * dfx, fy + __int128(k1 - 1 - k0) * dfy)) --k1;
+        const double sxCentre = cx + 0.5 * du + dy * duRow, syCentre = cy + 0.5 * dv + dy * dvRow;
+        const double sx = sxCentre + fromCentre * du, sy = syCentre + fromCentre * dv;
+        int k0 = 0, k1 = n;
+        if (reach >= 0) {
+            const double half2 = reach * reach - dy * dy;
+            if (half2 < 0) continue;
+            const double half = std::sqrt(half2);  // screen columns whose centre lies in the disc
+            k0 = std::max(k0, Ceil(std::max(x - half - 0.5 - X0, -1.0)));
+            k1 = std::min(k1, Floor(std::min(x + half - 0.5 - X0, n + 1.0)) + 1);
+        }
+        if (!Inside(sx, du, invDu, r->width, &k0, &k1) || !Inside(sy, dv, invDv, r->height, &k0, &k1)) continue;
         const int count = k1 - k0;
-        if (count <= 0) continue;
+        const int64_t steps = fromCentre + k0;
+        walk.fx = int32_t(Round(sxCentre * kOne) + steps * dfx);
+        walk.fy = int32_t(Round(syCentre * kOne) + steps * dfy);
         uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
         if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) {
             blend::visitedPixels += count;
-            Walk(base, pitch, fx, fy, dfx, dfy, count, [dst](int k, uint32_t v) { dst[k] = v | blend::kOpaque; });
+            blend::Gather(walk, count, dst, blend::kOpaque);
         } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
-            blend::visitedPixels += count;
-            Walk(base, pitch, fx, fy, dfx, dfy, count, [dst](int k, uint32_t v) { dst[k] = (v >> 24) ? v : dst[k]; });
+            blend::GatherKeyed(walk, count, dst);
         } else {
             uint32_t* row = RowBuffer(size_t(count)).data();
-            Walk(base, pitch, fx, fy, dfx, dfy, count, [row](int k, uint32_t v) { row[k] = v; });
+            blend::Gather(walk, count, row, 0);
             blend::BlendRow(dst, row, count, mode, param, use);
         }
     }

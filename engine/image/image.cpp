@@ -1,5 +1,6 @@
 // Image handles: the slot table with its check values, loading, divided images and release.
 #include <algorithm>
+#include <cmath>
 
 #include "engine/frame/engine_state.h"
 #include "engine/frame/frame.h"
@@ -56,6 +57,31 @@ void ClassifyPicture(Picture* p) {
         p->rowSpans[size_t(y) + 1] = uint32_t(p->spans.size());
     }
     p->mayChange = false;
+    ++p->generation;
+}
+
+double VisibleRadius(ImageRecord* r) {
+    const Picture& p = *r->picture;
+    if (r->radiusGeneration == p.generation) return r->visibleRadius;
+    // The farthest pixel of a row from the centre is at one end of one of its runs.
+    const double cx = r->width / 2, cy = r->height / 2;
+    double far = -1;
+    const int c0 = r->offsetX, c1 = r->offsetX + r->width;
+    for (int j = 0; j < r->height; ++j) {
+        const int row = r->offsetY + j;
+        const double dy = std::max(std::fabs(j - cy), std::fabs(j + 1 - cy));
+        for (uint32_t k = p.rowSpans[size_t(row)]; k < p.rowSpans[size_t(row) + 1]; ++k) {
+            const int a = std::max(p.spans[k].start, c0), b = std::min(p.spans[k].start + p.spans[k].length, c1);
+            if (a >= b) continue;
+            for (int i : {a - c0, b - 1 - c0}) {
+                const double dx = std::max(std::fabs(i - cx), std::fabs(i + 1 - cx));
+                far = std::max(far, dx * dx + dy * dy);
+            }
+        }
+    }
+    r->visibleRadius = far < 0 ? -1 : std::sqrt(far);
+    r->radiusGeneration = p.generation;
+    return r->visibleRadius;
 }
 
 ImageRecord* FindImage(int handle) {

@@ -28,6 +28,7 @@ struct Picture {
     bool hasTransparent = false;     // some pixel has alpha 0
     bool hasPartial = false;         // some pixel has alpha strictly between 0 and 255
     bool mayChange = false;          // selected as a draw target: the runs must be rebuilt before use
+    uint32_t generation = 0;         // counts rebuilds of the runs, so images know when to look again
 };
 
 // Rebuilds the runs and the two flags from the pixels.
@@ -39,7 +40,15 @@ struct ImageRecord {
     int offsetX = 0, offsetY = 0;  // position inside the shared picture
     std::shared_ptr<Picture> picture;
     std::string sourceFile;
+    // Every visible pixel lies within this distance of the centre point (width / 2, height / 2);
+    // a turned draw skips the rest of each row. Negative: nothing visible. Worked out for the
+    // picture generation `radiusGeneration` (so never yet when that differs).
+    double visibleRadius = 0;
+    uint32_t radiusGeneration = ~0u;
 };
+
+// The visible radius of an image, worked out again when its picture has changed.
+double VisibleRadius(ImageRecord* image);
 
 inline constexpr int kImageSlots = 32768;
 inline constexpr int kImageHandleType = 0x08000000;
