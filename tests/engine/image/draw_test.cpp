@@ -201,3 +201,30 @@ TEST_F(SixteenBitDrawTest, ColoursArePackedFiveSixFive) {
 }
 
 }  // namespace
+
+namespace {
+
+// A keyed picture whose only visible pixels are its four corners: turned, each still shows, on the
+// same screen pixels as when the picture is drawn without its key (where every pixel is walked).
+TEST_F(DrawTest, TurnedKeyedImagesKeepTheirFarthestPixels) {
+    std::vector<uint32_t> pixels(33 * 20, 0xFFFF00FFu);
+    for (int corner : {0, 32, 19 * 33, 19 * 33 + 32}) pixels[size_t(corner)] = 0xFFFFFFFFu;
+    const int handle = engine::CreateImageFromArgb(pixels.data(), 33, 20, false);
+    for (double scale : {0.7, 1.0, 2.5}) {
+        for (double angle : {0.3, 1.9, -2.2}) {
+            engine::ClearScreen();
+            engine::DrawImageRotated(200, 200, scale, angle, handle, 0, 0);
+            std::vector<int> unkeyed, keyed;
+            for (int i = 0; i < 640 * 480; ++i)
+                if (engine::BackScreen().pixels[i] == 0xFFFFFFFFu) unkeyed.push_back(i);
+            engine::ClearScreen();
+            engine::DrawImageRotated(200, 200, scale, angle, handle, 1, 0);
+            for (int i = 0; i < 640 * 480; ++i)
+                if (engine::BackScreen().pixels[i] != kBlack) keyed.push_back(i);
+            EXPECT_FALSE(keyed.empty());
+            EXPECT_EQ(keyed, unkeyed) << "scale " << scale << " angle " << angle;
+        }
+    }
+}
+
+}  // namespace
