@@ -76,11 +76,15 @@ namespace {
 
 inline int32_t Clamp(int32_t v, int32_t top) { return v < 0 ? 0 : v > top ? top : v; }
 
+// Positions step as unsigned numbers (the step after the last pixel may pass the int range) and are
+// read back as signed, exactly as the vector loop's lanes wrap.
 template <class Put>
 inline void WalkPortable(const SourceWalk& w, int n, Put put) {
-    int32_t fx = w.fx, fy = w.fy;
-    for (int k = 0; k < n; ++k, fx += w.dfx, fy += w.dfy)
-        put(k, w.base[size_t(Clamp(fy >> 16, w.maxY)) * size_t(w.pitch) + size_t(Clamp(fx >> 16, w.maxX))]);
+    uint32_t fx = uint32_t(w.fx), fy = uint32_t(w.fy);
+    for (int k = 0; k < n; ++k, fx += uint32_t(w.dfx), fy += uint32_t(w.dfy)) {
+        const int32_t column = Clamp(int32_t(fx) >> 16, w.maxX), row = Clamp(int32_t(fy) >> 16, w.maxY);
+        put(k, w.base[size_t(row) * size_t(w.pitch) + size_t(column)]);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Image handles: the slot table with its check values, loading, divided images and release.
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "engine/frame/engine_state.h"
 #include "engine/frame/frame.h"
@@ -140,22 +141,34 @@ std::shared_ptr<Picture> MakePicture(const uint32_t* argb, int width, int height
 int CreateImageFromArgb(const uint32_t* argb, int width, int height, bool hasAlpha,
                         const std::string& sourceFile) {
     if (width <= 0 || height <= 0 || !argb) return -1;
-    auto picture = MakePicture(argb, width, height, hasAlpha, CurrentDrawState().transparentColour);
-    return CreateImage(std::move(picture), 0, 0, width, height, sourceFile);
+    try {
+        auto picture = MakePicture(argb, width, height, hasAlpha, CurrentDrawState().transparentColour);
+        return CreateImage(std::move(picture), 0, 0, width, height, sourceFile);
+    } catch (const std::bad_alloc&) {
+        return -1;  // a picture too large for memory is a failed load, as a bad file is
+    }
 }
 
 int CreateImageFromPicture(const DecodedPicture& picture, const DecodedPicture* companion,
                            const std::string& sourceFile) {
     if (picture.width <= 0 || picture.height <= 0) return -1;
     std::vector<uint32_t> argb;
-    ToArgb(picture, &argb);
+    try {
+        ToArgb(picture, &argb);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
     if (argb.size() != size_t(picture.width) * size_t(picture.height)) return -1;
     bool hasAlpha = picture.layout == PixelLayout::kBgra32;
     if (companion && companion->width > 0 && companion->height > 0) {
         // The companion's gray level is the alpha where the two overlap; beyond it the picture stays
         // opaque. The transparent colour plays no part then.
         std::vector<uint32_t> mask;
-        ToArgb(*companion, &mask);
+        try {
+            ToArgb(*companion, &mask);
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
         if (mask.size() == size_t(companion->width) * size_t(companion->height)) {
             for (int y = 0; y < picture.height; ++y) {
                 for (int x = 0; x < picture.width; ++x) {
