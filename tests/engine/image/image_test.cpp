@@ -132,6 +132,26 @@ TEST_F(ImageTest, ACellOutsideThePictureFailsTheWholeCut) {
     EXPECT_EQ(engine::LiveImageCount(), 1);  // only the whole image is left
 }
 
+// The alpha companion decides visibility where it covers the picture; beyond it pixels are opaque.
+TEST_F(ImageTest, CompanionGivesAlphaWhereItCoversThePicture) {
+    engine::DecodedPicture picture, companion;
+    picture.width = 2, picture.height = 1, picture.bytesPerRow = 8;
+    picture.layout = engine::PixelLayout::kBgr24;
+    picture.pixels = {0, 255, 0, 0, 255, 0, 0, 0};
+    companion.width = 1, companion.height = 1, companion.bytesPerRow = 4;
+    companion.layout = engine::PixelLayout::kGray;
+    companion.pixels = {0, 0, 0, 0};  // black: fully transparent
+    const int handle = engine::CreateImageFromPicture(picture, &companion, "pair.bmp");
+    ASSERT_NE(handle, -1);
+    Pixel(50, 50) = Pixel(51, 50) = 0xFF123456u;
+    engine::DrawImage(50, 50, handle, 1);
+    EXPECT_EQ(Pixel(50, 50), 0xFF123456u);
+    EXPECT_NE(Pixel(51, 50), 0xFF123456u);
+    EXPECT_EQ(engine::FindImage(handle)->sourceFile, "pair.bmp");
+    engine::DecodedPicture empty;
+    EXPECT_EQ(engine::CreateImageFromPicture(empty, nullptr, "empty.bmp"), -1);
+}
+
 TEST_F(ImageTest, LoadsOfMissingFilesFailAndLeaveTheArrayAlone) {
     EXPECT_EQ(engine::LoadImageFile("data/none.bmp", 0), -1);
     int cells[2] = {5, 6};
