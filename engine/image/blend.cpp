@@ -89,8 +89,8 @@ inline void WalkPortable(const SourceWalk& w, int n, Put put) {
 
 }  // namespace
 
-void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask) {
-    if (useAvx2) return avx2::Gather(walk, n, out, orMask);
+void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded) {
+    if (useAvx2) return avx2::Gather(walk, n, out, orMask, padded);
     WalkPortable(walk, n, [=](int k, uint32_t v) { out[k] = v | orMask; });
 }
 

@@ -83,8 +83,9 @@ struct SourceWalk {
     int32_t maxX, maxY;
 };
 
-// Reads n source pixels along a walk into `out`, each ORed with `orMask`.
-void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask);
+// Reads n source pixels along a walk into `out`, each ORed with `orMask`. With `padded`, `out` has
+// room for n rounded up to a multiple of 8, and whatever lands past n is of no concern.
+void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded = false);
 // Gather for mode 0 with a keyed picture: pixels of alpha 0 leave the destination as it is.
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
 
@@ -98,7 +99,7 @@ void UsePortableLoops(bool portable);
 inline int64_t visitedPixels = 0;
 
 namespace avx2 {
-void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask);
+void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded);
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
 void KeyRow(uint32_t* dst, const uint32_t* src, int n);
 void AlphaRow(uint32_t* dst, const uint32_t* src, int n);

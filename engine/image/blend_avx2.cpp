@@ -86,9 +86,10 @@ VELMORAN_AVX2 inline void Walk(const SourceWalk& w, int n, Put put) {
 struct PutAll {
     uint32_t* out;
     __m256i orMask;
+    bool padded;
     VELMORAN_AVX2 void operator()(int k, int count, __m256i pixels) const {
         const __m256i v = _mm256_or_si256(pixels, orMask);
-        if (count == 8) Store(out + k, v);
+        if (count == 8 || padded) Store(out + k, v);
         else StoreFirst(out + k, count, v, _mm256_set1_epi32(-1));
     }
 };
@@ -101,8 +102,8 @@ struct PutVisible {
     }
 };
 
-VELMORAN_AVX2 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask) {
-    Walk(walk, n, PutAll{out, _mm256_set1_epi32(int(orMask))});
+VELMORAN_AVX2 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded) {
+    Walk(walk, n, PutAll{out, _mm256_set1_epi32(int(orMask)), padded});
 }
 
 VELMORAN_AVX2 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {

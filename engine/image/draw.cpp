@@ -215,8 +215,8 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
         } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
             blend::GatherKeyed(walk, count, dst);
         } else {
-            uint32_t* row = RowBuffer(size_t(count)).data();
-            blend::Gather(walk, count, row, 0);
+            uint32_t* row = RowBuffer(size_t(count) + 8).data();
+            blend::Gather(walk, count, row, 0, true);
             blend::BlendRow(dst, row, count, mode, param, use);
         }
     }
