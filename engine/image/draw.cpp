@@ -200,8 +200,8 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
             const double half2 = reach * reach - dy * dy;
             if (half2 < 0) continue;
             const double half = std::sqrt(half2);  // screen columns whose centre lies in the disc
-            k0 = std::max(k0, Ceil(std::max(x - half - 0.5 - X0, -1.0)));
-            k1 = std::min(k1, Floor(std::min(x + half - 0.5 - X0, n + 1.0)) + 1);
+            k0 = std::max(k0, Ceil(std::clamp(x - half - 0.5 - X0, -1.0, n + 1.0)));
+            k1 = std::min(k1, Floor(std::clamp(x + half - 0.5 - X0, -2.0, n + 1.0)) + 1);
         }
         if (!Inside(sx, du, invDu, r->width, &k0, &k1) || !Inside(sy, dv, invDv, r->height, &k0, &k1)) continue;
         const int count = k1 - k0;

@@ -1,9 +1,11 @@
 // Clipping, the turned-image mapping and placement, rectangles, colours and draw targets.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <vector>
 
+#include "engine/image/blend.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
 #include "engine/image/picture.h"
@@ -225,6 +227,47 @@ TEST_F(DrawTest, TurnedKeyedImagesKeepTheirFarthestPixels) {
             EXPECT_EQ(keyed, unkeyed) << "scale " << scale << " angle " << angle;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Wild arguments never draw outside the target or read outside a picture (run under the
+// sanitizer build to check the reads); they only return 0 or -1.
+TEST_F(DrawTest, WildArgumentsStayInBounds) {
+    std::vector<uint32_t> keyed(7 * 5, 0xFF00FF00u), alpha(3 * 9, 0x80102030u);
+    keyed[3] = 0xFFFF00FFu;
+    const int images[2] = {engine::CreateImageFromArgb(keyed.data(), 7, 5, false),
+                           engine::CreateImageFromArgb(alpha.data(), 3, 9, true)};
+    uint32_t state = 12345;
+    auto next = [&] { return state = state * 1664525u + 1013904223u; };
+    const int coordinates[] = {0, -1, 1, 639, 640, 479, 480, -100000, 100000, INT32_MAX, INT32_MIN, 320};
+    const double scales[] = {1.0, -1.0, 1e-7, 1.0 / 16384, 0.3, 7.5, 1e6, 1e300, -2.5};
+    const double angles[] = {0.0, 1e-12, M_PI / 2, -M_PI, 1e9, 3.3, -7.1};
+    for (int i = 0; i < 8000; ++i) {
+        // The portable loops for half the draws: the sanitizer sees their reads, not the vector ones.
+        engine::blend::UsePortableLoops(i % 2 == 0);
+        engine::SetClipRect(int(next() % 700) - 30, int(next() % 540) - 30, int(next() % 700) - 30,
+                            int(next() % 540) - 30);
+        engine::SetBlendMode(int(next() % 4), int(next() % 300) - 20);
+        const int x = coordinates[next() % 12], y = coordinates[next() % 12];
+        const int image = images[next() % 2];
+        int result = 0;
+        switch (next() % 3) {
+            case 0: result = engine::DrawImage(x, y, image, int(next() % 2)); break;
+            case 1:
+                result = engine::DrawImageRotated(x, y, scales[next() % 9], angles[next() % 7], image,
+                                                  int(next() % 2), int(next() % 2));
+                break;
+            default: result = engine::DrawRectangle(x, y, coordinates[next() % 12], coordinates[next() % 12],
+                                                    engine::MakeColor(1, 2, 3), int(next() % 2));
+        }
+        ASSERT_TRUE(result == 0 || result == -1);
+    }
+    engine::blend::UsePortableLoops(false);
+    EXPECT_EQ(engine::DrawImageRotated(10, 10, std::nan(""), 0.0, images[0], 1, 0), -1);
+    EXPECT_EQ(engine::DrawImageRotated(10, 10, 1.0, INFINITY, images[0], 1, 0), -1);
 }
 
 }  // namespace
