@@ -7,7 +7,13 @@ namespace engine::blend {
 
 namespace {
 
-bool useAvx2 = __builtin_cpu_supports("avx2");
+// The processor's features may be asked before the run-time library has looked them up itself.
+bool HasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+bool useAvx2 = HasAvx2();
 
 void CopyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
     for (int i = 0; i < n; ++i) dst[i] = src[i] | kOpaque;
@@ -70,7 +76,7 @@ void AddFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n,
 
 }  // namespace
 
-void UsePortableLoops(bool portable) { useAvx2 = !portable && __builtin_cpu_supports("avx2"); }
+void UsePortableLoops(bool portable) { useAvx2 = !portable && HasAvx2(); }
 
 namespace {
 
