@@ -4,10 +4,10 @@
 // --layers stops after the backgrounds (1) or the sprites (2), to see what each part costs.
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,7 +78,8 @@ void Glyphs(int* cells) {
     std::vector<uint32_t> p(256 * 64, 0xFFFF00FFu);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 256; ++x)
-            if ((Noise(x / 2, y / 2) & 3) == 0 && x % 16 > 1 && y % 16 > 1) p[size_t(y) * 256 + size_t(x)] = 0xFFFFFFFFu;
+            if ((Noise(x / 2, y / 2) & 3) == 0 && x % 16 > 1 && y % 16 > 1)
+                p[size_t(y) * 256 + size_t(x)] = 0xFFFFFFFFu;
     const int sheet = engine::CreateImageFromArgb(p.data(), 256, 64, false);
     engine::CutCells(sheet, 64, 16, 4, 16, 16, cells);
     engine::DeleteImage(sheet);
@@ -107,7 +108,8 @@ void DrawFrame(const Scene& s, int frame) {
     for (int i = 0; i < 64; ++i) {
         const double a = i * 0.31 - turn;
         const int r = 30 + (i * 53) % 210;
-        engine::DrawImageRotated(240 + int(r * std::cos(a)), 240 + int(r * std::sin(a)), 1.0, a, s.bullet, 1, 0);
+        engine::DrawImageRotated(240 + int(r * std::cos(a)), 240 + int(r * std::sin(a)), 1.0, a, s.bullet, 1,
+                                 0);
     }
     for (int i = 0; i < 33; ++i) {
         engine::DrawImageRotated(240 + (i % 11) * 20 - 100, 360 - (i / 11) * 110, 0.8, turn, s.shot, 1, 0);
@@ -128,9 +130,11 @@ void DrawFrame(const Scene& s, int frame) {
     }
     engine::SetClipRect(480, 0, 640, 480);
     engine::DrawImage(480, 0, s.panel, 1);
-    for (int i = 0; i < 40; ++i) engine::DrawImage(488 + (i % 8) * 18, 20 + (i / 8) * 40, s.glyphs[(i * 7) % 64], 1);
+    for (int i = 0; i < 40; ++i)
+        engine::DrawImage(488 + (i % 8) * 18, 20 + (i / 8) * 40, s.glyphs[(i * 7) % 64], 1);
     const int red = engine::MakeColor(255, 0, 0);
-    for (int i = 0; i < 10; ++i) engine::DrawRectangle(490, 250 + i * 20, 490 + 14 * i, 265 + i * 20, red, i % 2);
+    for (int i = 0; i < 10; ++i)
+        engine::DrawRectangle(490, 250 + i * 20, 490 + 14 * i, 265 + i * 20, red, i % 2);
 }
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
@@ -149,11 +153,16 @@ int main(int argc, char** argv) {
     int batches = 100;
     std::string save;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc) frames = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--batches") && i + 1 < argc) batches = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--layers") && i + 1 < argc) layers = std::atoi(argv[++i]);
-        else if (!std::strcmp(argv[i], "--portable")) engine::blend::UsePortableLoops(true);
-        else if (!std::strcmp(argv[i], "--save") && i + 1 < argc) save = argv[++i];
+        if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
+            frames = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--batches") && i + 1 < argc)
+            batches = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--layers") && i + 1 < argc)
+            layers = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--portable"))
+            engine::blend::UsePortableLoops(true);
+        else if (!std::strcmp(argv[i], "--save") && i + 1 < argc)
+            save = argv[++i];
     }
     platform::Options options;
     options.noSound = true;
@@ -223,11 +232,13 @@ int main(int argc, char** argv) {
     const double pixelsPerSecond = double(perFrame) / best;
     const double copyPixelsPerSecond = double(perFrame) / copyBest;
     std::printf("bench_draw: %d batches of %d frames, best batch\n", batches, frames);
-    std::printf("  frame: %.3f ms wall, %.3f ms thread CPU time (target < 2 ms)\n", best * 1e3, bestCpu * 1e3);
+    std::printf("  frame: %.3f ms wall, %.3f ms thread CPU time (target < 2 ms)\n", best * 1e3,
+                bestCpu * 1e3);
     std::printf("  pixels visited per frame: %lld (%.2f per screen pixel)\n", (long long)perFrame,
                 double(perFrame) / (640.0 * 480.0));
     std::printf("  drawing: %.0f Mpixel/s; memcpy of the same bytes: %.0f Mpixel/s (%.3f ms); ratio %.2f\n",
-                pixelsPerSecond / 1e6, copyPixelsPerSecond / 1e6, copyBest * 1e3, pixelsPerSecond / copyPixelsPerSecond);
+                pixelsPerSecond / 1e6, copyPixelsPerSecond / 1e6, copyBest * 1e3,
+                pixelsPerSecond / copyPixelsPerSecond);
     engine::EndEngine();
     platform::Install(nullptr);
     return 0;

@@ -119,17 +119,26 @@ void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter
         if (mode != 1 && mode != 2 && use == AlphaUse::kFull) return avx2::AlphaRow(dst, src, n);
     }
     if (mode == 1) {
-        if (use == AlphaUse::kIgnore) FadeRow(dst, src, n, p);
-        else if (use == AlphaUse::kKey) FadeKeyRow(dst, src, n, p);
-        else FadeFullRow(dst, src, n, p);
+        if (use == AlphaUse::kIgnore)
+            FadeRow(dst, src, n, p);
+        else if (use == AlphaUse::kKey)
+            FadeKeyRow(dst, src, n, p);
+        else
+            FadeFullRow(dst, src, n, p);
     } else if (mode == 2) {
-        if (use == AlphaUse::kIgnore) AddRow(dst, src, n, p);
-        else if (use == AlphaUse::kKey) AddKeyRow(dst, src, n, p);
-        else AddFullRow(dst, src, n, p);
+        if (use == AlphaUse::kIgnore)
+            AddRow(dst, src, n, p);
+        else if (use == AlphaUse::kKey)
+            AddKeyRow(dst, src, n, p);
+        else
+            AddFullRow(dst, src, n, p);
     } else {
-        if (use == AlphaUse::kIgnore) CopyRow(dst, src, n);
-        else if (use == AlphaUse::kKey) KeyRow(dst, src, n);
-        else AlphaRow(dst, src, n);
+        if (use == AlphaUse::kIgnore)
+            CopyRow(dst, src, n);
+        else if (use == AlphaUse::kKey)
+            KeyRow(dst, src, n);
+        else
+            AlphaRow(dst, src, n);
     }
 }
 

@@ -36,9 +36,7 @@ inline uint32_t Add(uint32_t s, uint32_t d, uint32_t p) {
 }
 
 // floor(y / 65025) for y < 2^24, by multiplication.
-inline uint32_t Div65025(uint32_t y) {
-    return uint32_t((uint64_t(y) * 16909061u) >> 40);
-}
+inline uint32_t Div65025(uint32_t y) { return uint32_t((uint64_t(y) * 16909061u) >> 40); }
 
 // Alpha blending with a weight w = a x p in 0..65025: round((S x w + D x (65025 - w)) / 65025).
 inline uint32_t MixWide(uint32_t s, uint32_t d, uint32_t w) {
@@ -64,9 +62,9 @@ inline uint32_t AddWide(uint32_t s, uint32_t d, uint32_t w) {
 
 // What a row loop needs to know: the mode, its parameter, and how to read the source alpha.
 enum class AlphaUse {
-    kIgnore,   // every source pixel counts as alpha 255 (transparency flag 0, or all opaque)
-    kKey,      // alpha is 0 or 255 only: 0 skips the pixel
-    kFull,     // any alpha
+    kIgnore,  // every source pixel counts as alpha 255 (transparency flag 0, or all opaque)
+    kKey,     // alpha is 0 or 255 only: 0 skips the pixel
+    kFull,    // any alpha
 };
 
 // Blends n source pixels onto n destination pixels. Mode 0 no blending, 1 alpha, 2 add; any other

@@ -13,8 +13,12 @@ namespace {
 
 #define VELMORAN_AVX2 __attribute__((target("avx2")))
 
-VELMORAN_AVX2 inline __m256i Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)); }
-VELMORAN_AVX2 inline void Store(uint32_t* p, __m256i v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v); }
+VELMORAN_AVX2 inline __m256i Load(const uint32_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+VELMORAN_AVX2 inline void Store(uint32_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
 
 // round(x / 255) in every 16-bit lane.
 VELMORAN_AVX2 inline __m256i Div255(__m256i x) {
@@ -65,8 +69,10 @@ VELMORAN_AVX2 inline __m256i Index(__m256i vx, __m256i vy, __m256i pitch, __m256
 template <class Put>
 VELMORAN_AVX2 inline void Walk(const SourceWalk& w, int n, Put put) {
     const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i vx = _mm256_add_epi32(_mm256_set1_epi32(w.fx), _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfx)));
-    __m256i vy = _mm256_add_epi32(_mm256_set1_epi32(w.fy), _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfy)));
+    __m256i vx =
+        _mm256_add_epi32(_mm256_set1_epi32(w.fx), _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfx)));
+    __m256i vy =
+        _mm256_add_epi32(_mm256_set1_epi32(w.fy), _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfy)));
     const __m256i stepX = _mm256_set1_epi32(int32_t(uint32_t(w.dfx) * 8)),
                   stepY = _mm256_set1_epi32(int32_t(uint32_t(w.dfy) * 8));
     const __m256i pitch = _mm256_set1_epi32(w.pitch);
@@ -89,16 +95,20 @@ struct PutAll {
     bool padded;
     VELMORAN_AVX2 void operator()(int k, int count, __m256i pixels) const {
         const __m256i v = _mm256_or_si256(pixels, orMask);
-        if (count == 8 || padded) Store(out + k, v);
-        else StoreFirst(out + k, count, v, _mm256_set1_epi32(-1));
+        if (count == 8 || padded)
+            Store(out + k, v);
+        else
+            StoreFirst(out + k, count, v, _mm256_set1_epi32(-1));
     }
 };
 
 struct PutVisible {
     uint32_t* dst;
     VELMORAN_AVX2 void operator()(int k, int count, __m256i pixels) const {
-        if (count == 8) Store(dst + k, _mm256_blendv_epi8(Load(dst + k), pixels, Visible(pixels)));
-        else StoreFirst(dst + k, count, pixels, Visible(pixels));
+        if (count == 8)
+            Store(dst + k, _mm256_blendv_epi8(Load(dst + k), pixels, Visible(pixels)));
+        else
+            StoreFirst(dst + k, count, pixels, Visible(pixels));
     }
 };
 
@@ -175,7 +185,9 @@ struct AddMix {
     }
 };
 
-VELMORAN_AVX2 void AlphaRow(uint32_t* dst, const uint32_t* src, int n) { EachEight(dst, src, n, true, AlphaMix{}); }
+VELMORAN_AVX2 void AlphaRow(uint32_t* dst, const uint32_t* src, int n) {
+    EachEight(dst, src, n, true, AlphaMix{});
+}
 
 VELMORAN_AVX2 void FadeRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p, bool keyed) {
     EachEight(dst, src, n, keyed, FadeMix{_mm256_set1_epi16(short(p)), _mm256_set1_epi16(short(255 - p))});

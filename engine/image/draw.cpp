@@ -26,8 +26,8 @@ inline int64_t Round(double v) { return int64_t(v + (v >= 0 ? 0.5 : -0.5)); }
 // the draw target itself, so a row never reads pixels it has just written.
 const Picture* PictureForReading(ImageRecord& r, const Surface& target, Picture* copy) {
     Picture& p = *r.picture;
-    const bool isTarget = target.pixels >= p.pixels.data() &&
-                          target.pixels < p.pixels.data() + p.pixels.size();
+    const bool isTarget =
+        target.pixels >= p.pixels.data() && target.pixels < p.pixels.data() + p.pixels.size();
     if (p.mayChange) {
         ClassifyPicture(&p);
         if (isTarget) p.mayChange = true;
@@ -153,8 +153,8 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     // u negated for a mirrored image, at (cx + u, cy + v).
     const double inv = 1.0 / scale;
     const double mu = mirror ? -1.0 : 1.0;
-    const double du = mu * c * inv, dv = -sn * inv;          // per screen column
-    const double duRow = mu * sn * inv, dvRow = c * inv;     // per screen row
+    const double du = mu * c * inv, dv = -sn * inv;       // per screen column
+    const double duRow = mu * sn * inv, dvRow = c * inv;  // per screen row
     const int64_t dfx = Round(du * kOne), dfy = Round(dv * kOne);
 
     const AlphaUse use = UseOf(*p, transparent);
@@ -203,7 +203,8 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
             k0 = std::max(k0, Ceil(std::clamp(x - half - 0.5 - X0, -1.0, n + 1.0)));
             k1 = std::min(k1, Floor(std::clamp(x + half - 0.5 - X0, -2.0, n + 1.0)) + 1);
         }
-        if (!Inside(sx, du, invDu, r->width, &k0, &k1) || !Inside(sy, dv, invDv, r->height, &k0, &k1)) continue;
+        if (!Inside(sx, du, invDu, r->width, &k0, &k1) || !Inside(sy, dv, invDv, r->height, &k0, &k1))
+            continue;
         const int count = k1 - k0;
         const int64_t steps = fromCentre + k0;
         walk.fx = int32_t(Round(sxCentre * kOne) + steps * dfx);

@@ -1,4 +1,6 @@
 // Image handles: the slot table with its check values, loading, divided images and release.
+#include "engine/image/image.h"
+
 #include <algorithm>
 #include <cmath>
 #include <new>
@@ -6,7 +8,6 @@
 #include "engine/frame/engine_state.h"
 #include "engine/frame/frame.h"
 #include "engine/image/draw_state.h"
-#include "engine/image/image.h"
 #include "engine/image/picture.h"
 
 namespace engine {
@@ -16,8 +17,8 @@ namespace {
 struct SlotTable {
     std::vector<ImageRecord> slots;  // kImageSlots entries once used; a slot is live while it holds a picture
     int live = 0;
-    int nextFree = 0;                // one past the highest slot in use
-    uint16_t nextCheck = 0;          // 11-bit counter, wraps from 2047 to 0
+    int nextFree = 0;        // one past the highest slot in use
+    uint16_t nextCheck = 0;  // 11-bit counter, wraps from 2047 to 0
 };
 
 SlotTable& Table() {
@@ -72,7 +73,8 @@ double VisibleRadius(ImageRecord* r) {
         const int row = r->offsetY + j;
         const double dy = std::max(std::fabs(j - cy), std::fabs(j + 1 - cy));
         for (uint32_t k = p.rowSpans[size_t(row)]; k < p.rowSpans[size_t(row) + 1]; ++k) {
-            const int a = std::max(p.spans[k].start, c0), b = std::min(p.spans[k].start + p.spans[k].length, c1);
+            const int a = std::max(p.spans[k].start, c0),
+                      b = std::min(p.spans[k].start + p.spans[k].length, c1);
             if (a >= b) continue;
             for (int i : {a - c0, b - 1 - c0}) {
                 const double dx = std::max(std::fabs(i - cx), std::fabs(i + 1 - cx));

@@ -12,16 +12,16 @@ namespace engine {
 
 // A run of pixels of one row that a drawing loop treats alike; fully transparent pixels have none.
 struct PixelSpan {
-    int32_t start;   // first pixel of the run in the picture row
+    int32_t start;  // first pixel of the run in the picture row
     int32_t length;
-    bool opaque;     // every pixel has alpha 255; otherwise some lie strictly between 0 and 255
+    bool opaque;  // every pixel has alpha 255; otherwise some lie strictly between 0 and 255
 };
 
 // Pixels plus alpha (0xAARRGGBB, alpha applied at creation), shared by the cells of a divided image.
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels;    // width x height, rows top first
+    std::vector<uint32_t> pixels;  // width x height, rows top first
     // Each row's runs, built once so the drawing loops never test alpha pixel by pixel.
     std::vector<PixelSpan> spans;
     std::vector<uint32_t> rowSpans;  // height + 1 offsets into spans
@@ -35,7 +35,7 @@ struct Picture {
 void ClassifyPicture(Picture* picture);
 
 struct ImageRecord {
-    uint16_t check = 0;            // 11-bit check value of the handle
+    uint16_t check = 0;  // 11-bit check value of the handle
     int width = 0, height = 0;
     int offsetX = 0, offsetY = 0;  // position inside the shared picture
     std::shared_ptr<Picture> picture;

@@ -1,10 +1,11 @@
 // The P key's screenshots: one file per press, numbered, the number used up even on failure.
+#include "game/shell/screenshot.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "game/shell/frame_rhythm.h"
-#include "game/shell/screenshot.h"
 #include "game/state.h"
 #include "support/engine_fixture.h"
 

@@ -1,4 +1,6 @@
 // The BMP files of SaveDrawScreen, byte for byte, and its failures.
+#include "engine/capture/capture.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,7 +8,6 @@
 #include <iterator>
 #include <vector>
 
-#include "engine/capture/capture.h"
 #include "support/engine_fixture.h"
 
 namespace {
@@ -23,15 +24,16 @@ uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
 class CaptureTest : public testsupport::EngineFixture {};
 
 TEST_F(CaptureTest, WholeScreenFileHasTheHeaderAndBottomRowFirst) {
-    Pixel(0, 479) = 0xFF112233u;   // bottom-left: the first pixel in the file
-    Pixel(639, 0) = 0xFF445566u;   // top-right: the last
+    Pixel(0, 479) = 0xFF112233u;  // bottom-left: the first pixel in the file
+    Pixel(639, 0) = 0xFF445566u;  // top-right: the last
     ASSERT_EQ(engine::SaveDrawScreen(0, 0, 640, 480, "shot.bmp", engine::kSaveBmp, 80, 1, -1), 0);
     const auto b = ReadBytes("shot.bmp");
     ASSERT_EQ(b.size(), 54u + 480u * 1920u);
     const std::vector<uint8_t> header = {
-        'B', 'M', 0x36, 0x10, 0x0E, 0x00, 0, 0, 0, 0, 54, 0, 0, 0,     // size 921654, offset 54
-        40, 0, 0, 0, 0x80, 0x02, 0, 0, 0xE0, 0x01, 0, 0, 1, 0, 24, 0,  // 640 x 480, 1 plane, 24 bits
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+        'B', 'M', 0x36, 0x10, 0x0E, 0x00, 0, 0, 0,    0,    54, 0, 0, 0,         // size 921654, offset 54
+        40,  0,   0,    0,    0x80, 0x02, 0, 0, 0xE0, 0x01, 0,  0, 1, 0, 24, 0,  // 640 x 480, 1 plane, 24
+                                                                                 // bits
+        0,   0,   0,    0,    0,    0,    0, 0, 0,    0,    0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 54), header);
     EXPECT_EQ(Le32(b, 22), 480u);
     EXPECT_EQ((std::vector<uint8_t>{b[54], b[55], b[56]}), (std::vector<uint8_t>{0x33, 0x22, 0x11}));
@@ -54,7 +56,9 @@ TEST_F(CaptureTest, NarrowRectangleRowsArePaddedWithZeros) {
 }
 
 TEST_F(CaptureTest, BadRectanglesAndMissingFoldersWriteNothing) {
-    struct Rect { int x1, y1, x2, y2; };
+    struct Rect {
+        int x1, y1, x2, y2;
+    };
     for (Rect r : {Rect{0, 0, 641, 480}, Rect{0, 0, 640, 481}, Rect{-1, 0, 10, 10}, Rect{0, -1, 10, 10},
                    Rect{10, 0, 10, 10}, Rect{0, 10, 10, 5}}) {
         EXPECT_EQ(engine::SaveDrawScreen(r.x1, r.y1, r.x2, r.y2, "bad.bmp", 0, 80, 1, -1), -1);

@@ -1,11 +1,12 @@
 // The blend equations, pixel for pixel, through every drawing path.
+#include "engine/image/blend.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "engine/image/blend.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
 #include "engine/image/picture.h"
@@ -38,7 +39,9 @@ TEST_F(BlendTest, EveryModeMatchesItsEquation) {
     const int values[] = {0, 1, 77, 128, 200, 254, 255};
     const int alphas[] = {0, 1, 64, 128, 254, 255};
     const int params[] = {0, 1, 100, 128, 254, 255};
-    struct Case { int s, a, d; };
+    struct Case {
+        int s, a, d;
+    };
     std::vector<Case> cases;
     for (int s : values)
         for (int a : alphas)
@@ -74,15 +77,18 @@ TEST_F(BlendTest, EveryModeMatchesItsEquation) {
 // with a = 255; with the transparency flag 0 even the key colour is drawn.
 TEST_F(BlendTest, KeyedPicturesAndTheTransparencyFlag) {
     std::vector<uint32_t> source(64);
-    for (int i = 0; i < 64; ++i) source[size_t(i)] = i % 3 == 0 ? 0xFFFF00FFu : 0xFF000000u | uint32_t(i * 4) << 8;
+    for (int i = 0; i < 64; ++i)
+        source[size_t(i)] = i % 3 == 0 ? 0xFFFF00FFu : 0xFF000000u | uint32_t(i * 4) << 8;
     const int handle = engine::CreateImageFromArgb(source.data(), 64, 1, false);
     for (int transparent = 0; transparent <= 1; ++transparent) {
         for (int mode = 0; mode <= 2; ++mode) {
             for (int turned = 0; turned < 2; ++turned) {
                 for (int i = 0; i < 64; ++i) Pixel(100 + i, 7) = 0xFF405060u;
                 engine::SetBlendMode(mode, 90);
-                if (turned) engine::DrawImageRotated(132, 7, 1.0, 2 * M_PI, handle, transparent, 0);
-                else engine::DrawImage(100, 7, handle, transparent);
+                if (turned)
+                    engine::DrawImageRotated(132, 7, 1.0, 2 * M_PI, handle, transparent, 0);
+                else
+                    engine::DrawImage(100, 7, handle, transparent);
                 for (int i = 0; i < 64; ++i) {
                     const uint32_t s = source[size_t(i)];
                     const bool skipped = transparent && i % 3 == 0;
@@ -133,7 +139,8 @@ namespace {
 // scene of every mode and alpha kind, odd row lengths, turns, scales and clipping.
 TEST_F(BlendTest, VectorAndPortableLoopsDrawTheSamePixels) {
     std::vector<uint32_t> keyed(37 * 23), alpha(29 * 31), solid(41 * 17);
-    for (size_t i = 0; i < keyed.size(); ++i) keyed[i] = i % 7 == 0 ? 0xFFFF00FFu : 0xFF000000u | uint32_t(i * 2654435761u >> 8);
+    for (size_t i = 0; i < keyed.size(); ++i)
+        keyed[i] = i % 7 == 0 ? 0xFFFF00FFu : 0xFF000000u | uint32_t(i * 2654435761u >> 8);
     for (size_t i = 0; i < alpha.size(); ++i) alpha[i] = uint32_t(i * 2246822519u) ^ uint32_t(i << 24);
     for (size_t i = 0; i < solid.size(); ++i) solid[i] = 0xFF000000u | uint32_t(i * 3266489917u >> 8);
     const int images[3] = {engine::CreateImageFromArgb(keyed.data(), 37, 23, false),
@@ -141,7 +148,8 @@ TEST_F(BlendTest, VectorAndPortableLoopsDrawTheSamePixels) {
                            engine::CreateImageFromArgb(solid.data(), 41, 17, false)};
     auto scene = [&] {
         for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x) Pixel(x, y) = 0xFF000000u | uint32_t((x * 7 + y * 13) * 2654435761u >> 8);
+            for (int x = 0; x < 640; ++x)
+                Pixel(x, y) = 0xFF000000u | uint32_t((x * 7 + y * 13) * 2654435761u >> 8);
         int step = 0;
         for (int mode = 0; mode <= 2; ++mode) {
             for (int image : images) {
@@ -150,8 +158,8 @@ TEST_F(BlendTest, VectorAndPortableLoopsDrawTheSamePixels) {
                     engine::SetClipRect(step % 5, step % 3, 640 - step % 7, 480);
                     engine::SetBlendMode(mode, 40 + step * 11);
                     engine::DrawImage(step * 29 % 600 - 10, step * 17 % 450, image, flag);
-                    engine::DrawImageRotated(step * 31 % 640, step * 23 % 480, 0.6 + step * 0.13, step * 0.7, image,
-                                             flag, step % 2);
+                    engine::DrawImageRotated(step * 31 % 640, step * 23 % 480, 0.6 + step * 0.13, step * 0.7,
+                                             image, flag, step % 2);
                     engine::DrawRectangle(step * 3, step * 5, step * 3 + step % 9 + 1, step * 5 + 30,
                                           engine::MakeColor(step * 40, 255 - step, step * 7), step % 2);
                 }
@@ -164,7 +172,8 @@ TEST_F(BlendTest, VectorAndPortableLoopsDrawTheSamePixels) {
     const auto portable = scene();
     engine::blend::UsePortableLoops(false);
     const auto vector = scene();
-    for (size_t i = 0; i < portable.size(); ++i) ASSERT_EQ(vector[i], portable[i]) << "pixel " << i % 640 << "," << i / 640;
+    for (size_t i = 0; i < portable.size(); ++i)
+        ASSERT_EQ(vector[i], portable[i]) << "pixel " << i % 640 << "," << i / 640;
 }
 
 }  // namespace

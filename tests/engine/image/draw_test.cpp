@@ -83,7 +83,9 @@ TEST_F(DrawTest, EveryPrimitiveStaysInsideTheClipRectangle) {
 // centre offset (u, v) = (i + 0.5 - w / 2, j + 0.5 - h / 2) goes to
 // (x + u cos - v sin, y + u sin + v cos), clockwise on the screen.
 TEST_F(DrawTest, QuarterTurnsMapEveryPixel) {
-    struct Size { int w, h; };
+    struct Size {
+        int w, h;
+    };
     for (Size size : {Size{4, 4}, Size{3, 3}, Size{6, 3}, Size{5, 2}}) {
         const int handle = MakeNumbered(size.w, size.h);
         const auto pixels = Numbered(size.w, size.h);
@@ -104,14 +106,17 @@ TEST_F(DrawTest, QuarterTurnsMapEveryPixel) {
                             << " pixel " << i << "," << j;
                     }
                 }
-                ASSERT_EQ(CountNot(kBlack), size.w * size.h) << size.w << "x" << size.h << " quarter " << quarter;
+                ASSERT_EQ(CountNot(kBlack), size.w * size.h)
+                    << size.w << "x" << size.h << " quarter " << quarter;
             }
         }
     }
 }
 
 TEST_F(DrawTest, PlacementAtScaleOneAndScaledBlocks) {
-    struct Case { int w, h; };
+    struct Case {
+        int w, h;
+    };
     for (Case c : {Case{4, 6}, Case{5, 7}, Case{1, 1}, Case{64, 64}}) {
         const int handle = MakeNumbered(c.w, c.h);
         engine::ClearScreen();
@@ -128,7 +133,8 @@ TEST_F(DrawTest, PlacementAtScaleOneAndScaledBlocks) {
     engine::DrawImageRotated(200, 200, 3.0, 0.0, handle, 1, 0);
     for (int y = 197; y < 203; ++y)
         for (int x = 197; x < 203; ++x)
-            ASSERT_EQ(Pixel(x, y), 0xFF000001u | uint32_t((x - 197) / 3 + 1) << 16 | uint32_t((y - 197) / 3 + 1) << 8);
+            ASSERT_EQ(Pixel(x, y),
+                      0xFF000001u | uint32_t((x - 197) / 3 + 1) << 16 | uint32_t((y - 197) / 3 + 1) << 8);
     EXPECT_EQ(CountNot(kBlack), 36);
     EXPECT_EQ(engine::DrawImageRotated(200, 200, 0.0, 0.0, handle, 1, 0), -1);
 }
@@ -141,7 +147,7 @@ TEST_F(DrawTest, TurnedImageCoversItsArea) {
     EXPECT_NEAR(CountNot(kBlack), 10000, 300);
     EXPECT_EQ(Pixel(300, 200), 0xFFFFFFFFu);
     EXPECT_EQ(Pixel(300, 200 - 69), 0xFFFFFFFFu);  // near the top corner at 70.7
-    EXPECT_EQ(Pixel(300 - 50, 200 - 50), kBlack);   // the unturned corner is empty now
+    EXPECT_EQ(Pixel(300 - 50, 200 - 50), kBlack);  // the unturned corner is empty now
 }
 
 TEST_F(DrawTest, RectangleBorderAndFill) {
@@ -150,8 +156,8 @@ TEST_F(DrawTest, RectangleBorderAndFill) {
     engine::DrawRectangle(530, 250, 545, 270, red, 0);
     for (int y = 240; y < 280; ++y) {
         for (int x = 520; x < 555; ++x) {
-            const bool border = x >= 530 && x < 545 && y >= 250 && y < 270 &&
-                                (x == 530 || x == 544 || y == 250 || y == 269);
+            const bool border =
+                x >= 530 && x < 545 && y >= 250 && y < 270 && (x == 530 || x == 544 || y == 250 || y == 269);
             ASSERT_EQ(Pixel(x, y), border ? 0xFFFF0000u : kBlack) << x << "," << y;
         }
     }
@@ -255,13 +261,16 @@ TEST_F(DrawTest, WildArgumentsStayInBounds) {
         const int image = images[next() % 2];
         int result = 0;
         switch (next() % 3) {
-            case 0: result = engine::DrawImage(x, y, image, int(next() % 2)); break;
+            case 0:
+                result = engine::DrawImage(x, y, image, int(next() % 2));
+                break;
             case 1:
                 result = engine::DrawImageRotated(x, y, scales[next() % 9], angles[next() % 7], image,
                                                   int(next() % 2), int(next() % 2));
                 break;
-            default: result = engine::DrawRectangle(x, y, coordinates[next() % 12], coordinates[next() % 12],
-                                                    engine::MakeColor(1, 2, 3), int(next() % 2));
+            default:
+                result = engine::DrawRectangle(x, y, coordinates[next() % 12], coordinates[next() % 12],
+                                               engine::MakeColor(1, 2, 3), int(next() % 2));
         }
         ASSERT_TRUE(result == 0 || result == -1);
     }

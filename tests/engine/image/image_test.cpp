@@ -1,9 +1,10 @@
 // Image handles: check values, the slot table, release, the colour key and divided images.
+#include "engine/image/image.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "engine/image/image.h"
 #include "engine/image/picture.h"
 #include "support/engine_fixture.h"
 
@@ -11,7 +12,9 @@ namespace {
 
 class ImageTest : public testsupport::EngineFixture {
 protected:
-    static int OnePixel(uint32_t colour = 0xFF336699u) { return engine::CreateImageFromArgb(&colour, 1, 1, false); }
+    static int OnePixel(uint32_t colour = 0xFF336699u) {
+        return engine::CreateImageFromArgb(&colour, 1, 1, false);
+    }
 };
 
 TEST_F(ImageTest, HandlesCarryTypeCheckValueAndSlot) {
@@ -60,7 +63,8 @@ TEST_F(ImageTest, HintMovesDownPastEmptySlotsAndAFullTableSearchesFromZero) {
     const uint32_t pixel = 0xFF000000u;
     auto picture = engine::MakePicture(&pixel, 1, 1, false, 0xFF00FF);
     std::vector<int> handles;
-    for (int i = 0; i < engine::kImageSlots; ++i) handles.push_back(engine::CreateImage(picture, 0, 0, 1, 1, ""));
+    for (int i = 0; i < engine::kImageSlots; ++i)
+        handles.push_back(engine::CreateImage(picture, 0, 0, 1, 1, ""));
     EXPECT_EQ(handles.back() & 0xFFFF, engine::kImageSlots - 1);
     EXPECT_EQ(engine::CreateImage(picture, 0, 0, 1, 1, ""), -1);  // full: the load fails
     engine::DeleteImage(handles[5]);
@@ -92,7 +96,8 @@ TEST_F(ImageTest, DividedImageCellsShareOnePictureAndAreCutAtItsEdges) {
     // 100 x 64 cut into 4 columns and 2 rows of 32 x 32: cells 3 and 7 are 4 pixels wide.
     std::vector<uint32_t> pixels(100 * 64);
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 100; ++x) pixels[size_t(y) * 100 + size_t(x)] = 0xFF000000u | uint32_t(x) << 8 | uint32_t(y);
+        for (int x = 0; x < 100; ++x)
+            pixels[size_t(y) * 100 + size_t(x)] = 0xFF000000u | uint32_t(x) << 8 | uint32_t(y);
     const int whole = engine::CreateImageFromArgb(pixels.data(), 100, 64, false);
     int cells[10];
     std::fill(std::begin(cells), std::end(cells), 777);
