@@ -6,10 +6,10 @@
 namespace engine {
 
 struct DrawState {
-    int clipX1 = 0, clipY1 = 0, clipX2 = 640, clipY2 = 480;
-    bool nothingDrawn = false;  // the clip rectangle is empty
-    int blendMode = 0;
-    int blendParameter = 0;
+    int clipX1 = 0, clipY1 = 0, clipX2 = 640, clipY2 = 480;  // x1 <= x < x2, y1 <= y < y2 are drawn
+    bool nothingDrawn = false;              // the clip rectangle is empty: primitives return 0 at once
+    int blendMode = 0;                      // 0 none, 1 alpha, 2 add; other values draw as 0
+    int blendParameter = 0;                 // 0..255, unused in mode 0
     uint32_t transparentColour = 0xFF00FF;  // 24-bit RGB key for images created afterwards
 };
 

@@ -1,10 +1,29 @@
-// Screenshots (the capture itself lands with the screen-capture work).
+// Screenshots: on the frame P goes down, the finished picture goes to the next numbered BMP file.
 #include "game/shell/screenshot.h"
+
+#include <cstdio>
+
+#include "engine/capture/capture.h"
+#include "game/shell/frame_rhythm.h"
 
 namespace game {
 
 int32_t screenshotNumber = 0;
 
-void CheckScreenshotKey() {}
+std::string ScreenshotFileName(int32_t number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "ScreenShots/SS%04d.bmp", int(number));
+    return name;
+}
+
+void CheckScreenshotKey() {
+    if (KeyCount(kKeyP) != 1) return;  // only the frame P goes down: holding it saves one file
+    if (screenshotNumber < 0) return;
+    const std::string name = ScreenshotFileName(screenshotNumber);
+    // The number is used up even when the save fails (no folder). Past 2147483647 it wraps negative
+    // as the 32-bit field did, which switches screenshots off rather than overwriting old files.
+    screenshotNumber = int32_t(uint32_t(screenshotNumber) + 1u);
+    engine::SaveDrawScreen(0, 0, 640, 480, name, engine::kSaveBmp, 80, 1, -1);
+}
 
 }  // namespace game

@@ -1,0 +1,159 @@
+// The row loops of blending: one plain loop per mode and alpha use, so each stays tight.
+#include "engine/image/blend.h"
+
+#include <cstring>
+
+namespace engine::blend {
+
+namespace {
+
+// The processor's features may be asked before the run-time library has looked them up itself.
+bool HasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+bool useAvx2 = HasAvx2();
+
+void CopyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) dst[i] = src[i] | kOpaque;
+}
+
+void KeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i];
+        dst[i] = (s >> 24) ? s : dst[i];
+    }
+}
+
+void AlphaRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t a = s >> 24;
+        dst[i] = a ? Mix(s, d, a) : d;
+    }
+}
+
+void FadeRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) dst[i] = Mix(src[i], dst[i], p);
+}
+
+void FadeKeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t m = Mix(s, d, p);
+        dst[i] = (s >> 24) ? m : d;
+    }
+}
+
+void FadeFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t a = s >> 24;
+        dst[i] = a == 0 ? d : a == 255 ? Mix(s, d, p) : MixWide(s, d, a * p);
+    }
+}
+
+void AddRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) dst[i] = Add(src[i], dst[i], p);
+}
+
+void AddKeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t m = Add(s, d, p);
+        dst[i] = (s >> 24) ? m : d;
+    }
+}
+
+void AddFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) {
+        const uint32_t s = src[i], d = dst[i];
+        const uint32_t a = s >> 24;
+        dst[i] = a == 0 ? d : a == 255 ? Add(s, d, p) : AddWide(s, d, a * p);
+    }
+}
+
+}  // namespace
+
+void UsePortableLoops(bool portable) { useAvx2 = !portable && HasAvx2(); }
+
+namespace {
+
+inline int32_t Clamp(int32_t v, int32_t top) { return v < 0 ? 0 : v > top ? top : v; }
+
+// Positions step as unsigned numbers (the step after the last pixel may pass the int range) and are
+// read back as signed, exactly as the vector loop's lanes wrap.
+template <class Put>
+inline void WalkPortable(const SourceWalk& w, int n, Put put) {
+    uint32_t fx = uint32_t(w.fx), fy = uint32_t(w.fy);
+    for (int k = 0; k < n; ++k, fx += uint32_t(w.dfx), fy += uint32_t(w.dfy)) {
+        const int32_t column = Clamp(int32_t(fx) >> 16, w.maxX), row = Clamp(int32_t(fy) >> 16, w.maxY);
+        put(k, w.base[size_t(row) * size_t(w.pitch) + size_t(column)]);
+    }
+}
+
+}  // namespace
+
+void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded) {
+    if (useAvx2) return avx2::Gather(walk, n, out, orMask, padded);
+    WalkPortable(walk, n, [=](int k, uint32_t v) { out[k] = v | orMask; });
+}
+
+void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
+    visitedPixels += n;
+    if (useAvx2) return avx2::GatherKeyed(walk, n, dst);
+    WalkPortable(walk, n, [=](int k, uint32_t v) {
+        if (v >> 24) dst[k] = v;
+    });
+}
+
+void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter, AlphaUse use) {
+    if (n <= 0) return;
+    visitedPixels += n;
+    const uint32_t p = uint32_t(parameter);
+    if (useAvx2) {
+        if (mode == 1 && use != AlphaUse::kFull) return avx2::FadeRow(dst, src, n, p, use == AlphaUse::kKey);
+        if (mode == 2 && use != AlphaUse::kFull) return avx2::AddRow(dst, src, n, p, use == AlphaUse::kKey);
+        if (mode != 1 && mode != 2 && use == AlphaUse::kKey) return avx2::KeyRow(dst, src, n);
+        if (mode != 1 && mode != 2 && use == AlphaUse::kFull) return avx2::AlphaRow(dst, src, n);
+    }
+    if (mode == 1) {
+        if (use == AlphaUse::kIgnore)
+            FadeRow(dst, src, n, p);
+        else if (use == AlphaUse::kKey)
+            FadeKeyRow(dst, src, n, p);
+        else
+            FadeFullRow(dst, src, n, p);
+    } else if (mode == 2) {
+        if (use == AlphaUse::kIgnore)
+            AddRow(dst, src, n, p);
+        else if (use == AlphaUse::kKey)
+            AddKeyRow(dst, src, n, p);
+        else
+            AddFullRow(dst, src, n, p);
+    } else {
+        if (use == AlphaUse::kIgnore)
+            CopyRow(dst, src, n);
+        else if (use == AlphaUse::kKey)
+            KeyRow(dst, src, n);
+        else
+            AlphaRow(dst, src, n);
+    }
+}
+
+void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter) {
+    if (n <= 0) return;
+    visitedPixels += n;
+    const uint32_t c = colour | kOpaque;
+    const uint32_t p = uint32_t(parameter);
+    if (mode == 1) {
+        for (int i = 0; i < n; ++i) dst[i] = Mix(c, dst[i], p);
+    } else if (mode == 2) {
+        for (int i = 0; i < n; ++i) dst[i] = Add(c, dst[i], p);
+    } else {
+        for (int i = 0; i < n; ++i) dst[i] = c;
+    }
+}
+
+}  // namespace engine::blend

@@ -1,0 +1,270 @@
+// The drawing primitives: an image at a point, an image scaled and turned, a rectangle, colours.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "engine/frame/engine_state.h"
+#include "engine/frame/frame.h"
+#include "engine/frame/screen.h"
+#include "engine/image/blend.h"
+#include "engine/image/draw_state.h"
+#include "engine/image/image.h"
+#include "engine/image/picture.h"
+
+namespace engine {
+
+namespace {
+
+using blend::AlphaUse;
+
+constexpr double kOne = 65536.0;  // 1.0 in the 16.16 fixed point of source positions
+
+// Nearest integer, halves away from zero (no library call in the row set-up).
+inline int64_t Round(double v) { return int64_t(v + (v >= 0 ? 0.5 : -0.5)); }
+
+// The picture ready to be read: its runs rebuilt if it was drawn into, and a private copy when it is
+// the draw target itself, so a row never reads pixels it has just written.
+const Picture* PictureForReading(ImageRecord& r, const Surface& target, Picture* copy) {
+    Picture& p = *r.picture;
+    const bool isTarget =
+        target.pixels >= p.pixels.data() && target.pixels < p.pixels.data() + p.pixels.size();
+    if (p.mayChange) {
+        ClassifyPicture(&p);
+        if (isTarget) p.mayChange = true;
+    }
+    if (!isTarget) return &p;
+    *copy = p;
+    return copy;
+}
+
+AlphaUse UseOf(const Picture& p, int transparent) {
+    if (transparent == 0 || (!p.hasTransparent && !p.hasPartial)) return AlphaUse::kIgnore;
+    return p.hasPartial ? AlphaUse::kFull : AlphaUse::kKey;
+}
+
+// Draws rows [j0, j1) and columns [i0, i1) of an image with its top-left pixel at (x, y).
+void DrawUnscaled(const Picture& p, const ImageRecord& r, int64_t x, int64_t y, int transparent,
+                  const DrawState& s, Surface& target) {
+    const int64_t i0 = std::max<int64_t>(0, s.clipX1 - x), i1 = std::min<int64_t>(r.width, s.clipX2 - x);
+    const int64_t j0 = std::max<int64_t>(0, s.clipY1 - y), j1 = std::min<int64_t>(r.height, s.clipY2 - y);
+    if (i0 >= i1 || j0 >= j1) return;
+    const int mode = s.blendMode, param = s.blendParameter;
+    // Picture columns [c0, c1) are drawn, the first on screen column x + i0.
+    const int c0 = r.offsetX + int(i0), c1 = r.offsetX + int(i1);
+    for (int64_t j = j0; j < j1; ++j) {
+        const int row = r.offsetY + int(j);
+        const uint32_t* src = p.pixels.data() + size_t(row) * size_t(p.width) + c0;
+        uint32_t* dst = target.pixels + size_t(y + j) * size_t(target.pitch) + size_t(x + i0);
+        if (transparent == 0) {
+            blend::BlendRow(dst, src, c1 - c0, mode, param, AlphaUse::kIgnore);
+            continue;
+        }
+        const PixelSpan* span = p.spans.data() + p.rowSpans[size_t(row)];
+        const PixelSpan* end = p.spans.data() + p.rowSpans[size_t(row) + 1];
+        for (; span != end; ++span) {
+            const int a = std::max(span->start, c0), b = std::min(span->start + span->length, c1);
+            if (a >= b) {
+                if (span->start >= c1) break;
+                continue;
+            }
+            blend::BlendRow(dst + (a - c0), src + (a - c0), b - a, mode, param,
+                            span->opaque ? AlphaUse::kIgnore : AlphaUse::kFull);
+        }
+    }
+}
+
+// floor and ceil for values well inside the int range, without a library call.
+inline int Floor(double v) {
+    const int i = int(v);
+    return i - (v < i);
+}
+inline int Ceil(double v) {
+    const int i = int(v);
+    return i + (v > i);
+}
+
+// Narrows [*k0, *k1) to the k with 0 <= a + k d < limit in real numbers (inv = 1 / d); false when
+// empty. Rounding of the fixed-point walk at the two ends is caught by its clamping.
+bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
+    if (d == 0) return a >= 0 && a < limit && *k0 < *k1;
+    double lo, hi;  // a + k d enters the picture at k = lo and leaves it at k = hi
+    if (d > 0) {
+        lo = -a * inv, hi = (limit - a) * inv;
+    } else {
+        lo = (limit - a) * inv, hi = -a * inv;
+    }
+    const double bottom = *k0 - 1, top = *k1 + 1;
+    lo = std::clamp(lo, bottom, top), hi = std::clamp(hi, bottom, top);
+    // d > 0: k >= lo and k < hi; d < 0: k > lo and k <= hi.
+    const int first = d > 0 ? Ceil(lo) : Floor(lo) + 1;
+    const int end = d > 0 ? Ceil(hi) : Floor(hi) + 1;
+    *k0 = std::max(*k0, first);
+    *k1 = std::min(*k1, end);
+    return *k0 < *k1;
+}
+
+std::vector<uint32_t>& RowBuffer(size_t n) {
+    static std::vector<uint32_t> buffer;
+    if (buffer.size() < n) buffer.resize(n);
+    return buffer;
+}
+
+}  // namespace
+
+int DrawImage(int x, int y, int handle, int transparent) {
+    if (!EngineInitialised()) return -1;
+    WaitWhileInactive();
+    const DrawState& s = CurrentDrawState();
+    if (s.nothingDrawn) return 0;
+    ImageRecord* r = FindImage(handle);
+    if (!r) return -1;
+    Surface& target = DrawTargetSurface();
+    if (!target.pixels) return 0;
+    Picture copy;
+    const Picture* p = PictureForReading(*r, target, &copy);
+    DrawUnscaled(*p, *r, x, y, transparent, s, target);
+    return 0;
+}
+
+int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transparent, int mirror) {
+    if (!EngineInitialised()) return -1;
+    WaitWhileInactive();
+    const DrawState& s = CurrentDrawState();
+    if (s.nothingDrawn) return 0;
+    ImageRecord* r = FindImage(handle);
+    if (!r || scale == 0 || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
+    Surface& target = DrawTargetSurface();
+    // Below this scale an image is far smaller than a pixel; the limit and the picture size keep
+    // source positions and steps inside the 16.16 fixed point.
+    if (!target.pixels || std::fabs(scale) < 1.0 / 16384) return 0;
+    Picture copy;
+    const Picture* p = PictureForReading(*r, target, &copy);
+    if (p->width > 32767 || p->height > 32767) return 0;
+    const double c = std::cos(angle), sn = std::sin(angle);
+    // The centre point (width / 2, height / 2) in whole pixels: at scale 1, angle 0 and an integral
+    // centre the top-left pixel then lands on (x - width / 2, y - height / 2) for every size.
+    const int cx = r->width / 2, cy = r->height / 2;
+    if (scale == 1 && c == 1 && sn == 0 && mirror == 0) {
+        DrawUnscaled(*p, *r, int64_t(x) - cx, int64_t(y) - cy, transparent, s, target);
+        return 0;
+    }
+    // Screen pixel centre (px + 0.5, py + 0.5) reads the source pixel under
+    //   u = (dx cos + dy sin) / scale, v = (-dx sin + dy cos) / scale   (dx, dy from (x, y)),
+    // u negated for a mirrored image, at (cx + u, cy + v).
+    const double inv = 1.0 / scale;
+    const double mu = mirror ? -1.0 : 1.0;
+    const double du = mu * c * inv, dv = -sn * inv;       // per screen column
+    const double duRow = mu * sn * inv, dvRow = c * inv;  // per screen row
+    const int64_t dfx = Round(du * kOne), dfy = Round(dv * kOne);
+
+    const AlphaUse use = UseOf(*p, transparent);
+    // Rows the turned rectangle can touch.
+    double minY = 0, maxY = 0;
+    bool first = true;
+    for (double u : {double(-cx), double(r->width - cx)}) {
+        for (double v : {double(-cy), double(r->height - cy)}) {
+            const double sy = scale * (mu * u * sn + v * c);
+            minY = first ? sy : std::min(minY, sy);
+            maxY = first ? sy : std::max(maxY, sy);
+            first = false;
+        }
+    }
+    // With transparency, only the disc around the centre that holds every visible pixel is walked
+    // (half a pixel wider for the rounding of the walk): the corners of round sprites cost nothing.
+    double reach = -1;
+    if (use != AlphaUse::kIgnore) {
+        const double radius = VisibleRadius(r);
+        if (radius < 0) return 0;
+        reach = radius * std::fabs(scale) + 0.5;
+        minY = std::max(minY, -reach), maxY = std::min(maxY, reach);
+    }
+    const int py0 = int(std::max<double>(s.clipY1, std::floor(y + minY) - 1));
+    const int py1 = int(std::min<double>(s.clipY2, std::ceil(y + maxY) + 1));
+    const int X0 = s.clipX1, n = s.clipX2 - s.clipX1;
+    const uint32_t* base = p->pixels.data() + size_t(r->offsetY) * size_t(p->width) + size_t(r->offsetX);
+    const int pitch = p->width;
+    const int mode = s.blendMode, param = s.blendParameter;
+    const int64_t fromCentre = int64_t(X0) - x;  // screen column X0, counted from the centre column x
+
+    const double invDu = du != 0 ? 1.0 / du : 0, invDv = dv != 0 ? 1.0 / dv : 0;
+    blend::SourceWalk walk{base, pitch, 0, 0, int32_t(dfx), int32_t(dfy), r->width - 1, r->height - 1};
+
+    for (int py = py0; py < py1; ++py) {
+        // Column X0 + k reads source position (sx + k du, sy + k dv); the fixed-point walk steps from
+        // the centre column x, so that a pixel reads the same source pixel whatever the clip.
+        const double dy = py + 0.5 - y;
+        const double sxCentre = cx + 0.5 * du + dy * duRow, syCentre = cy + 0.5 * dv + dy * dvRow;
+        const double sx = sxCentre + fromCentre * du, sy = syCentre + fromCentre * dv;
+        int k0 = 0, k1 = n;
+        if (reach >= 0) {
+            const double half2 = reach * reach - dy * dy;
+            if (half2 < 0) continue;
+            const double half = std::sqrt(half2);  // screen columns whose centre lies in the disc
+            k0 = std::max(k0, Ceil(std::clamp(x - half - 0.5 - X0, -1.0, n + 1.0)));
+            k1 = std::min(k1, Floor(std::clamp(x + half - 0.5 - X0, -2.0, n + 1.0)) + 1);
+        }
+        if (!Inside(sx, du, invDu, r->width, &k0, &k1) || !Inside(sy, dv, invDv, r->height, &k0, &k1))
+            continue;
+        const int count = k1 - k0;
+        const int64_t steps = fromCentre + k0;
+        walk.fx = int32_t(Round(sxCentre * kOne) + steps * dfx);
+        walk.fy = int32_t(Round(syCentre * kOne) + steps * dfy);
+        uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
+        if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) {
+            blend::visitedPixels += count;
+            blend::Gather(walk, count, dst, blend::kOpaque);
+        } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
+            blend::GatherKeyed(walk, count, dst);
+        } else {
+            uint32_t* row = RowBuffer(size_t(count) + 8).data();
+            blend::Gather(walk, count, row, 0, true);
+            blend::BlendRow(dst, row, count, mode, param, use);
+        }
+    }
+    return 0;
+}
+
+int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
+    if (!EngineInitialised()) return 0;
+    WaitWhileInactive();
+    const DrawState& s = CurrentDrawState();
+    Surface& target = DrawTargetSurface();
+    if (s.nothingDrawn || !target.pixels) return 0;
+    if (x2 < x1) std::swap(x1, x2);
+    if (y2 < y1) std::swap(y1, y2);
+    if (x1 == x2 || y1 == y2) return 0;
+    uint32_t rgb;
+    const uint32_t c = uint32_t(colour);
+    if (ScreenColourDepth() == 16) {
+        rgb = ((c >> 11) & 31) << 19 | ((c >> 5) & 63) << 10 | (c & 31) << 3;
+    } else {
+        rgb = c & 0xFFFFFF;
+    }
+    // Paints [a, b) x [top, bottom) after clipping; each pixel of the border is painted once.
+    auto paint = [&](int64_t a, int64_t b, int64_t top, int64_t bottom) {
+        a = std::max<int64_t>(a, s.clipX1), b = std::min<int64_t>(b, s.clipX2);
+        top = std::max<int64_t>(top, s.clipY1), bottom = std::min<int64_t>(bottom, s.clipY2);
+        if (a >= b) return;
+        for (int64_t yy = top; yy < bottom; ++yy)
+            blend::FillRow(target.pixels + size_t(yy) * size_t(target.pitch) + size_t(a), rgb, int(b - a),
+                           s.blendMode, s.blendParameter);
+    };
+    const int64_t l = x1, rt = x2, t = y1, b = y2;
+    if (fill) {
+        paint(l, rt, t, b);
+        return 0;
+    }
+    paint(l, rt, t, t + 1);
+    if (b - 1 > t) paint(l, rt, b - 1, b);
+    paint(l, l + 1, t + 1, b - 1);
+    if (rt - 1 > l) paint(rt - 1, rt, t + 1, b - 1);
+    return 0;
+}
+
+int MakeColor(int red, int green, int blue) {
+    const uint32_t r = uint32_t(red) & 255, g = uint32_t(green) & 255, b = uint32_t(blue) & 255;
+    if (ScreenColourDepth() == 16) return int((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
+    return int(0xFF000000u | r << 16 | g << 8 | b);
+}
+
+}  // namespace engine
