@@ -1,0 +1,14 @@
+// Fuzzes the PNG path through libpng, and the conversion of whatever it accepts.
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/decode/decode.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    engine::DecodedPicture picture;
+    if (engine::DecodePng(data, size, &picture)) {
+        std::vector<uint32_t> argb;
+        engine::ToArgb(picture, &argb);
+    }
+    return 0;
+}
