@@ -80,6 +80,7 @@ bool ReadHeader(const uint8_t* d, size_t n, BmpHeader* h) {
     }
     if (planes != 1 || h->width <= 0 || h->height <= 0) return false;
     if (h->width > kMaxPictureSide || h->height > kMaxPictureSide) return false;
+    if (uint64_t(h->width) * uint64_t(h->height) > kMaxPicturePixels) return false;
 
     size_t maskBytes = 0;
     switch (h->compression) {

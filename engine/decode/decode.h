@@ -28,9 +28,11 @@ struct DecodedPicture {
     std::array<uint32_t, 256> palette{};
 };
 
-// The largest picture any decoder makes: no side over 16384 pixels and no pixel buffer over 256 MiB,
-// so that a hostile header cannot make the engine allocate gigabytes.
+// The largest picture any decoder makes: no side over 16384 pixels and no more than 64 Mi pixels
+// (256 MiB once converted to 32 bits), so that a hostile header cannot make the engine allocate
+// gigabytes.
 constexpr int kMaxPictureSide = 16384;
+constexpr uint64_t kMaxPicturePixels = uint64_t(1) << 26;
 constexpr size_t kMaxPictureBytes = size_t(256) << 20;
 
 // Tries every decoder in order; false when none accepts the bytes.

@@ -64,6 +64,7 @@ bool ReadPngPlain(PngRead* r) {
     r->channels = png_get_channels(r->png, r->info);
     r->rowBytes = png_get_rowbytes(r->png, r->info);
     if (r->width == 0 || r->height == 0 || r->rowBytes / r->width != size_t(r->channels)) return false;
+    if (uint64_t(r->width) * r->height > kMaxPicturePixels) return false;
     if (uint64_t(r->rowBytes) * r->height > kMaxPictureBytes) return false;
     r->pixels = static_cast<uint8_t*>(std::malloc(r->rowBytes * r->height));
     r->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * r->height));

@@ -158,6 +158,7 @@ TEST(BmpDecoder, CutOrOversizedPicturesFail) {
     EXPECT_FALSE(Decode(MakeBmp(4, 4, 24, 0, 0, std::vector<uint8_t>(47)), &p)) << "one byte short";
     EXPECT_FALSE(Decode(MakeBmp(16385, 1, 8, 0, 0, std::vector<uint8_t>(16388)), &p));
     EXPECT_FALSE(Decode(MakeBmp(16384, 16384, 32, 0, 0, {}), &p)) << "no pixel data for a 1 GiB picture";
+    EXPECT_FALSE(Decode(MakeBmp(16384, 8193, 8, 1, 0, {0, 1}), &p)) << "a blank run-length picture too large";
     EXPECT_FALSE(Decode(MakeBmp(0, 4, 24, 0, 0, {}), &p));
     EXPECT_FALSE(Decode(MakeBmp(4, int32_t(0x80000000u), 24, 0, 0, {}), &p));
     EXPECT_FALSE(Decode(MakeBmp(1, 1, 7, 0, 0, {0, 0, 0, 0}), &p));

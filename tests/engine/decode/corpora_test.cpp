@@ -34,7 +34,7 @@ enum class Outcome { kMatches, kDecodes, kFails };
 struct BmpCase {
     const char* file;
     Outcome outcome;
-    const char* reference;  // html/*.png to compare the colours with (kMatches)
+    const char* reference = nullptr;  // html/*.png to compare the colours with (kMatches)
     const char* why = "";
     int tolerance = 0;  // per colour channel
 };

@@ -234,7 +234,9 @@ TEST_F(FileAccessTest, DamagedArchivesFailWithoutCrashing) {
             Write("data.ZRA", bad);
             engine::ResetFileAccess();
             std::vector<uint8_t> out;
-            if (engine::ReadWholeFile("data/se/hit.wav", &out) && damage == 0) EXPECT_EQ(out, big);
+            if (engine::ReadWholeFile("data/se/hit.wav", &out) && damage == 0) {
+                EXPECT_EQ(out, big);
+            }
             engine::ReadWholeFile("data/se/raw.bin", &out);
         }
     }
