@@ -40,7 +40,14 @@ TEST_F(EnemyBullets, GuardedSpawnsAreRefusedInsideTheRingAndOffTheField) {
     EXPECT_EQ(CountBullets(), kPoolSize);
 }
 
+// The ship stands a quarter turn away, out of the bullets' path.
+void ShipOutOfTheWay() {
+    gameState.shipAngle = 256;
+    PlaceShipOnRing();
+}
+
 TEST_F(EnemyBullets, SmallBulletVanishesNearTheCentre) {
+    ShipOutOfTheWay();
     SpawnBullet(150, 0, 4.0, 512, 1, 64.0, true);
     const BulletRecord& b = BulletPool[0];
     double lastX = 0;
@@ -56,6 +63,7 @@ TEST_F(EnemyBullets, SmallBulletVanishesNearTheCentre) {
 }
 
 TEST_F(EnemyBullets, BombStopsBurstsAndTheBlastFades) {
+    ShipOutOfTheWay();
     SpawnBullet(130, 0, 5.0, 512, 5, 64.0, true);
     const BulletRecord& bomb = BulletPool[0];
     for (int i = 0; i < 6; ++i) UpdateBullets();
