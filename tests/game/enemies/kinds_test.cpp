@@ -129,6 +129,35 @@ TEST_F(EnemyKinds, CarrierShowsAndCarriesItsLanesItem) {
     }
 }
 
+// Bursts once begun: the hunter's four shots go one way, the spread hunter's three fan out, the
+// gunner's seven come five frames apart.
+TEST_F(EnemyKinds, BurstsFireTheirFullCount) {
+    struct Case {
+        int kind;
+        int frames;
+        int bullets;
+        int spread;  // heading difference between the first two bullets
+    };
+    for (const Case c : {Case{4, 16, 4, 0}, Case{5, 16, 4, 0}, Case{12, 3, 3, 32}, Case{10, 40, 7, -1}}) {
+        SCOPED_TRACE(c.kind);
+        ResetEnemyPool();
+        ResetBulletPool();
+        EnemyRecord& e = *SpawnFromMap(c.kind, 5 * 16, 0, 8 * 32);
+        UpdateEnemy(e);
+        if (c.kind == 10)
+            e.aux3 = 1;
+        else
+            e.aux4 = 1;
+        for (int i = 0; i < c.frames; ++i) UpdateEnemy(e);
+        EXPECT_EQ(CountBullets(), c.bullets);
+        EXPECT_EQ(c.kind == 10 ? e.aux3 : e.aux4, 0) << "the burst is over";
+        if (c.spread >= 0) {
+            EXPECT_EQ(BulletPool[1].heading - BulletPool[0].heading, c.spread);
+            EXPECT_EQ(BulletPool[c.bullets - 1].heading - BulletPool[0].heading, 2 * c.spread);
+        }
+    }
+}
+
 // An enemy left alone ends on the bunny: the straight-line divers and the drifter.
 TEST_F(EnemyKinds, LeftAloneTheyReachTheBunny) {
     SetLoop(3);
