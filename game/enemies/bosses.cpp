@@ -59,11 +59,16 @@ int PulseHalf(const EnemyRecord& e) { return e.age % 80 < 40 ? 0 : 1; }
 
 bool Every(const EnemyRecord& e, int32_t n) { return e.fireClock % ScaleInterval(n) == 0; }
 
-double MuzzleX(const EnemyRecord& e, double forward, double side) { return PolarX(e.x, forward, side, e.facing); }
-double MuzzleY(const EnemyRecord& e, double forward, double side) { return PolarY(e.y, forward, side, e.facing); }
+double MuzzleX(const EnemyRecord& e, double forward, double side) {
+    return PolarX(e.x, forward, side, e.facing);
+}
+double MuzzleY(const EnemyRecord& e, double forward, double side) {
+    return PolarY(e.y, forward, side, e.facing);
+}
 
 // A guarded bullet from a muzzle, aimed at the ship within the cone toward the centre; `offset` turns it.
-void FireAimed(const EnemyRecord& e, double forward, double side, double speed, int32_t offset, int32_t kind) {
+void FireAimed(const EnemyRecord& e, double forward, double side, double speed, int32_t offset,
+               int32_t kind) {
     const double mx = MuzzleX(e, forward, side);
     const double my = MuzzleY(e, forward, side);
     const int16_t a = AimInCone(mx, my, gs.shipX, gs.shipY);
@@ -172,9 +177,15 @@ bool StepVolley(EnemyRecord& e, int32_t interval, int32_t limit) {
 
 void ChangeFlankByMode(EnemyRecord& e) {
     switch (e.mapParam1) {
-        case 0: e.aux1 = e.aux1 < 0 ? 110 : -110; break;
-        case 1: e.aux1 = e.aux1 < 0 ? 55 : -55; break;
-        default: e.aux1 = 0; break;
+        case 0:
+            e.aux1 = e.aux1 < 0 ? 110 : -110;
+            break;
+        case 1:
+            e.aux1 = e.aux1 < 0 ? 55 : -55;
+            break;
+        default:
+            e.aux1 = 0;
+            break;
     }
 }
 
@@ -202,8 +213,8 @@ void Boss1Step(EnemyRecord& e) {
                 const double tailY = MuzzleY(e, -106, 0);
                 for (int k = 0; k < 8; ++k) {
                     const int32_t angle = e.facing + 128 * k;
-                    SpawnBullet(PolarX(tailX, 22, 0, angle), PolarY(tailY, 22, 0, angle), speed, angle, 4, 64.0,
-                                true);
+                    SpawnBullet(PolarX(tailX, 22, 0, angle), PolarY(tailY, 22, 0, angle), speed, angle, 4,
+                                64.0, true);
                 }
             }
         }

@@ -34,9 +34,15 @@ void StartBullet(BulletRecord& b) {
             b.targetSpeed = b.speed;
             b.speed = 0;
             break;
-        case 1: SetBulletCircle(b, 0, 3, 0, 0); break;
-        case 2: SetBulletCircle(b, 0, 4, 0, 0); break;
-        case 3: SetBulletCircle(b, 0, 5, 0, 0); break;
+        case 1:
+            SetBulletCircle(b, 0, 3, 0, 0);
+            break;
+        case 2:
+            SetBulletCircle(b, 0, 4, 0, 0);
+            break;
+        case 3:
+            SetBulletCircle(b, 0, 5, 0, 0);
+            break;
         case 4:
             SetBulletCircle(b, 0, 3, 0, 0);
             b.facing = 0;  // drawn unturned
@@ -55,7 +61,8 @@ void StartBullet(BulletRecord& b) {
             b.blendParam = 255;
             b.diesNearCentre = 0;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -77,7 +84,8 @@ void MoveBullet(BulletRecord& b) {
         case 4:
             // Homes at 4 units a frame, then loses one unit of turn every 8 frames after frame 240.
             b.frame = 1;
-            b.heading = TurnToward(AngleTo(b.x, b.y, gs.shipX, gs.shipY), int16_t(b.heading), int16_t(b.timer));
+            b.heading =
+                TurnToward(AngleTo(b.x, b.y, gs.shipX, gs.shipY), int16_t(b.heading), int16_t(b.timer));
             MoveAlongHeading(b);
             if (b.age > 240 && b.age % 8 == 0 && b.timer > 0) b.timer -= 1;
             break;
@@ -93,7 +101,8 @@ void MoveBullet(BulletRecord& b) {
                 if (DistanceSquared(b.x, b.y, 0, 0) <= 10000) b.timer = 1;
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 

@@ -19,10 +19,10 @@
 namespace game {
 
 const EnemyBehaviour EnemyBehaviours[kEnemyKinds] = {
-    UpdateDrifter,     UpdateDrifter,     UpdateCircler,     UpdateCircler,     UpdateHunter,
-    UpdateHunter,      UpdateRammer,      UpdateSplitRammer, UpdateDasher,      UpdateDasher,
-    UpdateGunner,      UpdateGunner,      UpdateHunter,      UpdateSprayDasher, UpdateItemCarrier,
-    UpdateItemCarrier, UpdateBoss1,       UpdateBoss2,       UpdateBoss3,       UpdateBoss4,
+    UpdateDrifter,     UpdateDrifter, UpdateCircler,     UpdateCircler,     UpdateHunter,
+    UpdateHunter,      UpdateRammer,  UpdateSplitRammer, UpdateDasher,      UpdateDasher,
+    UpdateGunner,      UpdateGunner,  UpdateHunter,      UpdateSprayDasher, UpdateItemCarrier,
+    UpdateItemCarrier, UpdateBoss1,   UpdateBoss2,       UpdateBoss3,       UpdateBoss4,
 };
 
 namespace {
@@ -153,15 +153,33 @@ int32_t ScaleInterval(int32_t n) {
     const int32_t L = gameState.loopIndex;
     int32_t v;
     switch (L) {
-        case 0: v = n * 20 / 4; break;
-        case 1: v = n * 15 / 4; break;
-        case 2: v = n * 8 / 7; break;
-        case 3: v = n * 8 / 11; break;
-        case 4: v = n * 16 / 25; break;
-        case 5: v = n * 16 / 27; break;
-        case 6: v = n * 16 / 29; break;
-        case 7: v = n * 16 / 31; break;
-        default: v = n * 16 / (L + 24); break;
+        case 0:
+            v = n * 20 / 4;
+            break;
+        case 1:
+            v = n * 15 / 4;
+            break;
+        case 2:
+            v = n * 8 / 7;
+            break;
+        case 3:
+            v = n * 8 / 11;
+            break;
+        case 4:
+            v = n * 16 / 25;
+            break;
+        case 5:
+            v = n * 16 / 27;
+            break;
+        case 6:
+            v = n * 16 / 29;
+            break;
+        case 7:
+            v = n * 16 / 31;
+            break;
+        default:
+            v = n * 16 / (L + 24);
+            break;
     }
     return v < 3 ? 3 : v;
 }
@@ -170,11 +188,21 @@ double ScaleSpeed(double v) {
     const int32_t L = gameState.loopIndex;
     double s;
     switch (L) {
-        case 0: s = v * 16 / 24; break;
-        case 1: s = v * 16 / 23; break;
-        case 2: s = v * 16 / 22; break;
-        case 3: s = v * 16 / 21; break;
-        default: s = double(L + 29) * v / 42; break;
+        case 0:
+            s = v * 16 / 24;
+            break;
+        case 1:
+            s = v * 16 / 23;
+            break;
+        case 2:
+            s = v * 16 / 22;
+            break;
+        case 3:
+            s = v * 16 / 21;
+            break;
+        default:
+            s = double(L + 29) * v / 42;
+            break;
     }
     return s > 8.0 ? 8.0 : s;
 }

@@ -25,22 +25,22 @@ struct KindTraits {
 
 // Points for an enemy equal its starting hit points.
 constexpr KindTraits kKindTraits[16] = {
-    {30, false, 3, {{10, -7, 0}, {6, 0, -12}, {6, 0, 12}}},      // drifter
-    {60, true, 3, {{16, -5, 0}, {6, 0, -20}, {6, 0, 20}}},       // heavy drifter
-    {30, false, 3, {{13, -1, 0}, {5, 0, -16}, {5, 0, 16}}},      // circler
-    {60, true, 3, {{10, 0, 0}, {10, 0, -16}, {10, 0, 16}}},      // heavy circler
-    {30, false, 1, {{11, 0, 0}}},                                // hunter
-    {60, true, 1, {{20, 0, 0}}},                                 // heavy hunter
-    {30, false, 1, {{12, 0, 0}}},                                // rammer
-    {60, true, 1, {{22, 0, 0}}},                                 // split rammer
-    {30, false, 1, {{13, -9, 0}}},                               // dasher
-    {60, true, 1, {{22, -7, 0}}},                                // heavy dasher
-    {30, false, 1, {{11, 0, 0}}},                                // gunner
-    {60, true, 1, {{22, -4, 0}}},                                // heavy gunner
-    {120, true, 3, {{20, 0, 0}, {13, 0, -34}, {13, 0, 34}}},     // spread hunter
-    {120, true, 3, {{19, 0, 0}, {14, -18, -26}, {14, -18, 26}}}, // spray dasher
-    {30, false, 2, {{10, -16, -21}, {11, -16, 0}}},              // left item carrier
-    {30, false, 2, {{10, -16, 21}, {11, -16, 0}}},               // right item carrier
+    {30, false, 3, {{10, -7, 0}, {6, 0, -12}, {6, 0, 12}}},       // drifter
+    {60, true, 3, {{16, -5, 0}, {6, 0, -20}, {6, 0, 20}}},        // heavy drifter
+    {30, false, 3, {{13, -1, 0}, {5, 0, -16}, {5, 0, 16}}},       // circler
+    {60, true, 3, {{10, 0, 0}, {10, 0, -16}, {10, 0, 16}}},       // heavy circler
+    {30, false, 1, {{11, 0, 0}}},                                 // hunter
+    {60, true, 1, {{20, 0, 0}}},                                  // heavy hunter
+    {30, false, 1, {{12, 0, 0}}},                                 // rammer
+    {60, true, 1, {{22, 0, 0}}},                                  // split rammer
+    {30, false, 1, {{13, -9, 0}}},                                // dasher
+    {60, true, 1, {{22, -7, 0}}},                                 // heavy dasher
+    {30, false, 1, {{11, 0, 0}}},                                 // gunner
+    {60, true, 1, {{22, -4, 0}}},                                 // heavy gunner
+    {120, true, 3, {{20, 0, 0}, {13, 0, -34}, {13, 0, 34}}},      // spread hunter
+    {120, true, 3, {{19, 0, 0}, {14, -18, -26}, {14, -18, 26}}},  // spray dasher
+    {30, false, 2, {{10, -16, -21}, {11, -16, 0}}},               // left item carrier
+    {30, false, 2, {{10, -16, 21}, {11, -16, 0}}},                // right item carrier
 };
 
 }  // namespace

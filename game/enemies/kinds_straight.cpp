@@ -50,7 +50,8 @@ void MoveHunter(EnemyRecord& e) {
         e.speed = Approach(e.speed, 0.05, target);
         // The aim holds still while a burst runs, so the burst goes one way.
         if (e.aux4 == 0) e.facing = AimInCone(e.x, e.y, gs.shipX, gs.shipY);
-        if (InShipSector(e.x, e.y, 256) && e.fireClock % ScaleInterval(spread ? 56 : 64) == 0 && e.fireHold == 0)
+        if (InShipSector(e.x, e.y, 256) && e.fireClock % ScaleInterval(spread ? 56 : 64) == 0 &&
+            e.fireHold == 0)
             e.aux4 = 1;
         if (e.age % 320 == 0) e.aux1 = -e.aux1;
     } else {
@@ -107,7 +108,8 @@ void BreakUpSplitRammer(EnemyRecord& e) {
     if (DistanceSquared(e.x, e.y, 0, 0) > 256) {
         static constexpr double kWedge[3][2] = {{10, 0}, {-9, -17}, {-9, 17}};
         for (const auto& p : kWedge)
-            SpawnEnemyAt(6, PolarX(e.x, p[0], p[1], e.heading), PolarY(e.y, p[0], p[1], e.heading), e.heading);
+            SpawnEnemyAt(6, PolarX(e.x, p[0], p[1], e.heading), PolarY(e.y, p[0], p[1], e.heading),
+                         e.heading);
     }
     if (!IsOffScreen(e.x, e.y, e.offScreenMargin)) {
         const int r = GameRandom();

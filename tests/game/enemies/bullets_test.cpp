@@ -1,10 +1,11 @@
 // Enemy bullets: the guarded spawn, the safety zone, the respawn frame, the bomb and the homing turn.
+#include "game/enemies/bullets.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "enemy_fixture.h"
-#include "game/enemies/bullets.h"
 #include "game/player/lives.h"
 
 namespace {

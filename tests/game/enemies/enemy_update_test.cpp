@@ -1,10 +1,11 @@
 // The enemy update common to every kind: scaling by loop, spawning, the bunny, damage and the clocks.
+#include "game/enemies/enemy_update.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "enemy_fixture.h"
-#include "game/enemies/enemy_update.h"
 #include "game/shell/game_random.h"
 
 namespace {
@@ -22,9 +23,8 @@ TEST_F(EnemyUpdate, DifficultyScalesByLoop) {
         int dwell;  // DwellTime(e, 1.0) with no map extension
     };
     const std::vector<Row> rows = {
-        {0, 480, 960, 1280}, {1, 360, 620, 960}, {2, 109, 525, 640}, {3, 69, 362, 320},
-        {4, 61, 280, 320},   {8, 48, 240, 320},  {16, 38, 160, 320}, {17, 37, 157, 320},
-        {80, 14, 0, 320},
+        {0, 480, 960, 1280}, {1, 360, 620, 960}, {2, 109, 525, 640}, {3, 69, 362, 320}, {4, 61, 280, 320},
+        {8, 48, 240, 320},   {16, 38, 160, 320}, {17, 37, 157, 320}, {80, 14, 0, 320},
     };
     EnemyRecord e{};
     for (const Row& row : rows) {

@@ -1,10 +1,11 @@
 // The spawn schedule: the rhythm of rows, hurrying through an empty field, waiting while the player is down.
+#include "game/stage/spawn_schedule.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "../enemies/enemy_fixture.h"
-#include "game/stage/spawn_schedule.h"
 #include "game/stage/stage_loader.h"
 
 namespace {
@@ -51,7 +52,8 @@ TEST_F(SpawnSchedule, EmptyFieldHurriesUntilARowBringsEnemies) {
     const std::vector<int> when = RowFrames(200);
     ASSERT_GE(when.size(), 6u);
     // Rows 1 and 2 at 64 and 128; past row 1 with an empty field a row a frame, until row 5 fills it.
-    EXPECT_EQ(std::vector<int>(when.begin(), when.begin() + 6), (std::vector<int>{64, 128, 129, 130, 131, 192}));
+    EXPECT_EQ(std::vector<int>(when.begin(), when.begin() + 6),
+              (std::vector<int>{64, 128, 129, 130, 131, 192}));
     EXPECT_EQ(CountEnemies(0), 1);
     const EnemyRecord& e = EnemyPool[0];
     EXPECT_EQ(e.entryAngle, 96);
