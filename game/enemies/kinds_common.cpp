@@ -64,7 +64,10 @@ void EndKind(EnemyRecord& e) {
 }
 
 int32_t LaneOf(int32_t mapParam1) { return mapParam1 % 16; }
-double HoldRadiusOf(int32_t mapParam1) { return 460 - 40 * (mapParam1 / 16); }
+double HoldRadiusOf(int32_t mapParam1) {
+    const int32_t row = mapParam1 / 16;  // truncated: each row of 16 lanes is 40 units farther in
+    return 460 - 40 * row;
+}
 
 void FireFromNose(const EnemyRecord& e, double speed, int32_t angle, int32_t bulletKind) {
     SpawnBullet(PolarX(e.x, 19, 0, e.heading), PolarY(e.y, 19, 0, e.heading), speed, angle, bulletKind, 64.0,
