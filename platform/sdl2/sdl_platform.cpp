@@ -145,8 +145,8 @@ public:
         while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
         }
     }
-    bool OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) override {
-        return !options_.noSound && audio_.Open(spec, callback, user);
+    bool OpenAudio(platform::AudioSpec* format, platform::AudioCallback callback, void* user) override {
+        return !options_.noSound && audio_.Open(format, callback, user);
     }
     void CloseAudio() override { audio_.Close(); }
     void LockAudio() override { audio_.Lock(); }
