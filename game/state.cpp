@@ -1,7 +1,11 @@
 // The game's globals and their reset.
 #include "game/state.h"
 
+#include "game/effects/effects.h"
+#include "game/enemies/pools.h"
+#include "game/player/shots.h"
 #include "game/shell/frame_rhythm.h"
+#include "game/shell/screenshot.h"
 #include "game/shell/game_random.h"
 
 namespace game {
@@ -16,7 +20,14 @@ void AddScore(int32_t points) {
 void ResetAll() {
     gameState = GameState{};
     ResetFrameRhythm();
-    SeedGameRandom(1);
+    screenshotNumber = 0;
+    ResetEnemyPool();
+    ResetBulletPool();
+    ResetItemPool();
+    ResetShots();
+    ClearEffects();
+    ClearShake();
+    SeedGameRandom(1);  // last: resetting the enemy pool draws random numbers
 }
 
 }  // namespace game

@@ -28,8 +28,18 @@ struct DecodedPicture {
     std::array<uint32_t, 256> palette{};
 };
 
+// The largest picture any decoder makes: no side over 16384 pixels and no more than 64 Mi pixels
+// (256 MiB once converted to 32 bits), so that a hostile header cannot make the engine allocate
+// gigabytes.
+constexpr int kMaxPictureSide = 16384;
+constexpr uint64_t kMaxPicturePixels = uint64_t(1) << 26;
+constexpr size_t kMaxPictureBytes = size_t(256) << 20;
+
 // Tries every decoder in order; false when none accepts the bytes.
 bool DecodePicture(const uint8_t* data, size_t size, DecodedPicture* out);
+// The single decoders, recognising their format by content ("BM" or the PNG signature).
+bool DecodeBmp(const uint8_t* data, size_t size, DecodedPicture* out);
+bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out);
 
 // Decodes a file through the engine's file access, and its "_a" alpha companion when one exists
 // (`hasCompanion` tells). False when the file cannot be read or decoded.
@@ -38,5 +48,17 @@ bool DecodePictureFile(const std::string& name, DecodedPicture* picture, Decoded
 
 // The picture as 0xAARRGGBB pixels, rows top first; alpha 255 for layouts without alpha.
 void ToArgb(const DecodedPicture& picture, std::vector<uint32_t>* out);
+
+// The alpha companion's name: "_a" before the last "." of the file name, or appended when the file
+// name has none ("data/bunny.bmp" -> "data/bunny_a.bmp"; dots in folder names do not count).
+std::string CompanionName(const std::string& name);
+
+// Replaces the alpha of `argb` (a width x height picture from ToArgb) with the companion's.
+// Our rule: the companion is a brightness mask, white opaque and black transparent, so that any
+// paint program can make one. Alpha = (77 red + 150 green + 29 blue) / 256 of the companion's pixel
+// at the same position, counted from the top-left corner, whatever its layout (its own alpha, if any,
+// is not used). Where the sizes differ, pixels the companion does not cover stay opaque (255) and the
+// rest of the companion is ignored.
+void ApplyAlphaCompanion(const DecodedPicture& companion, int width, int height, std::vector<uint32_t>* argb);
 
 }  // namespace engine

@@ -203,8 +203,17 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (!settings.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
-    window_ = SDL_CreateWindow(settings.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               settings.width, settings.height, flags);
+    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = settings.width, h = settings.height;
+    SDL_DisplayMode desktop{};
+    if (!settings.windowed && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        // Made at the desktop's size from the start, so full screen fills it even where no window
+        // manager resizes the window for us.
+        x = 0;
+        y = 0;
+        w = desktop.w;
+        h = desktop.h;
+    }
+    window_ = SDL_CreateWindow(settings.title.c_str(), x, y, w, h, flags);
     if (!window_) {
         *error = std::string("the window could not be created: ") + SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);

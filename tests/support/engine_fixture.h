@@ -5,14 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
-#include <string>
 
 #include "engine/frame/frame.h"
 #include "engine/frame/screen.h"
-#include "engine/platform.h"
-#include "platform/headless/headless_platform.h"
+#include "support/headless_session.h"
 
 namespace testsupport {
 
@@ -22,42 +19,25 @@ protected:
     virtual int Depth() const { return 32; }
 
     void SetUp() override {
-        platform::Options options;
-        options.noSound = true;
-        auto owned = std::make_unique<headless::HeadlessPlatform>(options);
-        platform_ = owned.get();
-        platform::Install(std::move(owned));
-        previous_ = std::filesystem::current_path();
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("velmoran-engine-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
-        std::filesystem::create_directories(folder_);
-        std::filesystem::current_path(folder_);
+        session_ = std::make_unique<HeadlessSession>();
         engine::SetLogEnabled(0);
         engine::SetScreenMode(640, 480, Depth(), 60);
         ASSERT_EQ(engine::InitEngine(), 0);
         engine::SetDrawTarget(engine::kBackScreen);
     }
 
-    void TearDown() override {
-        engine::EndEngine();
-        platform::Install(nullptr);
-        engine::SetScreenMode(640, 480, 32, 60);
-        std::filesystem::current_path(previous_);
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
-    }
+    void TearDown() override { session_.reset(); }
 
     static uint32_t& Pixel(int x, int y) {
         engine::Surface& s = engine::BackScreen();
         return s.pixels[size_t(y) * size_t(s.pitch) + size_t(x)];
     }
 
-    headless::HeadlessPlatform& Platform() { return *platform_; }
-    const std::filesystem::path& Folder() const { return folder_; }
+    headless::HeadlessPlatform& Platform() { return session_->Platform(); }
+    const std::filesystem::path& Folder() const { return session_->Folder(); }
 
 private:
-    headless::HeadlessPlatform* platform_ = nullptr;
-    std::filesystem::path previous_, folder_;
+    std::unique_ptr<HeadlessSession> session_;
 };
 
 }  // namespace testsupport

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <string>
 
 #include "engine/input/input.h"
 #include "support/headless_session.h"
@@ -99,6 +101,26 @@ TEST(IsKeyDown, ReadsHeldKeysByScanCode) {
     EXPECT_EQ(engine::IsKeyDown(57), 1);
     EXPECT_EQ(engine::IsKeyDown(1), 0);
     EXPECT_EQ(engine::IsKeyDown(300), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EngineLog, WritesTimedLinesWithCrLfOnlyWhenEnabled) {
+    testsupport::HeadlessSession session;
+    engine::SetLogEnabled(1);
+    ASSERT_EQ(engine::InitEngine(), 0);
+    engine::LogMessage("two\nlines\n");
+    engine::EndEngine();
+    std::FILE* f = std::fopen("Log.txt", "rb");
+    ASSERT_NE(f, nullptr);
+    char text[4096] = {};
+    std::fread(text, 1, sizeof text - 1, f);
+    std::fclose(f);
+    const std::string log = text;
+    EXPECT_NE(log.find("0:two\r\n0:lines\r\n"), std::string::npos) << log;  // the virtual clock stood still
+    EXPECT_EQ(log.find("\n\n"), std::string::npos);
 }
 
 }  // namespace
