@@ -172,6 +172,26 @@ TEST_F(Ship, AnEnemyTouchingAnOptionAndTheShipTakesOnlyTheOption) {
     EXPECT_EQ(SoundRequests[2], 1);
 }
 
+TEST_F(Ship, AnEnemyTouchingTwoOptionsTakesTheHigherOne) {
+    for (int i = 0; i < 6; ++i) GainOption();
+    const int16_t spread[9] = {0, 560, 620, 680, 200, 740, 300, 0, 0};
+    std::copy(std::begin(spread), std::end(spread), gs.angleTrail);
+    PositionOptions();
+    const OptionRecord o3 = OptionRecords[3];
+    const OptionRecord o5 = OptionRecords[5];
+    // One circle on option 3, the other on option 5.
+    EnemyRecord& e = PlaceEnemy(9, o3.x, o3.y, 4);
+    e.facing = AngleTo(o3.x, o3.y, o5.x, o5.y);
+    e.circleRadius[1] = 4;
+    e.circleForward[1] = int16_t(Distance(o3.x, o3.y, o5.x, o5.y));
+    MoveMouse(0);
+    UpdatePlayer();
+    EXPECT_EQ(ActiveOptions(), 5);
+    // The first piece of the option's explosion lies within 8 units of the lost option.
+    EXPECT_LT(Distance(EffectPool[0].x, EffectPool[0].y, o5.x, o5.y), 8);
+    EXPECT_GT(Distance(EffectPool[0].x, EffectPool[0].y, o3.x, o3.y), 50);
+}
+
 TEST_F(Ship, TheShipsSpotDestroysEnemiesAlsoWhileItIsDown) {
     struct Case {
         int16_t respawn;
