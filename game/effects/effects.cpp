@@ -102,38 +102,49 @@ void Spark(EffectSlot& f, int16_t margin) {
 
 void Behave(EffectSlot& f) {
     switch (f.kind) {
-    case 0:
-        if (f.state == 1) {
-            FirstUpdate(f, 100);
-            f.angle = 0;
-            f.firstInterval = int16_t(2 + GameRandom() % 4);
-        }
-        if (f.state == 2) BurstStep(f, 5, kBurstLast);
-        break;
-    case 1: Burst(f, 48, 5); break;
-    case 2: Burst(f, 24, 4); break;
-    case 3: Burst(f, 18, 4); break;
-    case 5: Spark(f, 19); break;
-    case 6:
-    case 7: Spark(f, 12); break;
-    case 12:
-        if (f.state == 1) FirstUpdate(f, 32);
-        if (f.state == 2) SimpleStep(f, 4, 6);
-        break;
-    case 31:
-        // The hit flash picks its own rotation, whatever it was spawned with.
-        if (f.state == 1) {
-            FirstUpdate(f, 24);
-            f.blendKind = 1;
-            f.alpha = 128;
-            f.angle = int16_t(GameRandom() % 1024);
-        }
-        if (f.state == 2) {
-            if (f.age % 3 == 0) f.frame = int16_t(f.frame + 1);
-            if (f.frame >= 6) f.state = 0;
-        }
-        break;
-    default: break;  // rows without a behaviour: the effect never becomes active
+        case 0:
+            if (f.state == 1) {
+                FirstUpdate(f, 100);
+                f.angle = 0;
+                f.firstInterval = int16_t(2 + GameRandom() % 4);
+            }
+            if (f.state == 2) BurstStep(f, 5, kBurstLast);
+            break;
+        case 1:
+            Burst(f, 48, 5);
+            break;
+        case 2:
+            Burst(f, 24, 4);
+            break;
+        case 3:
+            Burst(f, 18, 4);
+            break;
+        case 5:
+            Spark(f, 19);
+            break;
+        case 6:
+        case 7:
+            Spark(f, 12);
+            break;
+        case 12:
+            if (f.state == 1) FirstUpdate(f, 32);
+            if (f.state == 2) SimpleStep(f, 4, 6);
+            break;
+        case 31:
+            // The hit flash picks its own rotation, whatever it was spawned with.
+            if (f.state == 1) {
+                FirstUpdate(f, 24);
+                f.blendKind = 1;
+                f.alpha = 128;
+                f.angle = int16_t(GameRandom() % 1024);
+            }
+            if (f.state == 2) {
+                if (f.age % 3 == 0) f.frame = int16_t(f.frame + 1);
+                if (f.frame >= 6) f.state = 0;
+            }
+            break;
+        default:
+            break;  // rows without a behaviour: the effect never becomes active
     }
 }
 

@@ -20,12 +20,12 @@ struct EffectSlot {
     double x, y;
     double speed;
     double vx, vy;
-    int16_t blendKind;      // 0 none, 1 additive, 2 alpha
+    int16_t blendKind;  // 0 none, 1 additive, 2 alpha
     int16_t alpha;
     double scale;
-    uint8_t decelerating;   // the effect slows down (spawned with kind + 100)
-    double decel;           // speed lost per frame
-    int16_t margin;         // IsOffScreen margin
+    uint8_t decelerating;  // the effect slows down (spawned with kind + 100)
+    double decel;          // speed lost per frame
+    int16_t margin;        // IsOffScreen margin
 };
 
 extern EffectSlot EffectPool[kEffectSlots];

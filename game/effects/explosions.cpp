@@ -1,6 +1,5 @@
 // The two explosions, each built from several effects with random spreads.
 #include "game/effects/effects.h"
-
 #include "game/geometry/trig.h"
 #include "game/shell/game_random.h"
 

@@ -34,9 +34,13 @@ bool CirclesOverlap(double x1, double y1, int16_t r1, double x2, double y2, int1
     return double(s * s) > dx * dx + dy * dy;
 }
 
-int HitsEnemy(double x, double y, int16_t radius, const EnemyRecord& e) { return HitsRecord<8>(x, y, radius, e); }
+int HitsEnemy(double x, double y, int16_t radius, const EnemyRecord& e) {
+    return HitsRecord<8>(x, y, radius, e);
+}
 
-int HitsBullet(double x, double y, int16_t radius, const BulletRecord& b) { return HitsRecord<3>(x, y, radius, b); }
+int HitsBullet(double x, double y, int16_t radius, const BulletRecord& b) {
+    return HitsRecord<3>(x, y, radius, b);
+}
 
 int ShotHits(int shotSlot, const EnemyRecord& e) {
     if (shotSlot < 0 || shotSlot >= kShotSlots) return 0;

@@ -22,22 +22,23 @@ constexpr double kItemAcceleration = 0.15000000596046448;
 bool Collect(const ItemRecord& item) {
     GameState& gs = gameState;
     switch (item.kind) {
-    case 0:
-        if (!GainOption()) return false;
-        RequestSound(11);
-        return true;
-    case 1:
-        gs.lives += 1;
-        RequestSound(10);
-        return true;
-    case 2:
-    case 3:
-    case 4:
-        gs.weaponMode = int16_t(item.kind - 1);
-        gs.weaponTimer = 1200;
-        RequestSound(11);
-        return true;
-    default: return true;  // an unknown kind just vanishes
+        case 0:
+            if (!GainOption()) return false;
+            RequestSound(11);
+            return true;
+        case 1:
+            gs.lives += 1;
+            RequestSound(10);
+            return true;
+        case 2:
+        case 3:
+        case 4:
+            gs.weaponMode = int16_t(item.kind - 1);
+            gs.weaponTimer = 1200;
+            RequestSound(11);
+            return true;
+        default:
+            return true;  // an unknown kind just vanishes
     }
 }
 
@@ -97,7 +98,8 @@ void UpdateItems() {
             item.direction = AngleTo(item.x, item.y, 0, 0);
         }
         if (item.state == 2) {
-            if (PlayerPhase() == 0 && CirclesOverlap(gs.shipX, gs.shipY, gs.shipRadius, item.x, item.y, item.radius)) {
+            if (PlayerPhase() == 0 &&
+                CirclesOverlap(gs.shipX, gs.shipY, gs.shipRadius, item.x, item.y, item.radius)) {
                 item.state = 3;
                 if (!Collect(item)) item.state = 2;
             }

@@ -38,7 +38,8 @@ void DrawOptions() {
     engine::SetBlendMode(0, 100);
     for (const OptionRecord& o : OptionRecords) {
         if (!o.active) continue;
-        engine::DrawImageRotated(ScreenX(o.x, o.y), ScreenY(o.x, o.y), 1.0, ViewAngle(o.angle), OptionImage, 1, 0);
+        engine::DrawImageRotated(ScreenX(o.x, o.y), ScreenY(o.x, o.y), 1.0, ViewAngle(o.angle), OptionImage,
+                                 1, 0);
     }
 }
 

@@ -155,11 +155,18 @@ void UpdateShots() {
         ShotSlot& s = ShotTable[slot];
         if (s.state == 0) continue;
         switch (s.kind) {
-        case 0:
-        case 3: MainStep(slot); break;
-        case 1: NapalmStep(slot); break;
-        case 2: BombStep(slot); break;
-        default: break;
+            case 0:
+            case 3:
+                MainStep(slot);
+                break;
+            case 1:
+                NapalmStep(slot);
+                break;
+            case 2:
+                BombStep(slot);
+                break;
+            default:
+                break;
         }
         s.age = (s.age + 1) % 65535;
         if (IsOffField(s.x, s.y, s.killMargin))

@@ -22,34 +22,35 @@ void ShipShot(int slot, int kind, double side, int16_t a, int32_t heading) {
 
 void FireShip(int16_t a) {
     switch (gameState.weaponMode) {
-    case 0:
-    case 2: {
-        const int kind = gameState.weaponMode == 2 ? 1 : 0;
-        for (int slot = 0; slot < 3; ++slot) {
-            if (!Free(slot)) continue;
-            ShipShot(slot, kind, 0, a, a);
+        case 0:
+        case 2: {
+            const int kind = gameState.weaponMode == 2 ? 1 : 0;
+            for (int slot = 0; slot < 3; ++slot) {
+                if (!Free(slot)) continue;
+                ShipShot(slot, kind, 0, a, a);
+                return;
+            }
             return;
         }
-        return;
-    }
-    case 1:
-        for (int k = 0; k < 6; k += 2) {
-            if (!Free(k) || !Free(k + 1)) continue;
-            ShipShot(k, 0, -8, a, a);
-            ShipShot(k + 1, 0, 8, a, a);
+        case 1:
+            for (int k = 0; k < 6; k += 2) {
+                if (!Free(k) || !Free(k + 1)) continue;
+                ShipShot(k, 0, -8, a, a);
+                ShipShot(k + 1, 0, 8, a, a);
+                return;
+            }
             return;
-        }
-        return;
-    case 3:
-        for (int k = 0; k < 9; k += 3) {
-            if (!Free(k) || !Free(k + 1) || !Free(k + 2)) continue;
-            ShipShot(k, 0, 0, a, a);
-            ShipShot(k + 1, 0, -8, a, WrapAngle(a - 64));
-            ShipShot(k + 2, 0, 8, a, WrapAngle(a + 64));
+        case 3:
+            for (int k = 0; k < 9; k += 3) {
+                if (!Free(k) || !Free(k + 1) || !Free(k + 2)) continue;
+                ShipShot(k, 0, 0, a, a);
+                ShipShot(k + 1, 0, -8, a, WrapAngle(a - 64));
+                ShipShot(k + 2, 0, 8, a, WrapAngle(a + 64));
+                return;
+            }
             return;
-        }
-        return;
-    default: return;
+        default:
+            return;
     }
 }
 

@@ -1,8 +1,9 @@
 // The EffectPool: slots, the kinds' lifetimes, the explosions' random draws and the screen shake.
+#include "game/effects/effects.h"
+
 #include <gtest/gtest.h>
 
 #include "engine/input/input.h"
-#include "game/effects/effects.h"
 #include "game/geometry/trig.h"
 #include "game/shell/game_random.h"
 #include "game/state.h"
@@ -91,7 +92,7 @@ TEST_F(Effects, BurstsLastTwoCPlusTenAMinusSixFrames) {
 
 TEST_F(Effects, DebrisSlowsToRestThenCreepsBack) {
     const int slot = SpawnEffect(103, 0, 0, 0, 0, 3.2);  // loses 0.1 a frame
-    EffectPool[slot].firstInterval = 100;                  // keep it alive
+    EffectPool[slot].firstInterval = 100;                // keep it alive
     UpdateEffects();
     EffectPool[slot].firstInterval = 100;
     const EffectSlot& f = EffectPool[slot];

@@ -1,8 +1,9 @@
 // Circle overlap, probes against enemy and bullet records, shot circles and the ship's sector.
+#include "game/geometry/collision.h"
+
 #include <gtest/gtest.h>
 
 #include "game/enemies/pools.h"
-#include "game/geometry/collision.h"
 #include "game/geometry/trig.h"
 #include "game/player/shots.h"
 #include "game/state.h"
@@ -40,10 +41,10 @@ TEST_F(Collision, TouchingIsNotOverlapping) {
     } cases[] = {
         {0, 0, 4, 10, 0, 6, false},
         {0, 0, 4, 9.99, 0, 6, true},
-        {0, 0, 4, 6, 8, 6, false},        // 3-4-5 at exactly 10
+        {0, 0, 4, 6, 8, 6, false},  // 3-4-5 at exactly 10
         {0, 0, 4, 6, 7.99, 6, true},
-        {0, 0, 0, 0, 0, 0, false},        // two points on one spot: 0 is not above 0
-        {5, 5, -1, 5, 5, 2, true},        // the sum is what counts
+        {0, 0, 0, 0, 0, 0, false},             // two points on one spot: 0 is not above 0
+        {5, 5, -1, 5, 5, 2, true},             // the sum is what counts
         {0, 0, 32767, 65533, 0, 32767, true},  // no overflow of the squared sum
         {0, 0, 32767, 65534, 0, 32767, false},
     };
@@ -58,7 +59,8 @@ TEST_F(Collision, EnemyCirclesTurnWithTheFacing) {
     EXPECT_EQ(HitsEnemy(100, -12 - 6.5, 1, enemy), 1);
     EXPECT_EQ(HitsEnemy(100, 12 + 6.5, 1, enemy), 1);
     EXPECT_EQ(HitsEnemy(100, 12 + 7, 1, enemy), 0);
-    enemy.facing = 256;  // forward is now +y: the first circle sits at (100, -7), the side ones at x 112 and 88
+    enemy.facing =
+        256;  // forward is now +y: the first circle sits at (100, -7), the side ones at x 112 and 88
     EXPECT_EQ(HitsEnemy(100, -7 - 10.5, 1, enemy), 1);
     EXPECT_EQ(HitsEnemy(112 + 6.5, 0, 1, enemy), 1);
     EXPECT_EQ(HitsEnemy(100, -12 - 6.5, 1, enemy), 0);
@@ -88,7 +90,7 @@ TEST_F(Collision, BulletsCarryThreeCircles) {
     b.facing = 512;
     b.circleRadius[0] = 3;
     b.circleRadius[1] = 3;
-    b.circleForward[1] = 10;  // forward along 512 is -x
+    b.circleForward[1] = 10;                  // forward along 512 is -x
     EXPECT_EQ(HitsBullet(-60, 20, 1, b), 0);  // still free
     b.state = kSlotActive;
     EXPECT_EQ(HitsBullet(-60, 20, 1, b), 1);

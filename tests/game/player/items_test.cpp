@@ -1,9 +1,10 @@
 // Items drifting in to the options' ring, parking there and being collected by the ship.
+#include "game/player/items.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "game/player/items.h"
 #include "player_fixture.h"
 
 namespace {

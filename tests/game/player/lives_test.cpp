@@ -1,7 +1,8 @@
 // Hits on the ship, the phases of its down time and the game-over countdown.
+#include "game/player/lives.h"
+
 #include <gtest/gtest.h>
 
-#include "game/player/lives.h"
 #include "player_fixture.h"
 
 namespace {

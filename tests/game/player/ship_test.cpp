@@ -59,11 +59,11 @@ TEST_F(Ship, PictureCounterFollowsTheTurningSpeed) {
         bool moving;
         int counter, dx, want;
     } cases[] = {
-        {true, 250, 64, 11},     // 266 loses 255, not 256
-        {true, 5, -64, 244},     // -11 gains 255
-        {false, 200, 8, 65},     // a fresh turn right starts from 63
-        {false, 200, -8, 30},    // a fresh turn left from 32
-        {true, 100, 2, 32},      // standing still
+        {true, 250, 64, 11},   // 266 loses 255, not 256
+        {true, 5, -64, 244},   // -11 gains 255
+        {false, 200, 8, 65},   // a fresh turn right starts from 63
+        {false, 200, -8, 30},  // a fresh turn left from 32
+        {true, 100, 2, 32},    // standing still
     };
     for (const Case& c : cases) {
         gs.shipMoving = c.moving;
@@ -88,7 +88,8 @@ TEST_F(Ship, TrailUnrollsLinkByLinkAndWaitsAfterAReversal) {
         MoveMouse(64);
         SteerShip();
     }
-    for (int i = 0; i <= 8; ++i) EXPECT_EQ(WrapAngle(gs.angleTrail[i]), WrapAngle(gs.shipAngle - 48 * i)) << i;
+    for (int i = 0; i <= 8; ++i)
+        EXPECT_EQ(WrapAngle(gs.angleTrail[i]), WrapAngle(gs.shipAngle - 48 * i)) << i;
     // Back the other way: the chain stands still until the ship has passed entry 1 by 48.
     int16_t before[9];
     std::copy(std::begin(gs.angleTrail), std::end(gs.angleTrail), before);
