@@ -97,7 +97,7 @@ public:
 
     // Audio device: opens at `want` or what the device offers (written back); the callback runs
     // on the audio thread, serialised with LockAudio/UnlockAudio.
-    virtual bool OpenAudio(AudioSpec* spec, AudioCallback callback, void* user) = 0;
+    virtual bool OpenAudio(AudioSpec* format, AudioCallback callback, void* user) = 0;
     virtual void CloseAudio() = 0;
     virtual void LockAudio() = 0;
     virtual void UnlockAudio() = 0;

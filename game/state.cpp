@@ -3,6 +3,7 @@
 
 #include "game/effects/effects.h"
 #include "game/enemies/pools.h"
+#include "game/player/options.h"
 #include "game/player/shots.h"
 #include "game/shell/frame_rhythm.h"
 #include "game/shell/screenshot.h"
@@ -25,6 +26,7 @@ void ResetAll() {
     ResetBulletPool();
     ResetItemPool();
     ResetShots();
+    ResetOptionsForGame();
     ClearEffects();
     ClearShake();
     SeedGameRandom(1);  // last: resetting the enemy pool draws random numbers

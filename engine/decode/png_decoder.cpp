@@ -1,8 +1,8 @@
 // The PNG decoder: libpng with a fixed set of transformations, the layout chosen by colour type.
 #include <png.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "engine/decode/decode.h"
 
@@ -10,15 +10,14 @@ namespace engine {
 
 namespace {
 
-// Everything the libpng calls touch lives here, owned by the caller: libpng reports errors by
-// longjmp, which must not cross a frame holding objects with destructors.
+// Everything the libpng calls touch lives here or in buffers owned by the caller: libpng reports
+// errors by longjmp, which must not cross a frame holding objects with destructors.
 struct PngRead {
     const uint8_t* data;
     size_t size;
     size_t position;
     png_structp png;
     png_infop info;
-    uint8_t* pixels;
     png_bytep* rows;
     png_uint_32 width;
     png_uint_32 height;
@@ -40,8 +39,9 @@ void ReadBytes(png_structp png, png_bytep dest, size_t count) {
 [[noreturn]] void OnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void OnWarning(png_structp, png_const_charp) {}
 
-// Plain C on purpose: no object in this frame has a destructor, so the longjmp skips nothing.
-bool ReadPngPlain(PngRead* r) {
+// The two steps below are plain C on purpose: no object in their frames has a destructor, so the
+// longjmp skips nothing. Between them the caller allocates the pixels, once, in its own frame.
+bool ReadPngHeaderPlain(PngRead* r) {
     r->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, r, OnError, OnWarning);
     if (!r->png) return false;
     r->info = png_create_info_struct(r->png);
@@ -63,13 +63,11 @@ bool ReadPngPlain(PngRead* r) {
     r->height = png_get_image_height(r->png, r->info);
     r->channels = png_get_channels(r->png, r->info);
     r->rowBytes = png_get_rowbytes(r->png, r->info);
-    if (r->width == 0 || r->height == 0 || r->rowBytes / r->width != size_t(r->channels)) return false;
-    if (uint64_t(r->width) * r->height > kMaxPicturePixels) return false;
-    if (uint64_t(r->rowBytes) * r->height > kMaxPictureBytes) return false;
-    r->pixels = static_cast<uint8_t*>(std::malloc(r->rowBytes * r->height));
-    r->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * r->height));
-    if (!r->pixels || !r->rows) return false;
-    for (png_uint_32 y = 0; y < r->height; ++y) r->rows[y] = r->pixels + size_t(y) * r->rowBytes;
+    return true;
+}
+
+bool ReadPngRowsPlain(PngRead* r) {
+    if (setjmp(png_jmpbuf(r->png))) return false;
     png_read_image(r->png, r->rows);
     png_read_end(r->png, nullptr);
     png_colorp palette = nullptr;
@@ -81,6 +79,18 @@ bool ReadPngPlain(PngRead* r) {
     return true;
 }
 
+bool ReadPng(PngRead* r, std::vector<uint8_t>* pixels) {
+    if (!ReadPngHeaderPlain(r)) return false;
+    if (r->width == 0 || r->height == 0 || r->rowBytes / r->width != size_t(r->channels)) return false;
+    if (uint64_t(r->width) * r->height > kMaxPicturePixels) return false;
+    if (uint64_t(r->rowBytes) * r->height > kMaxPictureBytes) return false;
+    pixels->resize(r->rowBytes * r->height);
+    std::vector<png_bytep> rows(r->height);
+    for (png_uint_32 y = 0; y < r->height; ++y) rows[y] = pixels->data() + size_t(y) * r->rowBytes;
+    r->rows = rows.data();
+    return ReadPngRowsPlain(r);
+}
+
 }  // namespace
 
 bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out) {
@@ -89,7 +99,8 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out) {
     std::memset(&r, 0, sizeof r);
     r.data = data;
     r.size = size;
-    bool ok = ReadPngPlain(&r);
+    std::vector<uint8_t> pixels;
+    bool ok = ReadPng(&r, &pixels);
     png_destroy_read_struct(r.png ? &r.png : nullptr, r.info ? &r.info : nullptr, nullptr);
 
     PixelLayout layout = PixelLayout::kBgr24;
@@ -123,7 +134,7 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out) {
         out->height = int(r.height);
         out->bytesPerRow = int(r.rowBytes);
         out->layout = layout;
-        out->pixels.assign(r.pixels, r.pixels + r.rowBytes * r.height);
+        out->pixels = std::move(pixels);
         out->palette.fill(0);
         if (layout == PixelLayout::kPalette)
             for (int i = 0; i < r.paletteCount; ++i)
@@ -131,8 +142,6 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out) {
     } else {
         ok = false;
     }
-    std::free(r.pixels);
-    std::free(r.rows);
     return ok;
 }
 

@@ -163,28 +163,13 @@ int CreateImageFromPicture(const DecodedPicture& picture, const DecodedPicture* 
     if (argb.size() != size_t(picture.width) * size_t(picture.height)) return -1;
     bool hasAlpha = picture.layout == PixelLayout::kBgra32;
     if (companion && companion->width > 0 && companion->height > 0) {
-        // The companion's gray level is the alpha where the two overlap; beyond it the picture stays
-        // opaque. The transparent colour plays no part then.
-        std::vector<uint32_t> mask;
+        // The companion's brightness is the alpha; the transparent colour plays no part then.
         try {
-            ToArgb(*companion, &mask);
+            ApplyAlphaCompanion(*companion, picture.width, picture.height, &argb);
         } catch (const std::bad_alloc&) {
             return -1;
         }
-        if (mask.size() == size_t(companion->width) * size_t(companion->height)) {
-            for (int y = 0; y < picture.height; ++y) {
-                for (int x = 0; x < picture.width; ++x) {
-                    uint32_t alpha = 255;
-                    if (x < companion->width && y < companion->height) {
-                        const uint32_t m = mask[size_t(y) * size_t(companion->width) + size_t(x)];
-                        alpha = (((m >> 16) & 255) + ((m >> 8) & 255) + (m & 255) + 1) / 3;
-                    }
-                    uint32_t& c = argb[size_t(y) * size_t(picture.width) + size_t(x)];
-                    c = (c & 0xFFFFFF) | alpha << 24;
-                }
-            }
-            hasAlpha = true;
-        }
+        hasAlpha = true;
     }
     return CreateImageFromArgb(argb.data(), picture.width, picture.height, hasAlpha, sourceFile);
 }

@@ -95,7 +95,7 @@ void MixStream(const std::shared_ptr<Sound>& sp, int vi, int32_t* acc, int frame
 
 void Mix(int16_t* out, int frames, std::unique_lock<std::mutex>& lk) {
     State& st = Sounds();
-    const int ch = std::clamp(st.spec.channels, 1, kMaxChannels);
+    const int ch = std::clamp(st.format.channels, 1, kMaxChannels);
     int32_t acc[kBlock * kMaxChannels];
     for (int at = 0; at < frames; at += kBlock) {
         const int n = std::min(kBlock, frames - at);

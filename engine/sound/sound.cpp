@@ -113,7 +113,7 @@ int LoadSound(const std::string& name, int playBuffers, int) {
     std::unique_ptr<AudioSource> src = OpenAudioSource(s->file.data(), s->file.size());
     // Rates outside this range are not sound we can resample sensibly.
     if (!src || src->Rate() < 1000 || src->Rate() > 768000) return -1;
-    s->channels = st.spec.channels;
+    s->channels = st.format.channels;
     s->inRate = src->Rate();
     s->inChannels = src->Channels();
     s->voices.resize(size_t(playBuffers));
@@ -132,7 +132,7 @@ int LoadSound(const std::string& name, int playBuffers, int) {
     if (streamed) {
         bool whole = false;
         auto head = OpenAudioSource(s->file.data(), s->file.size());
-        if (!head || !DecodeHead(*head, int64_t(st.spec.rate) * kHeadMillis / 1000, s->channels, &s->pcm, &whole))
+        if (!head || !DecodeHead(*head, int64_t(st.format.rate) * kHeadMillis / 1000, s->channels, &s->pcm, &whole))
             return -1;
         streamed = !whole;  // a stream that ends within the head is simply short
     }

@@ -86,7 +86,7 @@ struct State {
     bool started = false;
     bool deviceOpen = false;
     bool mixerMayDecode = false;  // the mixer runs on the thread that decodes, so it may refill an empty ring
-    platform::AudioSpec spec;
+    platform::AudioSpec format;
     std::vector<std::shared_ptr<Sound>> slots;
     std::vector<std::shared_ptr<Sound>> live;  // occupied slots, for the mixer and the feeder
     int count = 0;

@@ -42,11 +42,11 @@ void MixSilently(std::unique_lock<std::mutex>& lk) {
     if (!p) return;
     const uint64_t now = p->NowMicros();
     if (now < st.silentStartMicros) return;
-    const uint64_t due = (now - st.silentStartMicros) * uint64_t(st.spec.rate) / 1000000u;
+    const uint64_t due = (now - st.silentStartMicros) * uint64_t(st.format.rate) / 1000000u;
     // After a long pause the missed time is not mixed in full: ten seconds end any effect.
-    const uint64_t cap = uint64_t(st.spec.rate) * 10;
+    const uint64_t cap = uint64_t(st.format.rate) * 10;
     if (due > st.silentFramesDone + cap) st.silentFramesDone = due - cap;
-    std::vector<int16_t> scratch(size_t(1024) * st.spec.channels);
+    std::vector<int16_t> scratch(size_t(1024) * st.format.channels);
     while (st.silentFramesDone < due) {
         const int n = int(std::min<uint64_t>(due - st.silentFramesDone, 1024));
         Mix(scratch.data(), n, lk);
@@ -64,24 +64,24 @@ bool StartSoundSystem() {
     st.live.clear();
     st.count = st.hint = 0;
     st.nextCheck = 0;
-    st.spec = platform::AudioSpec{};
-    st.spec.rate = kMixRate;
-    st.spec.channels = 2;
+    st.format = platform::AudioSpec{};
+    st.format.rate = kMixRate;
+    st.format.channels = 2;
     st.started = true;
     // No device (a server, CI, a muted desktop) is not an error: the game runs silently.
-    st.deviceOpen = p && p->OpenAudio(&st.spec, &Pull, nullptr);
+    st.deviceOpen = p && p->OpenAudio(&st.format, &Pull, nullptr);
     if (!st.deviceOpen) {
-        st.spec = platform::AudioSpec{};
-        st.spec.rate = kMixRate;
-        st.spec.channels = 2;
+        st.format = platform::AudioSpec{};
+        st.format.rate = kMixRate;
+        st.format.channels = 2;
         st.silentStartMicros = p ? p->NowMicros() : 0;
         st.silentFramesDone = 0;
     }
-    st.spec.channels = std::clamp(st.spec.channels, 1, 8);
+    st.format.channels = std::clamp(st.format.channels, 1, 8);
     // Streams are decoded on a thread of their own where the device pulls on one and there are cores
     // to spare; otherwise on the main thread in the message pump (and then the mixer may decode too).
-    const bool ownThread = st.deviceOpen && !st.spec.pulledOnMainThread && std::thread::hardware_concurrency() > 1;
-    st.mixerMayDecode = !st.deviceOpen || st.spec.pulledOnMainThread;
+    const bool ownThread = st.deviceOpen && !st.format.pulledOnMainThread && std::thread::hardware_concurrency() > 1;
+    st.mixerMayDecode = !st.deviceOpen || st.format.pulledOnMainThread;
     st.stopFeeder = false;
     if (ownThread) st.feeder = std::thread(FeederLoop);
     return true;

@@ -49,13 +49,13 @@ bool StartDecoding(const Sound& s, StreamFeed& f, int64_t target) {
         return f.source->Seek(0);
     }
     f.discard = 0;
-    return f.source->Seek(target * s.inRate / Sounds().spec.rate);
+    return f.source->Seek(target * s.inRate / Sounds().format.rate);
 }
 
 }  // namespace
 
 std::unique_ptr<platform::AudioConverter> NewConverter(int inRate, int inChannels) {
-    const platform::AudioSpec& out = Sounds().spec;
+    const platform::AudioSpec& out = Sounds().format;
     if (inRate == out.rate && inChannels == out.channels) return std::make_unique<PassThrough>(inChannels);
     platform::Platform* p = platform::Current();
     return p ? p->NewAudioConverter(inRate, inChannels, out.rate, out.channels) : nullptr;
@@ -64,7 +64,7 @@ std::unique_ptr<platform::AudioConverter> NewConverter(int inRate, int inChannel
 void MoveStream(Sound& s, Voice& v, int64_t position) {
     if (!v.feed) {
         v.feed = std::make_unique<StreamFeed>();
-        v.feed->capacity = int64_t(Sounds().spec.rate) * kRingMillis / 1000;
+        v.feed->capacity = int64_t(Sounds().format.rate) * kRingMillis / 1000;
         v.feed->ring.assign(size_t(v.feed->capacity) * s.channels, 0);
     }
     StreamFeed& f = *v.feed;

@@ -1,6 +1,8 @@
-// Lives and hits (the phases so far; hits land with the player's work).
+// Lives, hits and the game-over countdown; the phases of the ship's down time.
 #include "game/player/lives.h"
 
+#include "game/effects/effects.h"
+#include "game/shell/sound_control.h"
 #include "game/state.h"
 
 namespace game {
@@ -13,7 +15,34 @@ int PlayerPhase() {
     return 3;
 }
 
-void PlayerHit() {}
-void CheckGameOver() {}
+void PlayerHit() {
+    GameState& gs = gameState;
+    // A second hit in the same frame, or any during the down time, costs nothing.
+    if (gs.lives <= 0 || gs.gameOverTimer > 0 || PlayerPhase() > 0) return;
+    RequestSound(2);
+    gs.weaponMode = 0;
+    gs.weaponTimer = 0;
+    Explode(gs.shipX, gs.shipY, true);
+    gs.respawnTimer = 120;
+    gs.lives -= 1;
+    CheckGameOver();
+}
+
+void CheckGameOver() {
+    GameState& gs = gameState;
+    if (gs.lives <= 0 && gs.gameOverTimer == 0) gs.gameOverTimer = 1;
+}
+
+void RunGameOverCountdown() {
+    GameState& gs = gameState;
+    if (gs.bunnyHealth < 1 && gs.gameOverTimer == 0) gs.gameOverTimer = 1;
+    if (gs.gameOverTimer == 0) return;
+    gs.gameOverTimer += 1;
+    if (gs.gameOverTimer > 120) {
+        gs.leaveStage = true;
+        gs.stage = 0;
+        gs.gameEnded = true;
+    }
+}
 
 }  // namespace game

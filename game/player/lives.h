@@ -8,5 +8,7 @@ int PlayerPhase();
 // The ship is hit: a life, the weapon and the 120-frame down time.
 void PlayerHit();
 void CheckGameOver();
+// Starts the countdown when the bunny is dead and ends the game 120 frames into it (every frame).
+void RunGameOverCountdown();
 
 }  // namespace game

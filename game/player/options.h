@@ -16,6 +16,8 @@ extern OptionRecord OptionRecords[8];
 
 void ResetOptionsForGame();
 void ResetOptionsForStage();
+// All eight records, active or not, onto their trail entries (every frame).
+void PositionOptions();
 void DrawOptions();
 // Destroys option `index` and closes the gap behind it.
 void LoseOption(int index);

@@ -1,23 +1,196 @@
-// The player's shots (placeholder until the player's work lands).
+// The ShotTable: spawning, the per-kind steps (main and option shots, napalm, bomb), moving and drawing.
 #include "game/player/shots.h"
+
+#include "engine/image/image.h"
+#include "game/effects/effects.h"
+#include "game/geometry/trig.h"
+#include "game/shell/game_random.h"
+#include "game/shell/image_tables.h"
+#include "game/shell/sound_control.h"
+#include "game/state.h"
 
 namespace game {
 
 ShotSlot ShotTable[kShotSlots];
 
+namespace {
+
+bool ValidSlot(int slot) { return slot >= 0 && slot < kShotSlots; }
+
+void StartFlight(int slot, double speed) {
+    ShotSlot& s = ShotTable[slot];
+    s.state = 2;
+    s.killMargin = 16;
+    s.drawMargin = 16;
+    s.consumeOnHit = 1;
+    s.canHit = 1;
+    s.speed = speed;
+}
+
+void Fly(ShotSlot& s) {
+    s.frame = 4;
+    s.x += s.vx / 2;
+    s.y += s.vy / 2;
+}
+
+void SpawnHitSpark(const ShotSlot& s) {
+    const int angle = GameRandom() % 1024;
+    SpawnEffect(31, s.x, s.y, angle, 0, 0);
+}
+
+void SetVelocity(ShotSlot& s) {
+    s.vx = CosTable[s.heading] * s.speed;
+    s.vy = SinTable[s.heading] * s.speed;
+}
+
+void MainStep(int slot) {
+    ShotSlot& s = ShotTable[slot];
+    if (s.state == 1) {
+        StartFlight(slot, 18);
+        SetShotCircle(slot, 0, 4, -8, 0);
+        SetShotCircle(slot, 1, 4, 8, 0);
+        s.power = 50;
+        s.scale = 80;
+        SetVelocity(s);
+        RequestSound(8);
+    }
+    if (s.state == 2) Fly(s);
+    if (s.state == 3) {
+        SpawnHitSpark(s);
+        s.state = 0;
+        s.frame = 0;
+    }
+}
+
+void NapalmStep(int slot) {
+    ShotSlot& s = ShotTable[slot];
+    if (s.state == 1) {
+        StartFlight(slot, 18);
+        SetShotCircle(slot, 0, 3, -4, 0);
+        SetShotCircle(slot, 1, 3, 4, 0);
+        s.power = 0;
+        s.scale = 100;
+        SetVelocity(s);
+        RequestSound(4);
+    }
+    if (s.state == 2) Fly(s);
+    if (s.state == 3) {
+        // The napalm turns into a bomb where it struck; position, margins and circle 1 stay.
+        SpawnHitSpark(s);
+        s.state = 1;
+        s.kind = 2;
+        s.frame = 0;
+    }
+}
+
+void BombStep(int slot) {
+    ShotSlot& s = ShotTable[slot];
+    if (s.state == 1) {
+        s.power = 72;
+        s.state = 2;
+        s.age = 0;
+        s.scale = 2.5;
+        s.consumeOnHit = 0;
+        s.canHit = 1;
+        s.blendKind = 1;
+        s.alpha = 255;
+        s.frame = 0;
+        SetShotCircle(slot, 0, 0, 0, 0);
+        RequestSound(9);
+    }
+    if (s.state == 2) {
+        s.canHit = s.age % 2 == 0 ? 1 : 0;  // the bomb bites on even ages only
+        s.frame = 0;
+        if (s.age > 25)
+            s.state = 0;
+        else if (s.age > 20)
+            s.frame = 3;
+        else if (s.age > 15)
+            s.frame = 2;
+        else if (s.age > 10)
+            s.frame = 1;
+        s.power = (204 - int32_t(s.scale)) * 60 / 100;
+        if (s.power < 0) s.power = 1;
+        s.scale += 12;
+        SetShotCircle(slot, 0, int16_t(int32_t(s.scale) * 70 / 100), 0, 0);
+    }
+}
+
+}  // namespace
+
 void ResetShots() {
     for (int i = 0; i < kShotSlots; ++i) ResetShotSlot(i);
 }
+
 void ResetShotSlot(int slot) {
+    if (!ValidSlot(slot)) return;
     ShotTable[slot] = ShotSlot{};
     ShotTable[slot].scale = 100;
     ShotTable[slot].consumeOnHit = 1;
     ShotTable[slot].canHit = 1;
 }
-void SpawnShot(int, int, double, double, int32_t) {}
-void SetShotCircle(int, int, int16_t, int16_t, int16_t) {}
-void FireWeapons() {}
-void UpdateShots() {}
-void DrawShot(int) {}
+
+void SpawnShot(int slot, int kind, double x, double y, int32_t heading) {
+    if (!ValidSlot(slot)) return;
+    heading = WrapAngle(heading);
+    ResetShotSlot(slot);
+    ShotSlot& s = ShotTable[slot];
+    s.state = 1;
+    s.kind = kind;
+    s.x = x;
+    s.y = y;
+    s.heading = heading;
+    s.drawAngle = heading;
+}
+
+void SetShotCircle(int slot, int index, int16_t radius, int16_t forward, int16_t side) {
+    if (!ValidSlot(slot) || index < 0 || index > 1) return;
+    ShotTable[slot].circleRadius[index] = radius;
+    ShotTable[slot].circleForward[index] = forward;
+    ShotTable[slot].circleSide[index] = side;
+}
+
+void UpdateShots() {
+    for (int slot = 0; slot < kShotSlots; ++slot) {
+        ShotSlot& s = ShotTable[slot];
+        if (s.state == 0) continue;
+        switch (s.kind) {
+            case 0:
+            case 3:
+                MainStep(slot);
+                break;
+            case 1:
+                NapalmStep(slot);
+                break;
+            case 2:
+                BombStep(slot);
+                break;
+            default:
+                break;
+        }
+        s.age = (s.age + 1) % 65535;
+        if (IsOffField(s.x, s.y, s.killMargin))
+            s.state = 0;
+        else
+            DrawShot(slot);
+    }
+}
+
+void DrawShot(int slot) {
+    if (!ValidSlot(slot)) return;
+    const ShotSlot& s = ShotTable[slot];
+    if (gameState.clearTimer > 200 || s.state != 2) return;
+    if (s.kind < 0 || s.kind > 3 || s.frame < 0 || s.frame >= 16) return;
+    if (IsOffScreen(s.x, s.y, s.drawMargin)) return;
+    if (s.blendKind == 1)
+        engine::SetBlendMode(2, s.alpha);
+    else if (s.blendKind == 2)
+        engine::SetBlendMode(1, s.alpha);
+    else
+        engine::SetBlendMode(0, 0);
+    engine::DrawImageRotated(ScreenX(s.x, s.y), ScreenY(s.x, s.y), s.scale / 100, ViewAngle(s.drawAngle),
+                             ShotImages[s.kind][s.frame], 1, 0);
+    if (s.blendKind != 0) engine::SetBlendMode(0, 0);
+}
 
 }  // namespace game

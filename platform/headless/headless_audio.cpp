@@ -6,12 +6,12 @@
 
 namespace headless {
 
-bool HeadlessAudio::Open(platform::AudioSpec* spec, platform::AudioCallback callback, void* user,
+bool HeadlessAudio::Open(platform::AudioSpec* format, platform::AudioCallback callback, void* user,
                          uint64_t nowMicros) {
-    spec->rate = 44100;
-    spec->channels = 2;
-    spec->pulledOnMainThread = true;
-    spec_ = *spec;
+    format->rate = 44100;
+    format->channels = 2;
+    format->pulledOnMainThread = true;
+    format_ = *format;
     callback_ = callback;
     user_ = user;
     startMicros_ = nowMicros;
@@ -21,18 +21,18 @@ bool HeadlessAudio::Open(platform::AudioSpec* spec, platform::AudioCallback call
 }
 
 void HeadlessAudio::Close() {
-    if (callback_ && !capturePath_.empty()) WriteWav(capturePath_, captured_, spec_.rate, spec_.channels);
+    if (callback_ && !capturePath_.empty()) WriteWav(capturePath_, captured_, format_.rate, format_.channels);
     callback_ = nullptr;
 }
 
 void HeadlessAudio::Advance(uint64_t nowMicros) {
     if (!callback_ || nowMicros < startMicros_) return;
-    const uint64_t due = (nowMicros - startMicros_) * uint64_t(spec_.rate) / 1000000u;
+    const uint64_t due = (nowMicros - startMicros_) * uint64_t(format_.rate) / 1000000u;
     int16_t buffer[1024 * 2];
     while (framesDone_ < due) {
         const int frames = int(std::min<uint64_t>(due - framesDone_, 1024));
         callback_(user_, buffer, frames);
-        if (keepCaptured_ || !capturePath_.empty()) captured_.insert(captured_.end(), buffer, buffer + frames * spec_.channels);
+        if (keepCaptured_ || !capturePath_.empty()) captured_.insert(captured_.end(), buffer, buffer + frames * format_.channels);
         framesDone_ += uint64_t(frames);
     }
 }

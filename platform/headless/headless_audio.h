@@ -11,7 +11,7 @@ namespace headless {
 
 class HeadlessAudio {
 public:
-    bool Open(platform::AudioSpec* spec, platform::AudioCallback callback, void* user, uint64_t nowMicros);
+    bool Open(platform::AudioSpec* format, platform::AudioCallback callback, void* user, uint64_t nowMicros);
     void Close();
     // Pulls the samples that the virtual clock has played since the last call.
     void Advance(uint64_t nowMicros);
@@ -24,7 +24,7 @@ public:
 private:
     platform::AudioCallback callback_ = nullptr;
     void* user_ = nullptr;
-    platform::AudioSpec spec_;
+    platform::AudioSpec format_;
     uint64_t startMicros_ = 0;
     uint64_t framesDone_ = 0;
     std::string capturePath_;

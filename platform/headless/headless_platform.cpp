@@ -70,9 +70,9 @@ bool HeadlessPlatform::RandomSeedOverride(uint32_t* seed) {
     return true;
 }
 
-bool HeadlessPlatform::OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) {
+bool HeadlessPlatform::OpenAudio(platform::AudioSpec* format, platform::AudioCallback callback, void* user) {
     if (options_.noSound) return false;
-    return audio_.Open(spec, callback, user, nowMicros_);
+    return audio_.Open(format, callback, user, nowMicros_);
 }
 
 std::unique_ptr<platform::AudioConverter> HeadlessPlatform::NewAudioConverter(int inRate, int inChannels,

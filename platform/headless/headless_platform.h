@@ -32,7 +32,7 @@ public:
     uint64_t NowMicros() override { return nowMicros_; }
     void SleepUntilMicros(uint64_t deadline) override;
     bool RandomSeedOverride(uint32_t* seed) override;
-    bool OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) override;
+    bool OpenAudio(platform::AudioSpec* format, platform::AudioCallback callback, void* user) override;
     void CloseAudio() override { audio_.Close(); }
     void LockAudio() override {}
     void UnlockAudio() override {}

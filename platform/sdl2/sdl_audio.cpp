@@ -5,13 +5,13 @@
 
 namespace sdl {
 
-bool SdlAudio::Open(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) {
+bool SdlAudio::Open(platform::AudioSpec* format, platform::AudioCallback callback, void* user) {
     Close();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec want{}, have{};
-    want.freq = spec->rate;
+    want.freq = format->rate;
     want.format = AUDIO_S16SYS;
-    want.channels = Uint8(spec->channels);
+    want.channels = Uint8(format->channels);
     want.samples = 1024;
     want.callback = &SdlAudio::Trampoline;
     want.userdata = this;
@@ -23,8 +23,8 @@ bool SdlAudio::Open(platform::AudioSpec* spec, platform::AudioCallback callback,
         return false;
     }
     channels_ = have.channels;
-    spec->rate = have.freq;
-    spec->channels = have.channels;
+    format->rate = have.freq;
+    format->channels = have.channels;
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }

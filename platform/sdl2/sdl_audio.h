@@ -9,7 +9,7 @@ class SdlAudio {
 public:
     ~SdlAudio() { Close(); }
     // Opens the default device at 44,100 Hz, 16-bit stereo (SDL converts if the device differs).
-    bool Open(platform::AudioSpec* spec, platform::AudioCallback callback, void* user);
+    bool Open(platform::AudioSpec* format, platform::AudioCallback callback, void* user);
     void Close();
     void Lock();
     void Unlock();

@@ -145,8 +145,8 @@ public:
         while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) == EINTR) {
         }
     }
-    bool OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) override {
-        return !options_.noSound && audio_.Open(spec, callback, user);
+    bool OpenAudio(platform::AudioSpec* format, platform::AudioCallback callback, void* user) override {
+        return !options_.noSound && audio_.Open(format, callback, user);
     }
     void CloseAudio() override { audio_.Close(); }
     void LockAudio() override { audio_.Lock(); }
@@ -385,11 +385,19 @@ void SdlPlatform::GetPointer(int* x, int* y) {
         *y = int(std::trunc(virtualY_));
         return;
     }
-    int gx = 0, gy = 0, wx = 0, wy = 0;
-    SDL_GetGlobalMouseState(&gx, &gy);
-    if (window_) SDL_GetWindowPosition(window_, &wx, &wy);
-    float lx = float(gx - wx), ly = float(gy - wy);
-    if (renderer_) SDL_RenderWindowToLogical(renderer_, gx - wx, gy - wy, &lx, &ly);
+    int px = 0, py = 0;
+    if (SDL_GetMouseFocus() == window_) {
+        SDL_GetMouseState(&px, &py);  // over the window: the position its own motion events gave
+    } else {
+        // Elsewhere on the desktop: relative to the window, possibly negative or past its size.
+        int gx = 0, gy = 0, wx = 0, wy = 0;
+        SDL_GetGlobalMouseState(&gx, &gy);
+        if (window_) SDL_GetWindowPosition(window_, &wx, &wy);
+        px = gx - wx;
+        py = gy - wy;
+    }
+    float lx = float(px), ly = float(py);
+    if (renderer_) SDL_RenderWindowToLogical(renderer_, px, py, &lx, &ly);
     // Truncated toward zero and not clamped: outside the window it may be negative.
     *x = int(std::trunc(lx));
     *y = int(std::trunc(ly));

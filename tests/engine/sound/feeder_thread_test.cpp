@@ -19,10 +19,10 @@ using namespace soundtest;
 // Headless, but its audio device pulls from a thread of its own, five times faster than real time.
 class ThreadedAudioPlatform : public headless::HeadlessPlatform {
 public:
-    bool OpenAudio(platform::AudioSpec* spec, platform::AudioCallback callback, void* user) override {
-        spec->rate = 44100;
-        spec->channels = 2;
-        spec->pulledOnMainThread = false;
+    bool OpenAudio(platform::AudioSpec* format, platform::AudioCallback callback, void* user) override {
+        format->rate = 44100;
+        format->channels = 2;
+        format->pulledOnMainThread = false;
         stop_ = false;
         thread_ = std::thread([this, callback, user] {
             int16_t buffer[441 * 2];
