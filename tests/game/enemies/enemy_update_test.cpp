@@ -112,6 +112,57 @@ TEST_F(EnemyUpdate, DamageScoresOnceAtTheCap) {
     EXPECT_EQ(gameState.score, 99999999);
 }
 
+// Shots in one frame: the first that brings hp to 0 destroys and scores once, the rest pass on.
+TEST_F(EnemyUpdate, ShotsHitUntilTheEnemyIsDestroyed) {
+    struct Case {
+        const char* name;
+        int hp;
+        uint8_t canHit;
+        int hpAfter;
+        int16_t state;
+        int shotsConsumed;
+        int score;
+    };
+    const std::vector<Case> cases = {
+        {"first shot kills", 30, 1, -20, kSlotEnding, 1, 30},
+        {"both shots land", 120, 1, 20, kSlotActive, 2, 0},
+        {"shots that cannot hit pass", 30, 0, 30, kSlotActive, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetEnemyPool();
+        ResetItemPool();
+        ResetShots();
+        gameState.score = 0;
+        EnemyRecord& e = *SpawnEnemyAt(6, -300, 0, 0);  // behind the bunny, off screen
+        e.state = kSlotActive;                          // a rammer standing still
+        e.aux1 = 1;
+        e.speed = 0;
+        SetEnemyCircle(e, 0, 12, 0, 0);
+        e.hp = e.scoreValue = c.hp;
+        e.itemKind = 2;
+        for (int slot = 0; slot < 2; ++slot) {
+            ShotSlot& shot = ShotTable[slot];
+            shot.state = 2;
+            shot.x = -300;
+            shot.y = 0;
+            shot.power = 50;
+            shot.consumeOnHit = 1;
+            shot.canHit = c.canHit;
+            shot.circleRadius[0] = shot.circleRadius[1] = 4;
+        }
+        UpdateEnemy(e);
+        EXPECT_EQ(e.hp, c.hpAfter);
+        EXPECT_EQ(e.state, c.state);
+        EXPECT_EQ((ShotTable[0].state == 3) + (ShotTable[1].state == 3), c.shotsConsumed);
+        EXPECT_EQ(gameState.score, c.score);
+        // The item drops where the enemy was shot down, even off screen.
+        EXPECT_EQ(ItemPool[0].state, c.score > 0 ? 1 : 0);
+        if (c.score > 0) EXPECT_EQ(ItemPool[0].kind, 2);
+        EXPECT_TRUE(IsOffScreen(e.x, e.y, e.offScreenMargin));
+    }
+}
+
 TEST_F(EnemyUpdate, RecoveringPlayerFreezesEnemies) {
     SetLoop(1);
     EnemyRecord& e = *SpawnEnemyAt(6, 300, 0, 512);
