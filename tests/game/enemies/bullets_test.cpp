@@ -99,6 +99,48 @@ TEST_F(EnemyBullets, RespawnFrameClearsEveryBulletWithoutBursting) {
     EXPECT_EQ(CountBullets(), 0);
 }
 
+// Options take bullets first; the ship is hit only outside the game-over countdown. A bomb that
+// touches an option still bursts.
+TEST_F(EnemyBullets, OptionsAndShipTakeBullets) {
+    struct Case {
+        const char* name;
+        bool onOption;
+        int gameOverTimer;
+        int kind;
+        int livesAfter;
+        bool optionLost;
+        int16_t bulletState;  // after the pass
+    };
+    const std::vector<Case> cases = {
+        {"option takes it", true, 0, 1, 3, true, kSlotEnding},
+        {"bomb on an option bursts", true, 0, 5, 3, true, kSlotEnding},
+        {"ship is hit", false, 0, 1, 2, false, kSlotEnding},
+        {"countdown: passes the ship", false, 5, 1, 3, false, kSlotActive},
+        {"countdown: options still take it", true, 5, 1, 3, true, kSlotEnding},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetBulletPool();
+        gameState.lives = 3;
+        gameState.respawnTimer = 0;
+        gameState.gameOverTimer = c.gameOverTimer;
+        OptionRecords[0] = OptionRecord{};
+        OptionRecords[0].active = 1;
+        OptionRecords[0].radius = 9;
+        OptionRecords[0].x = 0;
+        OptionRecords[0].y = -300;
+        const double x = c.onOption ? 0 : gameState.shipX;
+        const double y = c.onOption ? -300 : gameState.shipY;
+        SpawnBullet(x, y, 0.0, 0, c.kind, 64.0, false);
+        UpdateBullets();
+        EXPECT_EQ(gameState.lives, c.livesAfter);
+        EXPECT_EQ(OptionRecords[0].active == 0, c.optionLost);
+        EXPECT_EQ(BulletPool[0].state, c.bulletState);
+        UpdateBullets();
+        EXPECT_EQ(BulletPool[1].kind == 6 && BulletPool[1].state != kSlotFree, c.kind == 5) << "the blast";
+    }
+}
+
 TEST_F(EnemyBullets, HomingBulletLosesItsTurn) {
     gameState.shipAngle = 256;
     PlaceShipOnRing();
