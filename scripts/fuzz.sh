@@ -13,6 +13,8 @@ if [ ! -f "$fbuild/build.ninja" ]; then
     -DVELMORAN_FUZZ=ON >/dev/null
 fi
 cmake --build "$fbuild" -- -j"$(nproc)" >/dev/null
+# A small quarantine keeps the sanitizer's memory near what the decoders really use.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}
 status=0
 for src in "$root"/fuzz/fuzz_*.cpp; do
   name=$(basename "$src" .cpp)
@@ -24,7 +26,7 @@ for src in "$root"/fuzz/fuzz_*.cpp; do
   if [ -f "$root/fuzz/seeds/$name.dirs" ]; then
     while IFS= read -r d; do [ -n "$d" ] && [ -d "$root/$d" ] && seeds+=("$root/$d"); done < "$root/fuzz/seeds/$name.dirs"
   fi
-  if "$fbuild/fuzz/$name" -max_total_time="$seconds" -print_final_stats=0 -rss_limit_mb=2048 \
+  if "$fbuild/fuzz/$name" -max_total_time="$seconds" -print_final_stats=0 -rss_limit_mb=4096 -malloc_limit_mb=1024 \
        -artifact_prefix="$fbuild/$name-" "$corpus" "${seeds[@]}" >"$fbuild/$name.log" 2>&1; then
     echo "fuzz $name: ${seconds}s, no crash ($(grep -o 'cov: [0-9]*' "$fbuild/$name.log" | tail -n1))"
   else

@@ -27,6 +27,7 @@ struct PngRead {
     size_t rowBytes;
     int paletteCount;
     png_color palette[256];
+    uint64_t storedBytes;  // filtered rows as the file stores them, before any expansion
 };
 
 void ReadBytes(png_structp png, png_bytep dest, size_t count) {
@@ -52,6 +53,9 @@ bool ReadPngHeaderPlain(PngRead* r) {
     png_read_info(r->png, r->info);
     r->colorType = png_get_color_type(r->png, r->info);
     const int bitDepth = png_get_bit_depth(r->png, r->info);
+    const uint64_t storedRow =
+        (uint64_t(png_get_image_width(r->png, r->info)) * png_get_channels(r->png, r->info) * uint64_t(bitDepth) + 7) / 8 + 1;
+    r->storedBytes = storedRow * png_get_image_height(r->png, r->info);
     r->hasTransparency = png_get_valid(r->png, r->info, PNG_INFO_tRNS) != 0;
     png_set_strip_16(r->png);
     png_set_packing(r->png);
@@ -84,6 +88,9 @@ bool ReadPng(PngRead* r, std::vector<uint8_t>* pixels) {
     if (r->width == 0 || r->height == 0 || r->rowBytes / r->width != size_t(r->channels)) return false;
     if (uint64_t(r->width) * r->height > kMaxPicturePixels) return false;
     if (uint64_t(r->rowBytes) * r->height > kMaxPictureBytes) return false;
+    // Deflate packs at most about 1032 to 1, so a file too small to hold its rows is refused
+    // before the rows' memory is taken (a hostile 100-byte file cannot ask for 256 MiB).
+    if (r->storedBytes > uint64_t(r->size) * 1100u) return false;
     pixels->resize(r->rowBytes * r->height);
     std::vector<png_bytep> rows(r->height);
     for (png_uint_32 y = 0; y < r->height; ++y) rows[y] = pixels->data() + size_t(y) * r->rowBytes;
