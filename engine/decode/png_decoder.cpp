@@ -50,6 +50,8 @@ bool ReadPngHeaderPlain(PngRead* r) {
     if (setjmp(png_jmpbuf(r->png))) return false;
     png_set_read_fn(r->png, r, ReadBytes);
     png_set_user_limits(r->png, kMaxPictureSide, kMaxPictureSide);
+    // An ancillary chunk (text, profiles) claiming gigabytes must not be given them.
+    png_set_chunk_malloc_max(r->png, 8u << 20);
     png_read_info(r->png, r->info);
     r->colorType = png_get_color_type(r->png, r->info);
     const int bitDepth = png_get_bit_depth(r->png, r->info);
@@ -98,10 +100,24 @@ bool ReadPng(PngRead* r, std::vector<uint8_t>* pixels) {
     return ReadPngRowsPlain(r);
 }
 
+// libpng takes a chunk's memory before it reads the chunk, so a chunk whose length runs past the end
+// of the file (a cut or hostile file, which would fail anyway) is refused before libpng sees it.
+bool ChunksFitInFile(const uint8_t* data, size_t size) {
+    size_t at = 8;
+    while (size - at >= 8) {
+        const uint64_t length = uint64_t(data[at]) << 24 | uint64_t(data[at + 1]) << 16 | uint64_t(data[at + 2]) << 8 | data[at + 3];
+        if (length > size - at - 8 || size - at - 8 - length < 4) return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + size_t(length);
+    }
+    return true;  // cut inside a chunk header: libpng reports it
+}
+
 }  // namespace
 
 bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out) {
     if (size < 8 || png_sig_cmp(data, 0, 8) != 0) return false;
+    if (!ChunksFitInFile(data, size)) return false;
     PngRead r;
     std::memset(&r, 0, sizeof r);
     r.data = data;
