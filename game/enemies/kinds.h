@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "game/enemies/enemy_update.h"
 #include "game/enemies/pools.h"
 
 namespace game {
@@ -42,5 +43,20 @@ void FireFromMuzzle(const EnemyRecord& e, double forward, double side, double sp
                     int32_t bulletKind);
 // The diving step shared by the hunters and the dashers.
 void DiveAtBunny(EnemyRecord& e);
+
+// The three branches of an ordinary kind, tested in a row so that a fresh enemy is set up and
+// moved in the frame of its first update.
+template <void (*Init)(EnemyRecord&), void (*Move)(EnemyRecord&), void (*End)(EnemyRecord&) = EndKind>
+void RunKind(EnemyRecord& e) {
+    if (e.state == kSlotSpawned) {
+        BeginKind(e);
+        Init(e);
+    }
+    if (e.state == kSlotActive) {
+        Move(e);
+        AnimateEnemy(e, IsHeavyKind(e.kind));
+    }
+    if (e.state == kSlotEnding) End(e);
+}
 
 }  // namespace game

@@ -56,19 +56,6 @@ void CirclerPhase(EnemyRecord& e) {
     }
 }
 
-template <void (*Init)(EnemyRecord&), void (*Move)(EnemyRecord&)>
-void RunKind(EnemyRecord& e) {
-    if (e.state == kSlotSpawned) {
-        BeginKind(e);
-        Init(e);
-    }
-    if (e.state == kSlotActive) {
-        Move(e);
-        AnimateEnemy(e, IsHeavyKind(e.kind));
-    }
-    if (e.state == kSlotEnding) EndKind(e);
-}
-
 void InitDrifter(EnemyRecord& e) {
     InitPolarMover(e, -0.8, 1, -1);
     e.aux3 = 1;

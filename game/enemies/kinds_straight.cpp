@@ -206,19 +206,6 @@ void MoveSprayDasher(EnemyRecord& e) {
     if (e.age % 320 == 0) e.aux1 = -e.aux1;
 }
 
-template <void (*Init)(EnemyRecord&), void (*Move)(EnemyRecord&), void (*End)(EnemyRecord&)>
-void RunKind(EnemyRecord& e) {
-    if (e.state == kSlotSpawned) {
-        BeginKind(e);
-        Init(e);
-    }
-    if (e.state == kSlotActive) {
-        Move(e);
-        AnimateEnemy(e, IsHeavyKind(e.kind));
-    }
-    if (e.state == kSlotEnding) End(e);
-}
-
 }  // namespace
 
 int32_t DashStep(EnemyRecord& e, int16_t) { return DashWith(e, 0.16, ScaleInterval(24), 6.4); }
