@@ -10,6 +10,7 @@
 
 #include "engine/frame/frame.h"
 #include "engine/platform.h"
+#include "game/digest.h"
 #include "game/shell/main_loop.h"
 #include "game/state.h"
 #include "platform/headless/headless_platform.h"
@@ -32,6 +33,7 @@ const char kHelp[] =
     "  --nosound             play silently\n"
     "  --audio-capture FILE  headless: write everything the mixer played to a WAV file\n"
     "  --summary FILE        at the end, write a short text summary of the run (for tests)\n"
+    "  --digest FILE         write the frame number and the game's state digest after every frame\n"
     "  --help                show this text\n"
     "  --version             show the version\n";
 
@@ -57,6 +59,13 @@ void EnterProgramFolder(const char* argv0) {
     if (!ec && self.has_parent_path()) std::filesystem::current_path(self.parent_path(), ec);
 }
 
+std::FILE* digestFile = nullptr;
+
+void WriteDigestLine() {
+    std::fprintf(digestFile, "%lld %016llx\n", static_cast<long long>(engine::FramesPumped()),
+                 static_cast<unsigned long long>(game::StateDigest()));
+}
+
 // A diff-friendly record of how the run ended, for end-to-end tests.
 void WriteSummary(const std::string& path, int result) {
     std::FILE* f = std::fopen(path.c_str(), "w");
@@ -65,6 +74,7 @@ void WriteSummary(const std::string& path, int result) {
     std::fprintf(f, "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nhighScore %d\nhighestStage %d\nselectedStage %d\n", result,
                  static_cast<long long>(engine::FramesPumped()), gs.stage, gs.score, gs.lives, gs.highScore,
                  gs.highestStage, gs.selectedStage);
+    std::fprintf(f, "digest %016llx\n", static_cast<unsigned long long>(game::StateDigest()));
     std::fclose(f);
 }
 
@@ -74,7 +84,7 @@ int main(int argc, char** argv) {
     platform::Options options;
     game::ScreenChoice choice = game::ScreenChoice::kAsk;
     bool headlessMode = false;
-    std::string summaryPath;
+    std::string summaryPath, digestPath;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string* out) {
@@ -116,6 +126,8 @@ int main(int argc, char** argv) {
             options.noSound = true;
         } else if (arg == "--audio-capture") {
             if (!value(&options.audioCapture) || options.audioCapture.empty()) return Usage("--audio-capture takes a file name");
+        } else if (arg == "--digest") {
+            if (!value(&digestPath) || digestPath.empty()) return Usage("--digest takes a file name");
         } else if (arg == "--summary") {
             if (!value(&summaryPath) || summaryPath.empty()) return Usage("--summary takes a file name");
         } else {
@@ -127,6 +139,14 @@ int main(int argc, char** argv) {
     std::error_code ec;
     if (!options.inputScript.empty()) options.inputScript = std::filesystem::absolute(options.inputScript, ec).string();
     if (!summaryPath.empty()) summaryPath = std::filesystem::absolute(summaryPath, ec).string();
+    if (!digestPath.empty()) {
+        digestFile = std::fopen(std::filesystem::absolute(digestPath, ec).string().c_str(), "w");
+        if (!digestFile) {
+            std::fprintf(stderr, "velmoran: %s cannot be written\n", digestPath.c_str());
+            return kUsageError;
+        }
+        game::SetFrameObserver(WriteDigestLine);
+    }
     if (!options.audioCapture.empty()) options.audioCapture = std::filesystem::absolute(options.audioCapture, ec).string();
 
     if (headlessMode) {
@@ -148,6 +168,7 @@ int main(int argc, char** argv) {
     if (result == -1 && !engine::LastEngineError().empty())
         std::fprintf(stderr, "velmoran: %s\n", engine::LastEngineError().c_str());
     if (!summaryPath.empty()) WriteSummary(summaryPath, result);
+    if (digestFile) std::fclose(digestFile);
     platform::Install(nullptr);
     return result;
 }

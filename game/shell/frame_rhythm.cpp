@@ -3,6 +3,7 @@
 
 #include "engine/frame/frame.h"
 #include "engine/input/input.h"
+#include "game/digest.h"
 #include "game/shell/screenshot.h"
 #include "game/state.h"
 
@@ -44,6 +45,7 @@ void EndFrame() {
     // At least 17 ms a frame, never made up: sleep to the deadline instead of spinning.
     engine::WaitUntilElapsed(frameStamp, kFrameMillis);
     frameStamp = engine::GetMilliseconds();
+    if (FrameObserver observer = CurrentFrameObserver()) observer();
 }
 
 void ResetFrameRhythm() {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Plays one input script headless and checks its expectations: "# expect-exit: N" (the exit code) and
-# "#= LINE" (a line that the run's --summary must contain). "# args: ..." adds options, and
+# "#= LINE" (a line that the run's --summary must contain). "# repeat: yes" plays it a second time
+# and checks that both runs passed through the same state digest on every frame. "# args: ..." adds options, and
 # "# record: FILE VALUE" puts a record file into Option/ first. Each run has a folder of its own
 # (a copy of the program beside the data), so records and screenshots never leak between runs.
 set -u
@@ -10,12 +11,16 @@ trap 'rm -rf "$work"' EXIT
 cp "$exe" "$work/velmoran"
 ln -s "$(cd "$(dirname "$exe")" && pwd)/data" "$work/data"
 mkdir -p "$work/Option" "$work/ScreenShots"
-sed -n 's/^# record: *//p' "$script" | while read -r file value; do printf '%s\r\n' "$value" > "$work/Option/$file"; done
 exe="$work/velmoran"
 want_exit=$(sed -n 's/^# expect-exit: *//p' "$script" | head -n1)
 extra=$(sed -n 's/^# args: *//p' "$script" | head -n1)
+reset_records() {
+  rm -f "$work"/Option/*
+  sed -n 's/^# record: *//p' "$script" | while read -r file value; do printf '%s\r\n' "$value" > "$work/Option/$file"; done
+}
+reset_records
 # shellcheck disable=SC2086
-"$exe" --headless --nosound --input "$script" --summary "$work/summary" $extra >"$work/out" 2>&1
+"$exe" --headless --nosound --input "$script" --summary "$work/summary" --digest "$work/digest" $extra >"$work/out" 2>&1
 got=$?
 status=0
 if [ -n "$want_exit" ] && [ "$got" != "$want_exit" ]; then
@@ -25,6 +30,13 @@ sed -n 's/^#= //p' "$script" > "$work/want"
 if [ -s "$work/want" ]; then
   if ! grep -F -x -f "$work/want" "$work/summary" > "$work/hit" || [ "$(wc -l < "$work/hit")" != "$(wc -l < "$work/want")" ]; then
     echo "summary differs; expected lines:"; cat "$work/want"; echo "got:"; cat "$work/summary" 2>/dev/null; status=1
+  fi
+fi
+if grep -q '^# repeat: yes' "$script"; then
+  reset_records
+  "$exe" --headless --nosound --input "$script" --digest "$work/digest2" $extra >/dev/null 2>&1
+  if ! cmp -s "$work/digest" "$work/digest2"; then
+    echo "the second run differs; first differing frame:"; diff "$work/digest" "$work/digest2" | head -n 3; status=1
   fi
 fi
 exit $status
