@@ -34,43 +34,30 @@ void AlphaRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
     }
 }
 
-void FadeRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
-    for (int i = 0; i < n; ++i) dst[i] = Mix(src[i], dst[i], p);
+// The parameter blends (mode 1 mixes, mode 2 adds), each for every pixel, keyed pixels only, or
+// scaled by the pixel's own alpha as well.
+using Blend = uint32_t (*)(uint32_t, uint32_t, uint32_t);
+
+template <Blend Op>
+void ParamRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+    for (int i = 0; i < n; ++i) dst[i] = Op(src[i], dst[i], p);
 }
 
-void FadeKeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+template <Blend Op>
+void ParamKeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
     for (int i = 0; i < n; ++i) {
         const uint32_t s = src[i], d = dst[i];
-        const uint32_t m = Mix(s, d, p);
+        const uint32_t m = Op(s, d, p);
         dst[i] = (s >> 24) ? m : d;
     }
 }
 
-void FadeFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
+template <Blend Op, Blend Wide>
+void ParamFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
     for (int i = 0; i < n; ++i) {
         const uint32_t s = src[i], d = dst[i];
         const uint32_t a = s >> 24;
-        dst[i] = a == 0 ? d : a == 255 ? Mix(s, d, p) : MixWide(s, d, a * p);
-    }
-}
-
-void AddRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
-    for (int i = 0; i < n; ++i) dst[i] = Add(src[i], dst[i], p);
-}
-
-void AddKeyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
-    for (int i = 0; i < n; ++i) {
-        const uint32_t s = src[i], d = dst[i];
-        const uint32_t m = Add(s, d, p);
-        dst[i] = (s >> 24) ? m : d;
-    }
-}
-
-void AddFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n, uint32_t p) {
-    for (int i = 0; i < n; ++i) {
-        const uint32_t s = src[i], d = dst[i];
-        const uint32_t a = s >> 24;
-        dst[i] = a == 0 ? d : a == 255 ? Add(s, d, p) : AddWide(s, d, a * p);
+        dst[i] = a == 0 ? d : a == 255 ? Op(s, d, p) : Wide(s, d, a * p);
     }
 }
 
@@ -120,18 +107,18 @@ void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter
     }
     if (mode == 1) {
         if (use == AlphaUse::kIgnore)
-            FadeRow(dst, src, n, p);
+            ParamRow<Mix>(dst, src, n, p);
         else if (use == AlphaUse::kKey)
-            FadeKeyRow(dst, src, n, p);
+            ParamKeyRow<Mix>(dst, src, n, p);
         else
-            FadeFullRow(dst, src, n, p);
+            ParamFullRow<Mix, MixWide>(dst, src, n, p);
     } else if (mode == 2) {
         if (use == AlphaUse::kIgnore)
-            AddRow(dst, src, n, p);
+            ParamRow<Add>(dst, src, n, p);
         else if (use == AlphaUse::kKey)
-            AddKeyRow(dst, src, n, p);
+            ParamKeyRow<Add>(dst, src, n, p);
         else
-            AddFullRow(dst, src, n, p);
+            ParamFullRow<Add, AddWide>(dst, src, n, p);
     } else {
         if (use == AlphaUse::kIgnore)
             CopyRow(dst, src, n);
