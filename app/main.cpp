@@ -11,6 +11,8 @@
 #include "engine/frame/frame.h"
 #include "engine/platform.h"
 #include "game/digest.h"
+#include "game/reset_all.h"
+#include "game/shell/frame_rhythm.h"
 #include "game/shell/main_loop.h"
 #include "game/state.h"
 #include "platform/headless/headless_platform.h"
@@ -71,9 +73,11 @@ void WriteSummary(const std::string& path, int result) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return;
     const game::GameState& gs = game::gameState;
-    std::fprintf(f, "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nhighScore %d\nhighestStage %d\nselectedStage %d\n", result,
-                 static_cast<long long>(engine::FramesPumped()), gs.stage, gs.score, gs.lives, gs.highScore,
-                 gs.highestStage, gs.selectedStage);
+    std::fprintf(f,
+                 "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nhighScore %d\nhighestStage "
+                 "%d\nselectedStage %d\n",
+                 result, static_cast<long long>(engine::FramesPumped()), gs.stage, gs.score, gs.lives,
+                 gs.highScore, gs.highestStage, gs.selectedStage);
     std::fprintf(f, "digest %016llx\n", static_cast<unsigned long long>(game::StateDigest()));
     std::fclose(f);
 }
@@ -107,25 +111,30 @@ int main(int argc, char** argv) {
             headlessMode = true;
         } else if (arg == "--frames") {
             long long n = 0;
-            if (!value(&v) || !ParseNumber(v, 1, 1ll << 40, &n)) return Usage("--frames takes a whole number of frames, 1 or more");
+            if (!value(&v) || !ParseNumber(v, 1, 1ll << 40, &n))
+                return Usage("--frames takes a whole number of frames, 1 or more");
             options.frameLimit = n;
         } else if (arg == "--input") {
-            if (!value(&options.inputScript) || options.inputScript.empty()) return Usage("--input takes a file name");
+            if (!value(&options.inputScript) || options.inputScript.empty())
+                return Usage("--input takes a file name");
         } else if (arg == "--mouse-mode") {
-            if (!value(&v) || (v != "relative" && v != "warp")) return Usage("--mouse-mode takes relative or warp");
+            if (!value(&v) || (v != "relative" && v != "warp"))
+                return Usage("--mouse-mode takes relative or warp");
             options.mouseMode = v == "warp" ? platform::MouseMode::kWarp : platform::MouseMode::kRelative;
         } else if (arg == "--mouse-sensitivity") {
             char* end = nullptr;
             if (!value(&v)) return Usage("--mouse-sensitivity takes a number");
             const double s = std::strtod(v.c_str(), &end);
-            if (v.empty() || *end != '\0' || !(s > 0.0 && s <= 100.0)) return Usage("--mouse-sensitivity takes a number above 0 and at most 100");
+            if (v.empty() || *end != '\0' || !(s > 0.0 && s <= 100.0))
+                return Usage("--mouse-sensitivity takes a number above 0 and at most 100");
             options.mouseSensitivity = s;
         } else if (arg == "--integer-scale") {
             options.integerScale = true;
         } else if (arg == "--nosound") {
             options.noSound = true;
         } else if (arg == "--audio-capture") {
-            if (!value(&options.audioCapture) || options.audioCapture.empty()) return Usage("--audio-capture takes a file name");
+            if (!value(&options.audioCapture) || options.audioCapture.empty())
+                return Usage("--audio-capture takes a file name");
         } else if (arg == "--digest") {
             if (!value(&digestPath) || digestPath.empty()) return Usage("--digest takes a file name");
         } else if (arg == "--summary") {
@@ -137,7 +146,8 @@ int main(int argc, char** argv) {
 
     // Files named on the command line are relative to where the program was started.
     std::error_code ec;
-    if (!options.inputScript.empty()) options.inputScript = std::filesystem::absolute(options.inputScript, ec).string();
+    if (!options.inputScript.empty())
+        options.inputScript = std::filesystem::absolute(options.inputScript, ec).string();
     if (!summaryPath.empty()) summaryPath = std::filesystem::absolute(summaryPath, ec).string();
     if (!digestPath.empty()) {
         digestFile = std::fopen(std::filesystem::absolute(digestPath, ec).string().c_str(), "w");
@@ -147,12 +157,14 @@ int main(int argc, char** argv) {
         }
         game::SetFrameObserver(WriteDigestLine);
     }
-    if (!options.audioCapture.empty()) options.audioCapture = std::filesystem::absolute(options.audioCapture, ec).string();
+    if (!options.audioCapture.empty())
+        options.audioCapture = std::filesystem::absolute(options.audioCapture, ec).string();
 
     if (headlessMode) {
         headless::InputScript script;
         std::string error;
-        if (!options.inputScript.empty() && !headless::LoadInputScript(options.inputScript, &script, &error)) {
+        if (!options.inputScript.empty() &&
+            !headless::LoadInputScript(options.inputScript, &script, &error)) {
             std::fprintf(stderr, "velmoran: %s\n", error.c_str());
             return kUsageError;
         }

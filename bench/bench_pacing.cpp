@@ -10,6 +10,7 @@
 #include "engine/frame/frame.h"
 #include "engine/input/input.h"
 #include "engine/platform.h"
+#include "game/reset_all.h"
 #include "game/shell/frame_rhythm.h"
 #include "game/state.h"
 #include "platform/sdl2/sdl_platform.h"
@@ -19,7 +20,8 @@ namespace {
 double CpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace
@@ -64,7 +66,8 @@ int main() {
     std::printf("frames: %d over %.2f s\n", kFrames, wall);
     std::printf("frame interval mean: %.3f ms\n", mean);
     std::printf("frame interval p50: %.3f ms, p99: %.3f ms, max: %.3f ms, min: %.3f ms\n",
-                sorted[sorted.size() / 2], sorted[size_t(double(sorted.size()) * 0.99)], sorted.back(), sorted.front());
+                sorted[sorted.size() / 2], sorted[size_t(double(sorted.size()) * 0.99)], sorted.back(),
+                sorted.front());
     std::printf("idle CPU: %.2f %% of one core\n", 100.0 * cpu / wall);
     return 0;
 }

@@ -15,8 +15,6 @@ namespace game {
 
 namespace {
 
-FrameObserver frameObserver = nullptr;
-
 class Hasher {
 public:
     template <typename T>
@@ -99,8 +97,5 @@ uint64_t StateDigest() {
     AddAll(h, EffectPool);
     return h.Value();
 }
-
-void SetFrameObserver(FrameObserver observer) { frameObserver = observer; }
-FrameObserver CurrentFrameObserver() { return frameObserver; }
 
 }  // namespace game

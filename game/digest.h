@@ -10,9 +10,4 @@ namespace game {
 // effects, field by field (padding never enters it).
 uint64_t StateDigest();
 
-// Called at the end of every EndFrame when set (tests and --digest); null switches it off.
-using FrameObserver = void (*)();
-void SetFrameObserver(FrameObserver observer);
-FrameObserver CurrentFrameObserver();
-
 }  // namespace game

@@ -2,7 +2,7 @@
 #include "game/enemies/bullets.h"
 
 #include "engine/image/image.h"
-#include "game/geometry/collision.h"
+#include "game/enemies/hits.h"
 #include "game/geometry/trig.h"
 #include "game/player/lives.h"
 #include "game/player/options.h"

@@ -6,6 +6,7 @@
 #include "engine/image/image.h"
 #include "game/effects/effects.h"
 #include "game/enemies/bosses.h"
+#include "game/enemies/hits.h"
 #include "game/enemies/kinds.h"
 #include "game/geometry/collision.h"
 #include "game/geometry/trig.h"

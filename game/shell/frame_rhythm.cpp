@@ -3,7 +3,6 @@
 
 #include "engine/frame/frame.h"
 #include "engine/input/input.h"
-#include "game/digest.h"
 #include "game/shell/screenshot.h"
 #include "game/state.h"
 
@@ -12,6 +11,7 @@ namespace game {
 namespace {
 uint32_t keyCounters[256];
 int32_t frameStamp = 0;
+FrameObserver frameObserver = nullptr;
 
 void Count(int entry, bool held) { keyCounters[entry] = held ? keyCounters[entry] + 1 : 0; }
 }  // namespace
@@ -54,5 +54,8 @@ void ResetFrameRhythm() {
 }
 
 int32_t FrameStamp() { return frameStamp; }
+
+void SetFrameObserver(FrameObserver observer) { frameObserver = observer; }
+FrameObserver CurrentFrameObserver() { return frameObserver; }
 
 }  // namespace game

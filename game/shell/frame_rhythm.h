@@ -20,4 +20,9 @@ void EndFrame();
 void ResetFrameRhythm();
 int32_t FrameStamp();
 
+// Called at the end of every EndFrame when set (tests and --digest); null switches it off.
+using FrameObserver = void (*)();
+void SetFrameObserver(FrameObserver observer);
+FrameObserver CurrentFrameObserver();
+
 }  // namespace game

@@ -6,7 +6,9 @@
 namespace game {
 
 namespace {
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 // Largest data block we accept; the game's maps are a few tens of kilobytes.
 constexpr uint32_t kMaxBlock = 256u << 20;
 }  // namespace
@@ -16,7 +18,8 @@ bool FmfMap::Open(const std::string& fileName) {
     std::ifstream f(fileName, std::ios::binary);
     if (!f) return false;
     uint8_t h[20];
-    if (!f.read(reinterpret_cast<char*>(h), 20) || h[0] != 'F' || h[1] != 'M' || h[2] != 'F' || h[3] != '_') return false;
+    if (!f.read(reinterpret_cast<char*>(h), 20) || h[0] != 'F' || h[1] != 'M' || h[2] != 'F' || h[3] != '_')
+        return false;
     const uint32_t size = U32(h + 4);
     const uint8_t bits = h[19];
     // Only 8 and 16 bits per cell exist; anything else is a broken file.
@@ -43,9 +46,11 @@ void FmfMap::Release() {
 }
 
 int32_t FmfMap::Cell(int layer, int x, int y) const {
-    if (!loaded_ || uint32_t(layer & 0xFF) >= layers_ || uint32_t(x) >= width_ || uint32_t(y) >= height_) return -1;
+    if (!loaded_ || uint32_t(layer & 0xFF) >= layers_ || uint32_t(x) >= width_ || uint32_t(y) >= height_)
+        return -1;
     const size_t cellBytes = bitsPerCell_ / 8;
-    const size_t index = (size_t(layer & 0xFF) * width_ * height_ + size_t(y) * width_ + size_t(x)) * cellBytes;
+    const size_t index =
+        (size_t(layer & 0xFF) * width_ * height_ + size_t(y) * width_ + size_t(x)) * cellBytes;
     if (cellBytes == 1) return data_[index];
     return int32_t(data_[index]) | int32_t(data_[index + 1]) << 8;
 }

@@ -5,10 +5,13 @@
 
 #include "game/geometry/trig.h"
 #include "game/player/lives.h"
-#include "game/stage/stage_loader.h"
 #include "game/state.h"
 
 namespace game {
+
+int32_t SpawnKindTable[kSpawnRows][kSpawnColumns];
+int32_t SpawnParamTable1[kSpawnRows][kSpawnColumns];
+int32_t SpawnParamTable2[kSpawnRows][kSpawnColumns];
 
 namespace {
 constexpr int32_t kKindCount = 20;

@@ -9,13 +9,10 @@
 #include "game/player/ship.h"
 #include "game/shell/image_tables.h"
 #include "game/stage/fmf_map.h"
+#include "game/stage/spawn_schedule.h"
 #include "game/state.h"
 
 namespace game {
-
-int32_t SpawnKindTable[kSpawnRows][kSpawnColumns];
-int32_t SpawnParamTable1[kSpawnRows][kSpawnColumns];
-int32_t SpawnParamTable2[kSpawnRows][kSpawnColumns];
 
 namespace {
 
@@ -95,11 +92,20 @@ bool StageLoaded() { return stageLoaded; }
 
 void LoadBossImages(int map) {
     switch (map) {
-        case 1: EnemyImages[16][0] = engine::LoadImageFile("data/enemy/boss/boss1.bmp"); break;
-        case 2: EnemyImages[17][0] = engine::LoadImageFile("data/enemy/boss/boss2.bmp"); break;
-        case 3: EnemyImages[18][0] = engine::LoadImageFile("data/enemy/boss/boss3.bmp"); break;
-        case 4: engine::LoadDividedImage("data/enemy/boss/boss4.bmp", 2, 1, 2, 320, 192, EnemyImages[19], 0); break;
-        default: break;
+        case 1:
+            EnemyImages[16][0] = engine::LoadImageFile("data/enemy/boss/boss1.bmp");
+            break;
+        case 2:
+            EnemyImages[17][0] = engine::LoadImageFile("data/enemy/boss/boss2.bmp");
+            break;
+        case 3:
+            EnemyImages[18][0] = engine::LoadImageFile("data/enemy/boss/boss3.bmp");
+            break;
+        case 4:
+            engine::LoadDividedImage("data/enemy/boss/boss4.bmp", 2, 1, 2, 320, 192, EnemyImages[19], 0);
+            break;
+        default:
+            break;
     }
 }
 

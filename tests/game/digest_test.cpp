@@ -1,9 +1,11 @@
 // The state digest sees the game's state and nothing else.
+#include "game/digest.h"
+
 #include <gtest/gtest.h>
 
-#include "game/digest.h"
 #include "game/enemies/pools.h"
 #include "game/player/shots.h"
+#include "game/reset_all.h"
 #include "game/shell/game_random.h"
 #include "game/state.h"
 

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "game/reset_all.h"
 #include "game/shell/frame_rhythm.h"
 #include "game/state.h"
 #include "support/engine_fixture.h"

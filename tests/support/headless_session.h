@@ -9,6 +9,7 @@
 
 #include "engine/frame/frame.h"
 #include "engine/platform.h"
+#include "game/reset_all.h"
 #include "game/state.h"
 #include "platform/headless/headless_platform.h"
 
@@ -28,8 +29,8 @@ public:
         platform::Install(std::move(owned));
         previous_ = std::filesystem::current_path();
         folder_ = std::filesystem::temp_directory_path() /
-                  ("velmoran-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                   std::to_string(reinterpret_cast<uintptr_t>(this)));
+                  ("velmoran-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                   "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(folder_);
         std::filesystem::current_path(folder_);
         engine::ResetEngine();

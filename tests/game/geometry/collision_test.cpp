@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "game/enemies/hits.h"
 #include "game/enemies/pools.h"
 #include "game/geometry/trig.h"
 #include "game/player/shots.h"
+#include "game/reset_all.h"
 #include "game/state.h"
 
 namespace {

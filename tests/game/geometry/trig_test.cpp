@@ -1,9 +1,11 @@
 // Angle arithmetic, the tables and the view mapping, on the values the game relies on.
+#include "game/geometry/trig.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "game/geometry/trig.h"
+#include "game/reset_all.h"
 #include "game/state.h"
 
 namespace {

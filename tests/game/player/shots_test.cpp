@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "game/geometry/collision.h"
+#include "game/enemies/hits.h"
 #include "game/player/lives.h"
 #include "game/shell/frame_rhythm.h"
 #include "player_fixture.h"

@@ -1,11 +1,13 @@
 // The record files: what is read, what is refused, when files are written.
+#include "game/shell/records.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "game/shell/records.h"
+#include "game/reset_all.h"
 #include "game/shell/screenshot.h"
 #include "game/state.h"
 #include "support/headless_session.h"
@@ -14,7 +16,9 @@ namespace {
 
 using testsupport::HeadlessSession;
 
-void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 std::string ReadText(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -30,10 +34,11 @@ TEST(Records, ReadsOneIntegerLikeFormattedInput) {
         bool ok;
         int32_t value;
     } cases[] = {
-        {"123\r\n", true, 123},      {"  \n\t-42 tail", true, -42}, {"+7", true, 7},
-        {"2147483647", true, 2147483647}, {"2147483648", false, 0}, {"-2147483649", false, 0},
-        {"", false, 0},               {"abc", false, 0},            {"- 5", false, 0},
-        {"12abc", true, 12},
+        {"123\r\n", true, 123},   {"  \n\t-42 tail", true, -42},
+        {"+7", true, 7},          {"2147483647", true, 2147483647},
+        {"2147483648", false, 0}, {"-2147483649", false, 0},
+        {"", false, 0},           {"abc", false, 0},
+        {"- 5", false, 0},        {"12abc", true, 12},
     };
     for (const Case& c : cases) {
         WriteText("r.dat", c.text);

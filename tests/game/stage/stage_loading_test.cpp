@@ -8,6 +8,7 @@
 
 #include "game/shell/main_loop.h"
 #include "game/stage/fmf_map.h"
+#include "game/stage/spawn_schedule.h"
 #include "game/stage/stage_loader.h"
 #include "game/state.h"
 #include "support/headless_session.h"
@@ -38,7 +39,8 @@ std::vector<uint8_t> Fmf(uint32_t width, uint32_t height, uint8_t layers, uint8_
 
 void Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 TEST(FmfMap, ReadsCellsAndRefusesBrokenFiles) {
@@ -71,8 +73,18 @@ TEST(FmfMap, ReadsCellsAndRefusesBrokenFiles) {
         std::vector<uint8_t> bytes;
     } bad[] = {
         {"short header", {'F', 'M', 'F', '_', 0, 0, 0, 0}},
-        {"wrong magic", [] { auto b = Fmf(1, 1, 1, 8, {1}); b[3] = '-'; return b; }()},
-        {"short block", [] { auto b = Fmf(2, 2, 1, 8, {1, 2, 3, 4}); b.pop_back(); return b; }()},
+        {"wrong magic",
+         [] {
+             auto b = Fmf(1, 1, 1, 8, {1});
+             b[3] = '-';
+             return b;
+         }()},
+        {"short block",
+         [] {
+             auto b = Fmf(2, 2, 1, 8, {1, 2, 3, 4});
+             b.pop_back();
+             return b;
+         }()},
         {"block too small for its cells", Fmf(4, 4, 4, 16, {1, 2, 3}, 6)},
         {"odd cell width", Fmf(1, 1, 1, 12, {})},
     };
@@ -88,7 +100,8 @@ TEST(StageLoading, NumbersAndLabels) {
     struct Case {
         int stage, map, loop;
         const char* label;
-    } cases[] = {{1, 1, 1, " 1-1"}, {4, 4, 1, " 1-4"}, {5, 1, 2, " 2-1"}, {7, 3, 2, " 2-3"}, {600, 4, 150, "150-4"}};
+    } cases[] = {
+        {1, 1, 1, " 1-1"}, {4, 4, 1, " 1-4"}, {5, 1, 2, " 2-1"}, {7, 3, 2, " 2-3"}, {600, 4, 150, "150-4"}};
     for (const Case& c : cases) {
         EXPECT_EQ(game::MapNumberOf(c.stage), c.map) << c.stage;
         EXPECT_EQ(game::LoopNumberOf(c.stage), c.loop) << c.stage;
@@ -132,8 +145,9 @@ TEST(StageLoading, DecodesTheThreeLayersIntoTheSpawnTables) {
 
 TEST(StageLoading, SpaceAbandonsTheGameAndAMissingMapEndsTheProgram) {
     {
-        HeadlessSession session("velmoran-input 1\n5 button left down\n6 button left up\n"
-                                "100 key 57 down\n101 key 57 up\n150 key 1 down\n");
+        HeadlessSession session(
+            "velmoran-input 1\n5 button left down\n6 button left up\n"
+            "100 key 57 down\n101 key 57 up\n150 key 1 down\n");
         std::vector<uint16_t> cells(4 * 2, 0);
         Write(session.Folder() / "data/map/map1.fmf", Fmf(1, 2, 4, 16, cells));
         EXPECT_EQ(game::RunGame(game::ScreenChoice::kWindow), 0);
