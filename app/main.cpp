@@ -10,10 +10,10 @@
 
 #include "engine/frame/frame.h"
 #include "engine/platform.h"
-#include "game/digest.h"
-#include "game/reset_all.h"
-#include "game/shell/frame_rhythm.h"
+#include "game/services/frame_rhythm.h"
+#include "game/shell/digest.h"
 #include "game/shell/main_loop.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/sdl2/sdl_platform.h"

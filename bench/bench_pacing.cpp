@@ -10,8 +10,8 @@
 #include "engine/frame/frame.h"
 #include "engine/input/input.h"
 #include "engine/platform.h"
-#include "game/reset_all.h"
-#include "game/shell/frame_rhythm.h"
+#include "game/services/frame_rhythm.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 #include "platform/sdl2/sdl_platform.h"
 

@@ -19,7 +19,7 @@
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_internal.h"
 #include "engine/sound/sound_system.h"
-#include "game/shell/sound_control.h"
+#include "game/services/sound_control.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
@@ -29,7 +29,9 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kPi = 3.14159265358979323846;
 
-double Millis(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+double Millis(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
 
 long PeakRssKb() {
     std::ifstream in("/proc/self/status");
@@ -131,8 +133,8 @@ void MakeData(const fs::path& root, const fs::path& cache) {
     fs::create_directories(root / "data/se");
     fs::create_directories(root / "data/music");
     fs::create_directories(cache);
-    const char* effects[] = {"hit", "bak1", "tekitama", "jikitama", "bak2", "bak3",
-                             "cursol", "shot", "gure", "ext", "bonus", "damage"};
+    const char* effects[] = {"hit",    "bak1", "tekitama", "jikitama", "bak2",  "bak3",
+                             "cursol", "shot", "gure",     "ext",      "bonus", "damage"};
     for (int i = 0; i < 12; ++i)
         WriteWav((root / "data/se" / (std::string(effects[i]) + ".wav")).string(), i % 2 ? 22050 : 44100,
                  i % 3 ? 1 : 2, 0.2 + 0.1 * i, unsigned(i));
@@ -144,7 +146,8 @@ void MakeData(const fs::path& root, const fs::path& cache) {
             std::fflush(stdout);
             EncodeTrack(cached.string(), 180.0, unsigned(100 + i));
         }
-        fs::copy_file(cached, root / "data/music" / (std::string(tracks[i]) + ".ogg"), fs::copy_options::overwrite_existing);
+        fs::copy_file(cached, root / "data/music" / (std::string(tracks[i]) + ".ogg"),
+                      fs::copy_options::overwrite_existing);
     }
 }
 
@@ -173,7 +176,8 @@ int main() {
     game::LoadMusicSet(1);
     auto t2 = Clock::now();
     std::printf("load 12 effects: %.2f ms\n", Millis(t0, t1));
-    std::printf("LoadMusicSet (two 180 s Ogg tracks, streamed): %.2f ms (one frame is 17 ms)\n", Millis(t1, t2));
+    std::printf("LoadMusicSet (two 180 s Ogg tracks, streamed): %.2f ms (one frame is 17 ms)\n",
+                Millis(t1, t2));
     // What holding a track decoded would cost at load: why long tracks are streamed.
     engine::sound::Sounds().decodeAtLoadSeconds = 1000;
     auto t3 = Clock::now();
@@ -204,8 +208,9 @@ int main() {
         engine::FeedSoundStreams();
     }
     auto s1 = Clock::now();
-    std::printf("mixer, 14 voices from memory + 2 streamed music voices: %.3f ms per second (%.3f %% of one core)\n",
-                Millis(s0, s1) / seconds, Millis(s0, s1) / seconds / 10);
+    std::printf(
+        "mixer, 14 voices from memory + 2 streamed music voices: %.3f ms per second (%.3f %% of one core)\n",
+        Millis(s0, s1) / seconds, Millis(s0, s1) / seconds / 10);
 
     // 3. Memory with both music sets loaded and playing, beside the effects. The peak is measured from
     // here (the whole-track decode above is not part of the game's use).
@@ -220,9 +225,10 @@ int main() {
         hp->AdvanceMicros(17000);
         engine::FeedSoundStreams();
     }
-    std::printf("memory: resident %ld KB at engine start, %ld KB with effects and one set, %ld KB with both "
-                "music sets loaded and playing (peak %ld KB); each track file %.1f MB\n",
-                rssStart, rssBefore, RssKb(), PeakRssKb(), double(fs::file_size("data/music/titl.ogg")) / 1e6);
+    std::printf(
+        "memory: resident %ld KB at engine start, %ld KB with effects and one set, %ld KB with both "
+        "music sets loaded and playing (peak %ld KB); each track file %.1f MB\n",
+        rssStart, rssBefore, RssKb(), PeakRssKb(), double(fs::file_size("data/music/titl.ogg")) / 1e6);
 
     game::ReleaseSounds();
     engine::EndEngine();

@@ -3,8 +3,8 @@
 
 #include "engine/image/image.h"
 #include "game/geometry/trig.h"
-#include "game/shell/game_random.h"
-#include "game/shell/image_tables.h"
+#include "game/services/game_random.h"
+#include "game/services/image_tables.h"
 #include "game/state.h"
 
 namespace game {

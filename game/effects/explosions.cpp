@@ -1,7 +1,7 @@
 // The two explosions, each built from several effects with random spreads.
 #include "game/effects/effects.h"
 #include "game/geometry/trig.h"
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
 
 namespace game {
 

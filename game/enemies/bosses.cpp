@@ -10,8 +10,8 @@
 #include "game/enemies/kinds.h"
 #include "game/geometry/collision.h"
 #include "game/geometry/trig.h"
-#include "game/shell/game_random.h"
-#include "game/shell/sound_control.h"
+#include "game/services/game_random.h"
+#include "game/services/sound_control.h"
 #include "game/state.h"
 
 namespace game {

@@ -6,8 +6,8 @@
 #include "game/geometry/trig.h"
 #include "game/player/lives.h"
 #include "game/player/options.h"
-#include "game/shell/image_tables.h"
-#include "game/shell/sound_control.h"
+#include "game/services/image_tables.h"
+#include "game/services/sound_control.h"
 #include "game/state.h"
 
 namespace game {

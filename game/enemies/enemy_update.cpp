@@ -13,8 +13,8 @@
 #include "game/player/items.h"
 #include "game/player/lives.h"
 #include "game/player/shots.h"
-#include "game/shell/image_tables.h"
-#include "game/shell/sound_control.h"
+#include "game/services/image_tables.h"
+#include "game/services/sound_control.h"
 #include "game/state.h"
 
 namespace game {

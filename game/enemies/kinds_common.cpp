@@ -6,7 +6,7 @@
 #include "game/enemies/enemy_update.h"
 #include "game/enemies/kinds.h"
 #include "game/geometry/trig.h"
-#include "game/shell/sound_control.h"
+#include "game/services/sound_control.h"
 
 namespace game {
 

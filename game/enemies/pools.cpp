@@ -1,7 +1,7 @@
 // The pools and their defaults.
 #include "game/enemies/pools.h"
 
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
 #include "game/state.h"
 
 namespace game {
@@ -27,11 +27,20 @@ int16_t InitialFireHold() {
     const int32_t L = gameState.loopIndex;
     int32_t v = L <= 16 ? 320 * (32 - L) / 32 : 320 * (80 - L) / 128;
     switch (L) {
-        case 0: v = v * 3; break;
-        case 1: v = v * 8 / 4; break;
-        case 2: v = v * 7 / 4; break;
-        case 3: v = v * 5 / 4; break;
-        default: break;
+        case 0:
+            v = v * 3;
+            break;
+        case 1:
+            v = v * 8 / 4;
+            break;
+        case 2:
+            v = v * 7 / 4;
+            break;
+        case 3:
+            v = v * 5 / 4;
+            break;
+        default:
+            break;
     }
     if (v < 0) v = 0;
     return int16_t(v);

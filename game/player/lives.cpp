@@ -2,7 +2,7 @@
 #include "game/player/lives.h"
 
 #include "game/effects/effects.h"
-#include "game/shell/sound_control.h"
+#include "game/services/sound_control.h"
 #include "game/state.h"
 
 namespace game {

@@ -9,13 +9,13 @@
 #include "game/enemies/enemy_update.h"
 #include "game/enemies/hits.h"
 #include "game/enemies/pools.h"
+#include "game/enemies/spawn_schedule.h"
 #include "game/geometry/trig.h"
 #include "game/player/items.h"
 #include "game/player/lives.h"
 #include "game/player/options.h"
 #include "game/player/shots.h"
-#include "game/shell/image_tables.h"
-#include "game/stage/spawn_schedule.h"
+#include "game/services/image_tables.h"
 #include "game/state.h"
 
 namespace game {

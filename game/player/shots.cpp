@@ -4,9 +4,9 @@
 #include "engine/image/image.h"
 #include "game/effects/effects.h"
 #include "game/geometry/trig.h"
-#include "game/shell/game_random.h"
-#include "game/shell/image_tables.h"
-#include "game/shell/sound_control.h"
+#include "game/services/game_random.h"
+#include "game/services/image_tables.h"
+#include "game/services/sound_control.h"
 #include "game/state.h"
 
 namespace game {

@@ -3,7 +3,7 @@
 #include "game/player/lives.h"
 #include "game/player/options.h"
 #include "game/player/shots.h"
-#include "game/shell/frame_rhythm.h"
+#include "game/services/frame_rhythm.h"
 #include "game/state.h"
 
 namespace game {

@@ -6,7 +6,7 @@
 
 #include "engine/image/image.h"
 #include "game/player/lives.h"
-#include "game/shell/image_tables.h"
+#include "game/services/image_tables.h"
 #include "game/stage/stage_loader.h"
 #include "game/state.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "game/shell/screenshot.h"
+#include "game/services/screenshot.h"
 #include "game/state.h"
 
 namespace game {

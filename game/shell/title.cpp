@@ -5,10 +5,10 @@
 
 #include "engine/image/image.h"
 #include "engine/input/input.h"
-#include "game/shell/frame_rhythm.h"
-#include "game/shell/image_tables.h"
+#include "game/services/frame_rhythm.h"
+#include "game/services/image_tables.h"
+#include "game/services/sound_control.h"
 #include "game/shell/panel.h"
-#include "game/shell/sound_control.h"
 #include "game/stage/stage_loader.h"
 #include "game/state.h"
 

@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "engine/image/image.h"
+#include "game/enemies/spawn_schedule.h"
 #include "game/geometry/trig.h"
 #include "game/player/ship.h"
-#include "game/shell/image_tables.h"
+#include "game/services/image_tables.h"
 #include "game/stage/fmf_map.h"
-#include "game/stage/spawn_schedule.h"
 #include "game/state.h"
 
 namespace game {

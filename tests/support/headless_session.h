@@ -9,7 +9,7 @@
 
 #include "engine/frame/frame.h"
 #include "engine/platform.h"
-#include "game/reset_all.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 #include "platform/headless/headless_platform.h"
 

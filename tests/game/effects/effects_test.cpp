@@ -5,7 +5,7 @@
 
 #include "engine/input/input.h"
 #include "game/geometry/trig.h"
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
 #include "game/state.h"
 #include "support/headless_session.h"
 

@@ -5,7 +5,7 @@
 
 #include "enemy_fixture.h"
 #include "game/enemies/enemy_update.h"
-#include "game/stage/spawn_schedule.h"
+#include "game/enemies/spawn_schedule.h"
 
 namespace {
 

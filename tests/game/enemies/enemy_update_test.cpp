@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "enemy_fixture.h"
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
 
 namespace {
 

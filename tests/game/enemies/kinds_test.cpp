@@ -5,8 +5,8 @@
 
 #include "enemy_fixture.h"
 #include "game/enemies/enemy_update.h"
-#include "game/shell/game_random.h"
-#include "game/stage/spawn_schedule.h"
+#include "game/enemies/spawn_schedule.h"
+#include "game/services/game_random.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "game/enemies/pools.h"
 #include "game/geometry/trig.h"
 #include "game/player/shots.h"
-#include "game/reset_all.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "game/reset_all.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 
 namespace {

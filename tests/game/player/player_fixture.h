@@ -10,8 +10,8 @@
 #include "game/player/options.h"
 #include "game/player/ship.h"
 #include "game/player/shots.h"
-#include "game/shell/game_random.h"
-#include "game/shell/sound_control.h"
+#include "game/services/game_random.h"
+#include "game/services/sound_control.h"
 #include "game/state.h"
 #include "support/headless_session.h"
 

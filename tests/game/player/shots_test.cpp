@@ -5,7 +5,7 @@
 
 #include "game/enemies/hits.h"
 #include "game/player/lives.h"
-#include "game/shell/frame_rhythm.h"
+#include "game/services/frame_rhythm.h"
 #include "player_fixture.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "game/reset_all.h"
-#include "game/shell/screenshot.h"
+#include "game/services/screenshot.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 #include "support/headless_session.h"
 

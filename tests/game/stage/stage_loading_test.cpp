@@ -6,9 +6,9 @@
 #include <fstream>
 #include <vector>
 
+#include "game/enemies/spawn_schedule.h"
 #include "game/shell/main_loop.h"
 #include "game/stage/fmf_map.h"
-#include "game/stage/spawn_schedule.h"
 #include "game/stage/stage_loader.h"
 #include "game/state.h"
 #include "support/headless_session.h"

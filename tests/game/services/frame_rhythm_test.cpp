@@ -1,10 +1,11 @@
 // Input counters, the game's random generator and EndFrame's pacing.
+#include "game/services/frame_rhythm.h"
+
 #include <gtest/gtest.h>
 
 #include "engine/frame/frame.h"
 #include "engine/input/input.h"
-#include "game/shell/frame_rhythm.h"
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
 #include "support/headless_session.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The state digest, field by field.
-#include "game/digest.h"
+#include "game/shell/digest.h"
 
 #include <cstring>
 #include <type_traits>
@@ -8,7 +8,7 @@
 #include "game/enemies/pools.h"
 #include "game/player/options.h"
 #include "game/player/shots.h"
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
 #include "game/state.h"
 
 namespace game {

@@ -1,6 +1,6 @@
 // The picture tables and the files that fill them. Loads are not checked: a missing file leaves an
 // invalid handle, which draws nothing.
-#include "game/shell/image_tables.h"
+#include "game/services/image_tables.h"
 
 #include <cstdio>
 
@@ -124,7 +124,7 @@ void LoadImages() {
         Divided(name, {4, 4, 1, 32, 32}, ItemImages[kind]);
     }
 
-    int (*fx)[12] = EffectImages;
+    int(*fx)[12] = EffectImages;
     Divided("data/effect/bak0.bmp", {12, 3, 4, 200, 200}, fx[0]);
     Divided("data/effect/bak1.bmp", {12, 3, 4, 96, 96}, fx[1]);
     Divided("data/effect/bak2.bmp", {12, 3, 4, 48, 48}, fx[2]);

@@ -1,10 +1,10 @@
 // Screenshots: on the frame P goes down, the finished picture goes to the next numbered BMP file.
-#include "game/shell/screenshot.h"
+#include "game/services/screenshot.h"
 
 #include <cstdio>
 
 #include "engine/capture/capture.h"
-#include "game/shell/frame_rhythm.h"
+#include "game/services/frame_rhythm.h"
 
 namespace game {
 

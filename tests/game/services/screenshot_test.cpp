@@ -1,12 +1,12 @@
 // The P key's screenshots: one file per press, numbered, the number used up even on failure.
-#include "game/shell/screenshot.h"
+#include "game/services/screenshot.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "game/reset_all.h"
-#include "game/shell/frame_rhythm.h"
+#include "game/services/frame_rhythm.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 #include "support/engine_fixture.h"
 

@@ -1,11 +1,11 @@
 // The spawn schedule: the rhythm of rows, hurrying through an empty field, waiting while the player is down.
-#include "game/stage/spawn_schedule.h"
+#include "game/enemies/spawn_schedule.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "../enemies/enemy_fixture.h"
+#include "enemy_fixture.h"
 #include "game/stage/stage_loader.h"
 
 namespace {

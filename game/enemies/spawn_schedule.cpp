@@ -1,5 +1,5 @@
 // The spawn schedule: one map row every 64 frames, each cell an enemy entering from the rim.
-#include "game/stage/spawn_schedule.h"
+#include "game/enemies/spawn_schedule.h"
 
 #include <cstdint>
 

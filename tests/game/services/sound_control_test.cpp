@@ -1,5 +1,5 @@
 // Effect requests with their cooldown and the music sets, heard through the headless mixer.
-#include "game/shell/sound_control.h"
+#include "game/services/sound_control.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@ namespace {
 
 using namespace soundtest;
 
-const char* const kEffects[] = {"hit",  "bak1", "tekitama", "jikitama", "bak2",  "bak3",
-                                "cursol", "shot", "gure",    "ext",      "bonus", "damage"};
+const char* const kEffects[] = {"hit",    "bak1", "tekitama", "jikitama", "bak2",  "bak3",
+                                "cursol", "shot", "gure",     "ext",      "bonus", "damage"};
 
 class SoundControlTest : public SoundSession {
 protected:
@@ -27,14 +27,16 @@ protected:
     }
     // Every effect the same: `frames` frames of a constant level, so overlapping plays add up.
     void WriteEffects(int frames) {
-        for (const char* e : kEffects) WriteFile(std::string("data/se/") + e + ".wav", ConstantWav(frames, 1000));
+        for (const char* e : kEffects)
+            WriteFile(std::string("data/se/") + e + ".wav", ConstantWav(frames, 1000));
     }
     bool WriteMusic() {
         if (!Exists(RealOgg()) || !Exists(RealOgg("bell"))) return false;
         std::filesystem::create_directories("data/music");
         for (const char* m : {"titl", "end", "bgm01"})
             std::filesystem::copy_file(RealOgg(), std::string("data/music/") + m + ".ogg");
-        std::filesystem::copy_file(RealOgg("bell"), "data/music/bgm02.ogg");  // 0.14 s: the boss track ends soon
+        std::filesystem::copy_file(RealOgg("bell"),
+                                   "data/music/bgm02.ogg");  // 0.14 s: the boss track ends soon
         return true;
     }
     // One frame of a screen: the end of the frame, then the requested sounds.
@@ -59,7 +61,8 @@ TEST_F(SoundControlTest, CooldownLetsASoundRestartEveryEighthFrame) {
     }
     std::vector<int> heard;
     for (int frame = 0; frame <= 20; ++frame)
-        if (Peak(frameStarts[size_t(frame)], frameStarts[size_t(frame)] + 200) == 1000) heard.push_back(frame);
+        if (Peak(frameStarts[size_t(frame)], frameStarts[size_t(frame)] + 200) == 1000)
+            heard.push_back(frame);
     EXPECT_EQ(heard, (std::vector<int>{0, 8, 16}));
     // Silence between the plays: each lasts its 100 frames only.
     EXPECT_EQ(Peak(frameStarts[0] + 100, frameStarts[8]), 0);

@@ -1,9 +1,9 @@
 // Input counters and EndFrame: the screenshot check, messages, presentation and pacing.
-#include "game/shell/frame_rhythm.h"
+#include "game/services/frame_rhythm.h"
 
 #include "engine/frame/frame.h"
 #include "engine/input/input.h"
-#include "game/shell/screenshot.h"
+#include "game/services/screenshot.h"
 #include "game/state.h"
 
 namespace game {

@@ -1,12 +1,12 @@
 // The state digest sees the game's state and nothing else.
-#include "game/digest.h"
+#include "game/shell/digest.h"
 
 #include <gtest/gtest.h>
 
 #include "game/enemies/pools.h"
 #include "game/player/shots.h"
-#include "game/reset_all.h"
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
+#include "game/shell/reset_all.h"
 #include "game/state.h"
 
 namespace {

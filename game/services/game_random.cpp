@@ -1,5 +1,5 @@
 // The game's random generator.
-#include "game/shell/game_random.h"
+#include "game/services/game_random.h"
 
 namespace game {
 

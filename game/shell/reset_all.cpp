@@ -1,13 +1,13 @@
 // The reset of every subsystem's globals, in one place.
-#include "game/reset_all.h"
+#include "game/shell/reset_all.h"
 
 #include "game/effects/effects.h"
 #include "game/enemies/pools.h"
 #include "game/player/options.h"
 #include "game/player/shots.h"
-#include "game/shell/frame_rhythm.h"
-#include "game/shell/game_random.h"
-#include "game/shell/screenshot.h"
+#include "game/services/frame_rhythm.h"
+#include "game/services/game_random.h"
+#include "game/services/screenshot.h"
 #include "game/state.h"
 
 namespace game {

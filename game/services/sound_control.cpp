@@ -1,5 +1,5 @@
 // Sound effects and music: requests with a cooldown, played together once a frame; music sets and tracks.
-#include "game/shell/sound_control.h"
+#include "game/services/sound_control.h"
 
 #include "engine/sound/sound.h"
 
@@ -18,9 +18,18 @@ constexpr int kPlayBuffers = 3;
 
 const char* const kEffectFiles[13] = {
     nullptr,
-    "data/se/hit.wav",  "data/se/bak1.wav", "data/se/tekitama.wav", "data/se/jikitama.wav",
-    "data/se/bak2.wav", "data/se/bak3.wav", "data/se/cursol.wav",   "data/se/shot.wav",
-    "data/se/gure.wav", "data/se/ext.wav",  "data/se/bonus.wav",    "data/se/damage.wav",
+    "data/se/hit.wav",
+    "data/se/bak1.wav",
+    "data/se/tekitama.wav",
+    "data/se/jikitama.wav",
+    "data/se/bak2.wav",
+    "data/se/bak3.wav",
+    "data/se/cursol.wav",
+    "data/se/shot.wav",
+    "data/se/gure.wav",
+    "data/se/ext.wav",
+    "data/se/bonus.wav",
+    "data/se/damage.wav",
 };
 
 struct Track {
