@@ -1,8 +1,6 @@
 // File access: the stream and archive tables, path walking for archives, plain files.
 #include "engine/file/file_access.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -82,9 +80,11 @@ std::string AbsolutePath(const std::string& name) {
     return out;
 }
 
-bool IsRegularFile(FILE* f) {
-    struct stat info;
-    return fstat(fileno(f), &info) == 0 && S_ISREG(info.st_mode);
+// Only regular files: a folder opens but cannot be read, and a pipe would block the game.
+FILE* OpenRegularFile(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return nullptr;
+    return std::fopen(path.c_str(), "rb");
 }
 
 int64_t FileLength(FILE* f) {
@@ -109,9 +109,9 @@ int UseArchive(FileAccess& s, const std::string& path) {
         if (!s.archives[i].used && free < 0) free = i;
     }
     if (free < 0) return -1;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = OpenRegularFile(path);
     if (!f) return -1;
-    const int64_t length = IsRegularFile(f) ? FileLength(f) : -1;
+    const int64_t length = FileLength(f);
     ArchiveSource source;
     source.size = length < 0 ? 0 : uint64_t(length);
     source.readAt = [f](uint64_t offset, void* dest, size_t count) {
@@ -199,9 +199,9 @@ int OpenStream(const std::string& name) {
         return free;
     }
 
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = OpenRegularFile(path);
     if (!f) return -1;
-    const int64_t length = IsRegularFile(f) ? FileLength(f) : -1;
+    const int64_t length = FileLength(f);
     if (length < 0) {
         std::fclose(f);
         return -1;

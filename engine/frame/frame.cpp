@@ -1,7 +1,6 @@
 // Engine lifecycle: InitEngine, the screen mode, the message pump, presentation and EndEngine.
 #include "engine/frame/frame.h"
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <climits>
