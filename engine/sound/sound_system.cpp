@@ -108,9 +108,62 @@ void EndSoundSystem() {
     st.slots.shrink_to_fit();
 }
 
+namespace {
+
+constexpr int kKeyM = 50;
+
+int Gain(int percent) {
+    const int p = std::clamp(percent, 0, 100);
+    return p * p * 256 / 10000;  // the ear hears loudness roughly as the square of the amplitude
+}
+
+// Main thread, every pump: the M key and the focus, read from the platform's input state.
+void FollowPlayer(State& st) {
+    platform::Platform* p = platform::Current();
+    if (!p) return;
+    const platform::InputState& in = p->Input();
+    const bool held = in.keys[kKeyM] != 0;
+    const bool pressed = held && !st.muteKeyHeld;
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.muteKeyHeld = held;
+    st.inactive = !in.active;
+    if (pressed) {
+        st.muted = !st.muted;
+        p->ShowNotice(st.muted ? platform::Notice::kMuted : platform::Notice::kSoundOn);
+    }
+}
+
+}  // namespace
+
+void SetSoundVolumes(int effectsPercent, int musicPercent) {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.effectsGain = Gain(effectsPercent);
+    st.musicGain = Gain(musicPercent);
+}
+
+void SetSoundMuted(bool muted) {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.muted = muted;
+}
+
+bool SoundMuted() {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    return st.muted;
+}
+
+void SetMuteWhenInactive(bool on) {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.muteWhenInactive = on;
+}
+
 void FeedSoundStreams() {
     State& st = Sounds();
     if (!st.started) return;
+    FollowPlayer(st);
     if (st.feeder.joinable()) {
         st.wake.notify_one();
         return;

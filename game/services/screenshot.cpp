@@ -5,6 +5,7 @@
 
 #include "engine/capture/capture.h"
 #include "game/services/frame_rhythm.h"
+#include "game/services/user_folder.h"
 
 namespace game {
 
@@ -23,7 +24,7 @@ void CheckScreenshotKey() {
     // The number is used up even when the save fails (no folder). Past 2147483647 it wraps negative
     // as the 32-bit field did, which switches screenshots off rather than overwriting old files.
     screenshotNumber = int32_t(uint32_t(screenshotNumber) + 1u);
-    engine::SaveDrawScreen(0, 0, 640, 480, name, engine::kSaveBmp, 80, 1, -1);
+    engine::SaveDrawScreen(0, 0, 640, 480, UserPath(name), engine::kSaveBmp, 80, 1, -1);
 }
 
 }  // namespace game

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "game/services/screenshot.h"
+#include "game/services/user_folder.h"
 #include "game/state.h"
 
 namespace game {
@@ -48,10 +49,10 @@ void WriteRecordFile(const std::string& path, int32_t value) {
 
 void ReadRecords() {
     GameState& gs = gameState;
-    ReadRecordFile(kStartFile, &gs.highestStage);
+    ReadRecordFile(UserPath(kStartFile), &gs.highestStage);
     if (gs.highestStage > kLastStage) gs.highestStage = kLastStage;
-    ReadRecordFile(kScoreFile, &gs.highScore);
-    ReadRecordFile(kScreenshotFile, &screenshotNumber);
+    ReadRecordFile(UserPath(kScoreFile), &gs.highScore);
+    ReadRecordFile(UserPath(kScreenshotFile), &screenshotNumber);
 }
 
 void RecordStage() {
@@ -59,15 +60,15 @@ void RecordStage() {
     if (gs.highestStage > kLastStage) gs.highestStage = kLastStage;
     if (gs.highestStage < gs.stage) {
         gs.highestStage = gs.stage;
-        WriteRecordFile(kStartFile, gs.highestStage);
+        WriteRecordFile(UserPath(kStartFile), gs.highestStage);
     }
 }
 
 void SaveHighScore() {
     gameState.highScore = gameState.score;
-    WriteRecordFile(kScoreFile, gameState.highScore);
+    WriteRecordFile(UserPath(kScoreFile), gameState.highScore);
 }
 
-void SaveScreenshotNumber() { WriteRecordFile(kScreenshotFile, screenshotNumber); }
+void SaveScreenshotNumber() { WriteRecordFile(UserPath(kScreenshotFile), screenshotNumber); }
 
 }  // namespace game
