@@ -31,7 +31,10 @@ warnings=$(LC_ALL=C.UTF-8 groff -man -Tutf8 -ww -z "$prefix/share/man/man6/velmo
 [ -z "$warnings" ] || fail "man page: $warnings"
 man -l "$prefix/share/man/man6/velmoran.6" 2>/dev/null | grep -q 'settings.ini' || fail "man page does not render"
 
-# Play from the read-only prefix as a plain user with a home of their own.
+# Play from the read-only prefix as a plain user with a home of their own. An Option/ left beside
+# the program, which that user cannot write, hands its records over to the user's folder.
+mkdir "$prefix/bin/Option"
+printf '4321\r\n' > "$prefix/bin/Option/score.dat"
 chmod -R a-w "$prefix"
 home=$work/home
 mkdir -p "$home"
@@ -66,5 +69,7 @@ if command -v compare >/dev/null; then
   [ "$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1)" = 0 ] || fail "no stage in the screenshot"
 fi
 [ "$(tr -d '\r' < "$home/.local/share/velmoran/Option/savess.dat")" = 1 ] || fail "savess.dat not in the XDG folder"
+grep -q "Option cannot be written; records go to" "$work/stderr.txt" || fail "no line about the unwritable Option/"
+grep -qx 'highScore 4321' "$work/summary.txt" || fail "the records beside the program were not taken over"
 [ -z "$(find "$prefix" -newer "$script" -type f)" ] || fail "the game wrote into its prefix"
 echo "installed game: layout, validators and a read-only run as $(stat -c %U "$home") pass"
