@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Under Xvfb with no window manager, on a wide screen: Alt+Enter from a window covers the whole screen
-# (not only its top-left part), back again restores the window, and the choice goes to settings.ini.
+# (not only its top-left part), back again restores the window, and the last choice (a window) goes
+# to settings.ini.
 set -u
 exe=$1
 work=$(mktemp -d)
@@ -18,10 +19,9 @@ xdotool key --window "$win" alt+Return; sleep 1
 full=$(xdotool getwindowgeometry "$win" | tr -d ' ' | grep Geometry)
 xdotool key --window "$win" alt+Return; sleep 1
 back=$(xdotool getwindowgeometry "$win" | tr -d ' ' | grep Geometry)
-xdotool key --window "$win" alt+Return; sleep 0.5
 wait $pid; rc=$?
 echo "full screen: $full; window again: $back; exit $rc"
 [ "$full" = Geometry:1280x720 ] && [ "$back" = Geometry:640x480 ] && [ $rc = 0 ] &&
-    grep -qx 'fullscreen = yes' "$work/user/settings.ini"
+    grep -qx 'fullscreen = no' "$work/user/settings.ini"
 INNER
 xvfb-run -a -s "-screen 0 1280x720x24" bash "$work/inner.sh" "$exe" "$work"

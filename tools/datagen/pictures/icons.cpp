@@ -1,5 +1,4 @@
 // The desktop icons: the player's ship on its ring over deep space, drawn afresh at every size.
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -33,12 +32,16 @@ Canvas Icon(int size) {
                  Hex(0xcfe0ff, rng.Range(0.4f, 0.9f)));
         }
     }
-    // The ring the ship flies on.
-    Glow(cv, c, 96 * k, Hex(0x2060ff), 0.35f);
-    Fill(cv, Ring(c, 84 * k, std::max(2.5f, 7 * k)),
-         Linear({c.x, c.y - 84 * k}, Hex(0x8af0ff), {c.x, c.y + 84 * k}, Hex(0x2a70e0)));
-    // The ship, large, crossing the ring at the top right and pointing along it.
-    DrawShipIcon(cv, Xf{{c.x + 40 * k, c.y - 52 * k}, -0.62f, 3.0f * k}, 1);
+    if (size >= 48) {
+        // The ring the ship flies on, and the ship crossing it at the top right, pointing along it.
+        Glow(cv, c, 96 * k, Hex(0x2060ff), 0.35f);
+        Fill(cv, Ring(c, 84 * k, 7 * k),
+             Linear({c.x, c.y - 84 * k}, Hex(0x8af0ff), {c.x, c.y + 84 * k}, Hex(0x2a70e0)));
+        DrawShipIcon(cv, Xf{{c.x + 40 * k, c.y - 52 * k}, -0.62f, 3.0f * k}, 1);
+    } else {
+        // Small sizes show the ship alone, larger and centred: the ring would only blur it.
+        DrawShipIcon(cv, Xf{{c.x + 4 * k, c.y - 4 * k}, -0.78f, 3.6f * k}, 1);
+    }
     return cv;
 }
 
