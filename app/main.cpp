@@ -100,9 +100,12 @@ int main(int argc, char** argv) {
     where.home = Env("HOME");
     where.xdgDataHome = Env("XDG_DATA_HOME");
     where.xdgConfigHome = Env("XDG_CONFIG_HOME");
-    const app::Folders folders = app::ChooseFolders(where);
+    app::Folders folders = app::ChooseFolders(where);
     for (const std::string& m : folders.messages) std::fprintf(stderr, "velmoran: %s\n", m.c_str());
     if (folders.fatal) return kUsageError;
+    // A headless run replays input scripts: a player's settings (sensitivity, volume) must not change
+    // what it computes, so it reads settings.ini only from a folder named for it.
+    if (first.headless && first.userDir.empty()) folders.settingsPath.clear();
     const app::SettingsFile settingsFile =
         folders.settingsPath.empty() ? app::SettingsFile{} : app::LoadSettings(folders.settingsPath);
     app::Settings settings = settingsFile.settings;
