@@ -618,27 +618,45 @@ void SdlPlatform::SetPointer(int x, int y) {
     SDL_WarpMouseInWindow(window_, wx, wy);
 }
 
-// Keys and gamepads steer only while the game re-centres the pointer (a stage), as the mouse would.
+// Keys and gamepads steer while the game re-centres the pointer (a stage), as the mouse would; in
+// the menus they move the pointer itself, so that a player without a mouse can pick a row.
 void SdlPlatform::Steer() {
     const bool steering = steering_;
     steering_ = false;
-    if (!steering || !input_.active) return;
-    double dx = 0;
+    if (!input_.active) return;
+    double dx = 0, dy = 0;
     if (options_.keyboardSteering) {
         const Uint8* held = SDL_GetKeyboardState(nullptr);
         dx += (held[SDL_SCANCODE_RIGHT] ? 1.0 : 0.0) - (held[SDL_SCANCODE_LEFT] ? 1.0 : 0.0);
+        dy += (held[SDL_SCANCODE_DOWN] ? 1.0 : 0.0) - (held[SDL_SCANCODE_UP] ? 1.0 : 0.0);
     }
     for (const Pad& pad : pads_) {
-        const int axis = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTX);
-        if (std::abs(axis) > kStickDeadZone) dx += double(axis) / 32767.0;
+        const int ax = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTX);
+        const int ay = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTY);
+        if (std::abs(ax) > kStickDeadZone) dx += double(ax) / 32767.0;
+        if (std::abs(ay) > kStickDeadZone) dy += double(ay) / 32767.0;
         dx += SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) -
               SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        dy += SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
+              SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_UP);
     }
     dx = std::clamp(dx, -1.0, 1.0) * kSteerPixelsPerFrame * options_.mouseSensitivity;
-    if (captured_)
-        virtualX_ += dx;
-    else
-        pendingX_ += dx;
+    dy = std::clamp(dy, -1.0, 1.0) * kSteerPixelsPerFrame * options_.mouseSensitivity;
+    if (steering) {
+        if (captured_)
+            virtualX_ += dx;
+        else
+            pendingX_ += dx;
+        return;
+    }
+    if ((dx == 0 && dy == 0) || captured_ || !window_ || !renderer_) return;
+    int x = 0, y = 0;
+    GetPointer(&x, &y);
+    const float nx = std::clamp(float(x + dx), 0.0f, float(settings_.width - 1));
+    const float ny = std::clamp(float(y + dy), 0.0f, float(settings_.height - 1));
+    int wx = 0, wy = 0;
+    SDL_RenderLogicalToWindow(renderer_, nx, ny, &wx, &wy);
+    SDL_WarpMouseInWindow(window_, wx, wy);
 }
 
 void SdlPlatform::OpenGamepad(int index) {
