@@ -22,6 +22,8 @@ public:
     void DeviceRemoved(unsigned id);
     void DeviceAdded();
     void Recover();
+    // The open device's id; 0 while none plays.
+    unsigned Device() const { return device_; }
 
 private:
     static void Trampoline(void* self, unsigned char* stream, int length);
