@@ -27,6 +27,18 @@ void EnterProgramFolder(const char* argv0) {
     if (!ec && self.has_parent_path()) std::filesystem::current_path(self.parent_path(), ec);
 }
 
+// Without its data the game would open a black window that closes on the first click: say so first.
+bool DataPresent() {
+    std::error_code ec;
+    if (std::filesystem::is_directory("data", ec) || std::filesystem::is_regular_file("data.ZRA", ec))
+        return true;
+    std::fprintf(stderr,
+                 "velmoran: no game data beside the program (%s/data is missing); the game's data is made by "
+                 "the build: run scripts/play.sh, or velmoran-datagen --out data\n",
+                 std::filesystem::current_path(ec).c_str());
+    return false;
+}
+
 std::FILE* digestFile = nullptr;
 
 void WriteDigestLine() {
@@ -84,6 +96,11 @@ int main(int argc, char** argv) {
     }
 
     EnterProgramFolder(argv[0]);
+    if (!DataPresent()) {
+        if (digestFile) std::fclose(digestFile);
+        platform::Install(nullptr);
+        return 1;
+    }
     game::ResetAll();
     const int result = game::RunGame(cl.choice);
     if (result == -1 && !engine::LastEngineError().empty())
