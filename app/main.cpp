@@ -1,4 +1,5 @@
 // The program entry: the command line, the back-end, the working folder, then the game.
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -63,6 +64,9 @@ void WriteSummary(const std::string& path, int result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write should fail and be reported (the records keep their old value),
+    // not kill the game.
+    std::signal(SIGXFSZ, SIG_IGN);
     app::CommandLine cl;
     switch (app::ParseCommandLine(argc, argv, &cl)) {
         case app::ParseOutcome::kRun:
