@@ -322,6 +322,12 @@ void ReportUnloadable(const std::string& name, const char* what) {
     FileAccess& s = State();
     {
         std::lock_guard<std::mutex> guard(s.lock);
+        // Files inside a damaged archive are not named one by one: the archive's own line says it.
+        const std::string path = AbsolutePath(name);
+        for (const std::string& archive : s.reportedDamage) {
+            const std::string folder = archive.substr(0, archive.size() - sizeof kArchiveExtension) + "/";
+            if (path.compare(0, folder.size(), folder) == 0) return;
+        }
         if (!s.reportedFiles.insert(name).second) return;
     }
     const std::string line = "warning: the " + std::string(what) + " " + name +
