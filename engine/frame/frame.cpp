@@ -165,9 +165,10 @@ int SetScreenMode(int width, int height, int colourDepth, int refreshRate) {
         if (!tryMode(oldWidth, oldHeight, oldDepth, oldRate)) {
             result = -2;
             if (!tryMode(640, 480, 16, EngineState().refreshRate)) {
-                // No display at all: the game is told to quit at its next message pump.
+                // No display at all: the game is told to quit at its next message pump, and draws
+                // into the memory screens until then.
                 e.quitRequested = true;
-                return -1;
+                result = -1;
             }
         }
     }

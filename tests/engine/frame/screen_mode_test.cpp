@@ -53,6 +53,8 @@ TEST(SetScreenMode, FallsBackToThePreviousModeThenTo640x480At16Bits) {
     EXPECT_EQ(engine::SetScreenMode(800, 600, 32, 60), -1);
     EXPECT_FALSE(engine::LastEngineError().empty());
     EXPECT_EQ(engine::PumpMessages(), -1);
+    EXPECT_EQ(engine::BackScreen().width, 640);  // drawing goes on safely into memory until the end
+    EXPECT_EQ(engine::ClearScreen(), 0);
 
     engine::EndEngine();
     platform::Install(nullptr);
