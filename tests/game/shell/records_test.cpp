@@ -107,6 +107,7 @@ TEST(Records, StartUpClampsToWhatTheScreensCanUse) {
 template <typename Body>
 int InChild(Body body) {
     const pid_t pid = fork();
+    if (pid < 0) return -1;
     if (pid == 0) _exit(body());
     int status = 0;
     waitpid(pid, &status, 0);
@@ -152,6 +153,7 @@ TEST(Records, AKillAtAnyInstantLeavesTheOldOrTheNewRecord) {
         if (pid == 0) {
             for (int32_t i = 0;; ++i) game::WriteRecordFile("Option/score.dat", i % 2 ? 1000 : 22222222);
         }
+        ASSERT_GT(pid, 0) << "fork failed";  // never kill(-1, ...)
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
