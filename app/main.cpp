@@ -33,10 +33,8 @@ bool DataPresent() {
     std::error_code ec;
     if (std::filesystem::is_directory("data", ec) || std::filesystem::is_regular_file("data.ZRA", ec))
         return true;
-    std::fprintf(stderr,
-                 "velmoran: no game data beside the program (%s/data is missing); the game's data is made by "
-                 "the build: run scripts/play.sh, or velmoran-datagen --out data\n",
-                 std::filesystem::current_path(ec).c_str());
+    std::fprintf(stderr, "velmoran: no game data beside the program (%s/data is missing); %s\n",
+                 std::filesystem::current_path(ec).c_str(), game::DataAdvice().c_str());
     return false;
 }
 

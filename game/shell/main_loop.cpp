@@ -2,6 +2,7 @@
 #include "game/shell/main_loop.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "engine/frame/frame.h"
@@ -33,9 +34,6 @@ constexpr int kLastStage = 600;
 constexpr int32_t kScoreCap = 99999999;
 
 GameState& gs = gameState;
-
-constexpr const char* kDataAdvice =
-    "the game's data is made by the build: run scripts/play.sh, or velmoran-datagen --out data";
 
 // Set when the program has to stop for missing or damaged data; said once the records are safe.
 std::string failure;
@@ -135,6 +133,14 @@ void ShutDown() {
 
 }  // namespace
 
+std::string DataAdvice() {
+    std::error_code error;
+    const std::string here = std::filesystem::current_path(error).string();
+    return "the game's data is made by the build: run scripts/play.sh, or from the source folder "
+           "velmoran-datagen --out " +
+           here + "/data --src assets-src";
+}
+
 bool PlayStage() {
     SetUpStage();
     if (!LoadStage(gs.stage)) return false;
@@ -165,7 +171,7 @@ int RunGame(ScreenChoice choice) {
         gs.gameOverTimer = 0;
         while (gs.stage > 0) {
             if (!PlayStage()) {
-                failure = StageLoadFailure() + "; " + kDataAdvice;
+                failure = StageLoadFailure() + "; " + DataAdvice();
                 gs.quitRequested = true;
                 break;
             }

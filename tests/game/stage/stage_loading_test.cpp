@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "game/enemies/spawn_schedule.h"
@@ -191,6 +193,38 @@ TEST(StageLoading, SpaceAbandonsTheGameAndAMissingMapEndsTheProgram) {
             EXPECT_FALSE(session.Platform().WindowOpen());
         }
     }
+}
+
+// Remembers the messages shown, and whether the window was open when they were.
+class MessageRecorder : public headless::HeadlessPlatform {
+public:
+    using HeadlessPlatform::HeadlessPlatform;
+    void ShowMessage(const std::string& text, const std::string&) override {
+        shown.push_back(text);
+        windowOpenWhenShown = WindowOpen();
+    }
+    std::vector<std::string> shown;
+    bool windowOpenWhenShown = false;
+};
+
+TEST(StageLoading, AMissingMapIsShownInAMessageBoxWhileTheWindowIsOpen) {
+    HeadlessSession session;
+    headless::InputScript script;
+    std::string error;
+    ASSERT_TRUE(
+        headless::ParseInputScript("velmoran-input 1\n5 button left down\n", "test", &script, &error));
+    platform::Options options;
+    options.noSound = true;
+    auto owned = std::make_unique<MessageRecorder>(options, std::move(script));
+    MessageRecorder& recorder = *owned;
+    platform::Install(std::move(owned));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(game::RunGame(game::ScreenChoice::kWindow), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(recorder.shown.size(), 1u);
+    EXPECT_TRUE(recorder.windowOpenWhenShown);
+    EXPECT_EQ("velmoran: " + recorder.shown[0] + "\n", said.substr(said.rfind("velmoran: data/map")));
+    EXPECT_NE(recorder.shown[0].find(game::DataAdvice()), std::string::npos);
 }
 
 }  // namespace
