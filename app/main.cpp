@@ -1,4 +1,5 @@
 // The program entry: the command line, the folders and settings, the back-end, then the game.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -57,6 +58,16 @@ void KeepChangedSettings(const std::string& path, const app::SettingsFile& file,
 }
 // ---- end of folders and settings ----
 
+// Without its data the game would open a black window that closes on the first click: say so first.
+bool DataPresent() {
+    std::error_code ec;
+    if (std::filesystem::is_directory("data", ec) || std::filesystem::is_regular_file("data.ZRA", ec))
+        return true;
+    std::fprintf(stderr, "velmoran: no game data beside the program (%s/data is missing); %s\n",
+                 std::filesystem::current_path(ec).c_str(), game::DataAdvice().c_str());
+    return false;
+}
+
 std::FILE* digestFile = nullptr;
 
 void WriteDigestLine() {
@@ -81,6 +92,9 @@ void WriteSummary(const std::string& path, int result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write should fail and be reported (the records keep their old value),
+    // not kill the game.
+    std::signal(SIGXFSZ, SIG_IGN);
     app::CommandLine first;
     switch (app::ParseCommandLine(argc, argv, &first)) {
         case app::ParseOutcome::kRun:
@@ -161,6 +175,11 @@ int main(int argc, char** argv) {
     std::error_code cdError;
     std::filesystem::current_path(folders.dataRoot, cdError);
     game::SetUserFolder(folders.userDir == folders.dataRoot ? std::string() : folders.userDir);
+    if (!DataPresent()) {
+        if (digestFile) std::fclose(digestFile);
+        platform::Install(nullptr);
+        return 1;
+    }
     game::ResetAll();
     const int result = game::RunGame(cl.choice);
     if (result == -1 && !engine::LastEngineError().empty())
