@@ -120,6 +120,11 @@ int DrawImage(int x, int y, int handle, int transparent) {
     if (!EngineInitialised()) return -1;
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kImage, x, y, 0, 0, handle, transparent};
+        call.state = s;
+        drawCallObserver(call);
+    }
     if (s.nothingDrawn) return 0;
     ImageRecord* r = FindImage(handle);
     if (!r) return -1;
@@ -135,6 +140,11 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     if (!EngineInitialised()) return -1;
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kRotated, x, y, 0, 0, handle, transparent, mirror};
+        call.scale = scale, call.angle = angle, call.state = s;
+        drawCallObserver(call);
+    }
     if (s.nothingDrawn) return 0;
     ImageRecord* r = FindImage(handle);
     if (!r || scale == 0 || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
@@ -260,6 +270,11 @@ int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
     if (!EngineInitialised()) return 0;
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kRectangle, x1, y1, x2, y2, 0, 0, 0, colour, fill};
+        call.state = s;
+        drawCallObserver(call);
+    }
     Surface& target = DrawTargetSurface();
     if (s.nothingDrawn || !target.pixels) return 0;
     if (x2 < x1) std::swap(x1, x2);
