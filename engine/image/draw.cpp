@@ -85,7 +85,7 @@ inline int Ceil(double v) {
 
 // Narrows [*k0, *k1) to the k with 0 <= a + k d < limit in real numbers (inv = 1 / d); false when
 // empty. Rounding of the fixed-point walk at the two ends is caught by its clamping.
-bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
+inline bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
     if (d == 0) return a >= 0 && a < limit && *k0 < *k1;
     double lo, hi;  // a + k d enters the picture at k = lo and leaves it at k = hi
     if (d > 0) {
@@ -193,6 +193,11 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
         reach = radius * std::fabs(scale) + 0.5;
         minY = std::max(minY, -reach), maxY = std::min(maxY, reach);
     }
+    // A disc that stays two source pixels inside every edge of the picture needs no test of the
+    // edges: the row ends the edges give lie far outside the disc's.
+    const double reachInPicture = reach / std::fabs(scale) + 2;
+    const bool discInside = reach >= 0 && reachInPicture <= std::min(cx, r->width - cx) &&
+                            reachInPicture <= std::min(cy, r->height - cy);
     // Clamped into the clip as doubles first: far-off images must not overflow the int conversion.
     const int py0 = int(std::clamp<double>(std::floor(y + minY) - 1, s.clipY1, s.clipY2));
     const int py1 = int(std::clamp<double>(std::ceil(y + maxY) + 1, s.clipY1, s.clipY2));
@@ -226,8 +231,12 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
             k0 = std::max(k0, Ceil(std::clamp(x - half - 0.5 - X0, -1.0, n + 1.0)));
             k1 = std::min(k1, Floor(std::clamp(x + half - 0.5 - X0, -2.0, n + 1.0)) + 1);
         }
-        if (!Inside(sx, du, invDu, r->width, &k0, &k1) || !Inside(sy, dv, invDv, r->height, &k0, &k1))
+        if (discInside) {
+            if (k0 >= k1) continue;
+        } else if (!Inside(sx, du, invDu, r->width, &k0, &k1) ||
+                   !Inside(sy, dv, invDv, r->height, &k0, &k1)) {
             continue;
+        }
         const int count = k1 - k0;
         if (fromCentre) {
             const int64_t steps = clipFromCentre + k0;
