@@ -244,7 +244,12 @@ int DeleteImage(int handle) {
     return 0;
 }
 
+void PrefetchImageFiles(const std::vector<std::string>& fileNames) {
+    if (EngineInitialised()) PrefetchPictures(fileNames, CurrentDrawState().transparentColour);
+}
+
 void DeleteAllImages() {
+    StopPrefetching();
     SlotTable& t = Table();
     for (ImageRecord& r : t.slots) r = ImageRecord{};
     t.live = 0;

@@ -4,9 +4,12 @@
 #include "engine/image/picture_cache.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <list>
+#include <mutex>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "engine/decode/decode.h"
@@ -34,9 +37,16 @@ struct Entry {
 };
 
 struct Cache {
+    std::mutex lock;           // the prefetching thread fills the cache while the game loads
     std::list<Entry> entries;  // most recently used first
     size_t bytes = 0, peak = 0;
     size_t limit = size_t(96) << 20;  // the four maps' backgrounds and bosses fit with room
+    std::thread prefetcher;
+    std::atomic<bool> stopPrefetching{false};
+    ~Cache() {  // a program that ends without EndEngine
+        stopPrefetching = true;
+        if (prefetcher.joinable()) prefetcher.join();
+    }
 };
 
 Cache& TheCache() {
@@ -88,51 +98,110 @@ std::shared_ptr<Picture> Build(const DecodedPicture& picture, const DecodedPictu
 
 }  // namespace
 
-std::shared_ptr<Picture> LoadPicture(const std::string& fileName, uint32_t key) {
+namespace {
+
+// The kept picture of the file, or (with `keep`) a fresh decode, kept for the next load. Null when
+// the file cannot be read or decoded. A hit is the kept picture itself, which nobody may change.
+std::shared_ptr<const Picture> FindOrDecode(const std::string& fileName, uint32_t key, bool* fresh) {
     Cache& c = TheCache();
-    try {
-        std::vector<uint8_t> bytes, companionBytes;
-        if (!ReadWholeFile(fileName, &bytes)) return nullptr;
-        const bool hasCompanionFile = ReadWholeFile(CompanionName(fileName), &companionBytes);
-        Identity id{fileName, key & 0xFFFFFFu, bytes.size(), Hash(bytes), 0, 0};
-        if (hasCompanionFile)
-            id.companionSize = companionBytes.size() + 1, id.companionHash = Hash(companionBytes);
+    std::vector<uint8_t> bytes, companionBytes;
+    if (!ReadWholeFile(fileName, &bytes)) return nullptr;
+    const bool hasCompanionFile = ReadWholeFile(CompanionName(fileName), &companionBytes);
+    Identity id{fileName, key & 0xFFFFFFu, bytes.size(), Hash(bytes), 0, 0};
+    if (hasCompanionFile)
+        id.companionSize = companionBytes.size() + 1, id.companionHash = Hash(companionBytes);
+    {
+        std::lock_guard<std::mutex> guard(c.lock);
         for (auto it = c.entries.begin(); it != c.entries.end(); ++it) {
             if (!(it->id == id)) continue;
             c.entries.splice(c.entries.begin(), c.entries, it);
-            return std::make_shared<Picture>(*it->picture);
+            *fresh = false;
+            return it->picture;
         }
-        DecodedPicture picture, companion;
-        if (!DecodePicture(bytes.data(), bytes.size(), &picture)) return nullptr;
-        // A missing or broken companion is no error: the picture stands alone.
-        const bool hasCompanion =
-            hasCompanionFile && DecodePicture(companionBytes.data(), companionBytes.size(), &companion);
-        std::shared_ptr<Picture> made = Build(picture, hasCompanion ? &companion : nullptr, key);
-        if (!made) return nullptr;
-        const size_t size = BytesOf(*made);
-        if (size <= c.limit) {
-            c.entries.push_front(Entry{std::move(id), std::make_shared<const Picture>(*made), size});
-            c.bytes += size;
-            Trim(c);
-            c.peak = std::max(c.peak, c.bytes);
-        }
-        return made;
+    }
+    DecodedPicture picture, companion;
+    if (!DecodePicture(bytes.data(), bytes.size(), &picture)) return nullptr;
+    // A missing or broken companion is no error: the picture stands alone.
+    const bool hasCompanion =
+        hasCompanionFile && DecodePicture(companionBytes.data(), companionBytes.size(), &companion);
+    std::shared_ptr<const Picture> made = Build(picture, hasCompanion ? &companion : nullptr, key);
+    if (!made) return nullptr;
+    *fresh = true;
+    const size_t size = BytesOf(*made);
+    std::lock_guard<std::mutex> guard(c.lock);
+    for (const Entry& e : c.entries)  // decoded meanwhile by the other thread
+        if (e.id == id) return e.picture;
+    if (size <= c.limit) {
+        c.entries.push_front(Entry{std::move(id), made, size});
+        c.bytes += size;
+        c.peak = std::max(c.peak, c.bytes);
+        Trim(c);
+    }
+    return made;
+}
+
+}  // namespace
+
+std::shared_ptr<Picture> LoadPicture(const std::string& fileName, uint32_t key) {
+    try {
+        bool fresh = false;
+        std::shared_ptr<const Picture> p = FindOrDecode(fileName, key, &fresh);
+        if (!p) return nullptr;
+        // The caller may draw into its picture: it gets a copy of one the cache keeps.
+        return std::make_shared<Picture>(*p);
     } catch (const std::bad_alloc&) {
         return nullptr;  // a picture too large for memory is a failed load, as a bad file is
     }
 }
 
+void PrefetchPictures(const std::vector<std::string>& fileNames, uint32_t key) {
+    StopPrefetching();
+    Cache& c = TheCache();
+    c.stopPrefetching = false;
+    c.prefetcher = std::thread([fileNames, key] {
+        Cache& cache = TheCache();
+        for (const std::string& name : fileNames) {
+            if (cache.stopPrefetching) return;
+            try {
+                bool fresh = false;
+                FindOrDecode(name, key, &fresh);
+            } catch (const std::bad_alloc&) {
+                return;
+            }
+        }
+    });
+}
+
+void FinishPrefetching() {
+    Cache& c = TheCache();
+    if (c.prefetcher.joinable()) c.prefetcher.join();
+}
+
+void StopPrefetching() {
+    Cache& c = TheCache();
+    c.stopPrefetching = true;
+    if (c.prefetcher.joinable()) c.prefetcher.join();
+}
+
 void SetPictureCacheLimit(size_t bytes) {
     Cache& c = TheCache();
+    std::lock_guard<std::mutex> guard(c.lock);
     c.limit = bytes;
     Trim(c);
 }
 
-size_t PictureCacheBytes() { return TheCache().bytes; }
-size_t PictureCachePeakBytes() { return TheCache().peak; }
+size_t PictureCacheBytes() {
+    std::lock_guard<std::mutex> guard(TheCache().lock);
+    return TheCache().bytes;
+}
+size_t PictureCachePeakBytes() {
+    std::lock_guard<std::mutex> guard(TheCache().lock);
+    return TheCache().peak;
+}
 
 void ClearPictureCache() {
     Cache& c = TheCache();
+    std::lock_guard<std::mutex> guard(c.lock);
     c.entries.clear();
     c.bytes = 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/image/picture.h"
 
@@ -15,6 +16,14 @@ namespace engine {
 // colour `key`: a private copy of a kept picture when the file is the same as when it was kept, a
 // fresh decode otherwise. Null when the file cannot be read or decoded, or memory runs out.
 std::shared_ptr<Picture> LoadPicture(const std::string& fileName, uint32_t key);
+
+// Decodes the files into the cache on a thread of its own, for loads to come (a game's stages): the
+// pictures are the same whether a load finds them there or decodes them itself. A new call or
+// StopPrefetching (EndEngine) ends the previous one first.
+void PrefetchPictures(const std::vector<std::string>& fileNames, uint32_t key);
+void StopPrefetching();
+// Waits until the files being prefetched are in the cache (benchmarks, tests).
+void FinishPrefetching();
 
 // Bytes of pixels the cache may hold; 0 turns it off. Pictures larger than the limit are never kept.
 void SetPictureCacheLimit(size_t bytes);

@@ -108,6 +108,7 @@ bool StartUp(ScreenChoice choice) {
     LoadSoundEffects();
     ClearSoundCooldowns();
     LoadImages();
+    PrefetchStagePictures();
     ReadRecords();
     return true;
 }

@@ -15,6 +15,9 @@ bool LoadStage(int16_t stage);
 void UnloadStage();
 bool StageLoaded();
 void LoadBossImages(int map);
+// Starts decoding every map's backgrounds and boss pictures in the background, so that no stage
+// waits for them when it starts.
+void PrefetchStagePictures();
 void ReleaseBossImages();
 void DrawSpaceBackground();
 void DrawEarthBackground();

@@ -219,6 +219,15 @@ TEST_F(ImageTest, ReloadsCopyTheKeptPictureOfTheSameFileOnly) {
     engine::SetPictureCacheLimit(size_t(96) << 20);
     std::remove("a.bmp");
     EXPECT_EQ(engine::LoadImageFile("a.bmp"), -1);
+
+    // Prefetched in the background, with the transparent colour in force when asked.
+    engine::ClearPictureCache();
+    std::remove("a_a.bmp");
+    WriteBmp("b.bmp", {0x123456, 0x00FF00});
+    engine::PrefetchImageFiles({"b.bmp", "none.bmp"});
+    engine::FinishPrefetching();
+    EXPECT_GT(engine::PictureCacheBytes(), 0u);
+    EXPECT_EQ(pixels(engine::LoadImageFile("b.bmp")), (std::vector<uint32_t>{0xFF123456u, 0x0000FF00u}));
 }
 
 TEST_F(ImageTest, LoadsOfMissingFilesFailAndLeaveTheArrayAlone) {
