@@ -100,12 +100,13 @@ std::shared_ptr<Picture> Build(const DecodedPicture& picture, const DecodedPictu
 
 namespace {
 
-// The kept picture of the file, or (with `keep`) a fresh decode, kept for the next load. Null when
+// The kept picture of the file, or a fresh decode that is kept for the next load. Null when
 // the file cannot be read or decoded. A hit is the kept picture itself, which nobody may change.
-std::shared_ptr<const Picture> FindOrDecode(const std::string& fileName, uint32_t key, bool* fresh) {
+std::shared_ptr<const Picture> FindOrDecode(const std::string& fileName, uint32_t key, bool* unloadable) {
     Cache& c = TheCache();
     std::vector<uint8_t> bytes, companionBytes;
-    if (!ReadWholeFile(fileName, &bytes)) return nullptr;
+    *unloadable = false;
+    if (!ReadWholeFile(fileName, &bytes)) return *unloadable = true, nullptr;
     const bool hasCompanionFile = ReadWholeFile(CompanionName(fileName), &companionBytes);
     Identity id{fileName, key & 0xFFFFFFu, bytes.size(), Hash(bytes), 0, 0};
     if (hasCompanionFile)
@@ -115,18 +116,16 @@ std::shared_ptr<const Picture> FindOrDecode(const std::string& fileName, uint32_
         for (auto it = c.entries.begin(); it != c.entries.end(); ++it) {
             if (!(it->id == id)) continue;
             c.entries.splice(c.entries.begin(), c.entries, it);
-            *fresh = false;
             return it->picture;
         }
     }
     DecodedPicture picture, companion;
-    if (!DecodePicture(bytes.data(), bytes.size(), &picture)) return nullptr;
+    if (!DecodePicture(bytes.data(), bytes.size(), &picture)) return *unloadable = true, nullptr;
     // A missing or broken companion is no error: the picture stands alone.
     const bool hasCompanion =
         hasCompanionFile && DecodePicture(companionBytes.data(), companionBytes.size(), &companion);
     std::shared_ptr<const Picture> made = Build(picture, hasCompanion ? &companion : nullptr, key);
     if (!made) return nullptr;
-    *fresh = true;
     const size_t size = BytesOf(*made);
     std::lock_guard<std::mutex> guard(c.lock);
     for (const Entry& e : c.entries)  // decoded meanwhile by the other thread
@@ -144,8 +143,9 @@ std::shared_ptr<const Picture> FindOrDecode(const std::string& fileName, uint32_
 
 std::shared_ptr<Picture> LoadPicture(const std::string& fileName, uint32_t key) {
     try {
-        bool fresh = false;
-        std::shared_ptr<const Picture> p = FindOrDecode(fileName, key, &fresh);
+        bool unloadable = false;
+        std::shared_ptr<const Picture> p = FindOrDecode(fileName, key, &unloadable);
+        if (unloadable) ReportUnloadable(fileName, "picture");
         if (!p) return nullptr;
         // The caller may draw into its picture: it gets a copy of one the cache keeps.
         return std::make_shared<Picture>(*p);
@@ -163,8 +163,8 @@ void PrefetchPictures(const std::vector<std::string>& fileNames, uint32_t key) {
         for (const std::string& name : fileNames) {
             if (cache.stopPrefetching) return;
             try {
-                bool fresh = false;
-                FindOrDecode(name, key, &fresh);
+                bool unloadable = false;  // said by the load that wants the file, if any
+                FindOrDecode(name, key, &unloadable);
             } catch (const std::bad_alloc&) {
                 return;
             }
