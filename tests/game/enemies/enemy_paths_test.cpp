@@ -1,0 +1,151 @@
+// One enemy of each family left alone in loop 3: where it is on chosen frames, its first bullet and
+// the frame it is gone. The numbers were worked out from the rules of motion, not read off this code.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "enemy_fixture.h"
+#include "game/enemies/enemy_update.h"
+#include "game/enemies/spawn_schedule.h"
+
+namespace {
+
+using namespace game;
+using enemytest::EnemyFixture;
+
+class EnemyPaths : public EnemyFixture {};
+
+struct Point {
+    int frame;
+    double x, y;
+};
+
+struct Path {
+    std::string name;
+    int kind;
+    int param1;  // lane 5 (or 5 for the carrier's item) and hold radius 260
+    int angle;
+    std::vector<Point> points;
+    int firstBulletFrame;  // -1: the family never fires
+    int firstBulletAngle;
+    int goneFrame;
+};
+
+// Loop 3: dwell 320 frames, fire hold 362 frames, ScaleInterval(96) = 69, ScaleSpeed(4.0) = 64 / 21.
+// Frame n is the n-th update from the spawn, fireClock starting at 0, the ship at angle 0.
+const std::vector<Path> kPaths = {
+    {"drifter",
+     0,
+     80,
+     0,
+     {{1, 511.000000000, 0.000000000},
+      {60, 460.312008147, -56.774071157},
+      {300, 269.327336309, -36.579036572},
+      {960, 35.300623948, -3.476807992}},
+     415,
+     504,
+     990},
+    {"circler",
+     2,
+     80,
+     0,
+     {{1, 510.913427298, -9.405838982},
+      {60, 197.918907314, -393.197337386},
+      {300, 181.930867237, 173.212584838},
+      {959, 31.916226380, 16.311496001}},
+     415,
+     292,
+     989},
+    {"gunner",
+     10,
+     80,
+     0,
+     {{1, 510.990380569, -3.135437056},
+      {60, 432.763035567, -80.574158678},
+      {300, 152.104373601, -199.914230438},
+      {2108, 25.499762559, 25.188737912}},
+     466,
+     280,
+     2138},
+    {"item carrier",
+     14,
+     21,
+     0,
+     {{1, -510.961522640, -6.270756064},
+      {60, -326.166685381, -295.620251924},
+      {300, 353.384187320, 211.810330608},
+      {797, 457.046502209, 169.888948490}},
+     -1,
+     -1,
+     827},
+    {"hunter",
+     4,
+     80,
+     0,
+     {{1, 506.200000000, 0.000000000},
+      {60, 359.233799479, 55.888138531},
+      {300, 367.390954063, -23.822214124},
+      {1186, 35.631601989, -2.933164324}},
+     369,
+     519,
+     1216},
+    {"rammer",
+     6,
+     80,
+     0,
+     {{1, 510.314285714, 0.000000000},
+      {60, 469.857142857, 0.000000000},
+      {300, 305.285714286, 0.000000000},
+      {693, 35.800000000, 0.000000000}},
+     -1,
+     -1,
+     723},
+    {"dasher",
+     8,
+     80,
+     0,
+     {{1, 505.006913559, -1.737962862},
+      {60, 363.346294604, -47.078593181},
+      {300, 194.252057285, 26.210861028},
+      {1134, 35.249081105, 5.451559468}},
+     376,
+     510,
+     1164},
+};
+
+TEST_F(EnemyPaths, EachFamilyFliesItsCourseFiresAndEnds) {
+    SetLoop(3);
+    for (const Path& path : kPaths) {
+        SCOPED_TRACE(path.name);
+        ResetEnemyPool();
+        ResetBulletPool();
+        gameState.bunnyHealth = 5;
+        EnemyRecord& e = *SpawnFromMap(path.kind, path.param1, 0, path.angle);
+        e.fireClock = 0;
+        size_t next = 0;
+        int firstBullet = -1, gone = -1;
+        for (int frame = 1; frame <= 4000 && gone < 0; ++frame) {
+            UpdateEnemy(e);
+            if (firstBullet < 0 && CountBullets() > 0) {
+                firstBullet = frame;
+                EXPECT_EQ(BulletPool[0].heading, path.firstBulletAngle);
+                EXPECT_EQ(BulletPool[0].kind, 1);
+                EXPECT_DOUBLE_EQ(BulletPool[0].speed, (path.kind == 10 ? 2.8 : 4.0) * 16 / 21);
+            }
+            if (next < path.points.size() && path.points[next].frame == frame) {
+                EXPECT_NEAR(e.x, path.points[next].x, 1e-6) << "frame " << frame;
+                EXPECT_NEAR(e.y, path.points[next].y, 1e-6) << "frame " << frame;
+                ++next;
+            }
+            if (e.state == kSlotFree) gone = frame;
+        }
+        EXPECT_EQ(next, path.points.size());
+        EXPECT_EQ(firstBullet, path.firstBulletFrame);
+        EXPECT_EQ(gone, path.goneFrame);
+        // Every family but the carrier ends on the bunny; the carrier leaves the field.
+        EXPECT_EQ(gameState.bunnyHealth, path.kind == 14 ? 5 : 4);
+    }
+}
+
+}  // namespace
