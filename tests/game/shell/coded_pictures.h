@@ -44,9 +44,10 @@ constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kRed = 0xFFFF0000u;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
-// A 24-bit BMP of columns x rows cells of w x h pixels, each cell solid in its coded colour.
+// A 24-bit BMP of columns x rows cells of w x h pixels, each cell solid in its coded colour; past
+// `solid` pixels from its left edge a cell is see-through magenta.
 inline void WriteCodedBmp(const std::filesystem::path& path, uint8_t table, int columns, int rows, int w,
-                          int h, int firstCell = 0) {
+                          int h, int firstCell = 0, int solid = 1 << 20) {
     const int width = columns * w, height = rows * h;
     const int stride = (width * 3 + 3) / 4 * 4;
     std::vector<uint8_t> b(54 + size_t(stride) * size_t(height), 0);
@@ -66,9 +67,10 @@ inline void WriteCodedBmp(const std::filesystem::path& path, uint8_t table, int 
         uint8_t* row = &b[54 + size_t(stride) * size_t(height - 1 - y)];
         for (int x = 0; x < width; ++x) {
             const uint8_t cell = uint8_t(firstCell + (y / h) * columns + x / w);
-            row[3 * x + 0] = 7;
-            row[3 * x + 1] = cell;
-            row[3 * x + 2] = table;
+            const bool clear = x % w >= solid;
+            row[3 * x + 0] = clear ? 255 : 7;
+            row[3 * x + 1] = clear ? 0 : cell;
+            row[3 * x + 2] = clear ? 255 : table;
         }
     }
     std::filesystem::create_directories(path.parent_path());
@@ -82,7 +84,8 @@ protected:
     void Start(const std::string& script = "") {
         session_ = std::make_unique<testsupport::HeadlessSession>(script);
         const std::filesystem::path data = session_->Folder() / "data";
-        WriteCodedBmp(data / "text.bmp", kText, 2, 7, 240, 48);
+        // The menu rows are see-through right of x 64 + 100, as the arrows and the label sit there.
+        WriteCodedBmp(data / "text.bmp", kText, 2, 7, 240, 48, 0, 100);
         WriteCodedBmp(data / "selectL.bmp", kArrowLeft, 2, 1, 32, 32);
         WriteCodedBmp(data / "selectR.bmp", kArrowRight, 2, 1, 32, 32);
         WriteCodedBmp(data / "font.bmp", kFont, 16, 8, 16, 32);
