@@ -61,10 +61,14 @@ std::vector<Shot> BossOneRing() {
 // The random angles use seed 12345: the first values modulo 97, less 48, are -30, 7, -39, 42, -40, -20.
 const std::vector<Volley> kVolleys = {
     {"boss 1 fans: aimed 523 and 501 from the two side guns, 32 either way",
-     16, {0, 0}, [](EnemyRecord&) {},
+     16,
+     {0, 0},
+     [](EnemyRecord&) {},
      {{0, 469, 4.8}, {0, 491, 4.8}, {0, 501, 4.8}, {0, 523, 4.8}, {0, 533, 4.8}, {0, 555, 4.8}}},
     {"boss 1 ring of homing bullets", 16, {0, 0}, [](EnemyRecord& e) { e.aux4 = 2; }, BossOneRing()},
-    {"boss 1 orbit guns at the bunny", 16, {0, 0},
+    {"boss 1 orbit guns at the bunny",
+     16,
+     {0, 0},
      [](EnemyRecord& e) {
          e.mapParam1 = 200;
          e.aux2 = 4;
@@ -73,18 +77,42 @@ const std::vector<Volley> kVolleys = {
      },
      {{1, 512, 6.4}, {1, 512, 6.4}}},
     {"boss 2 twin gun", 17, {0, 0}, [](EnemyRecord&) {}, {{2, 500, 4.4}, {2, 524, 4.4}}},
-    {"boss 2 spray", 17, {40, 4},
+    {"boss 2 spray",
+     17,
+     {40, 4},
      [](EnemyRecord& e) {
          e.aux3 = 1;
          e.auxR3 = 5.6;
      },
      {{3, 482, 5.6}}},
-    {"boss 3 fans of five", 18, {0, 0}, [](EnemyRecord&) {},
-     {{0, 434, 5.2}, {0, 462, 5.2}, {0, 466, 2.6}, {0, 494, 2.6}, {0, 498, 5.2}, {0, 526, 5.2},
-      {0, 530, 2.6}, {0, 558, 2.6}, {0, 562, 5.2}, {0, 590, 5.2}}},
-    {"boss 3 bomb and scatter", 18, {0, 0}, [](EnemyRecord& e) { e.aux4 = 2; },
-     {{5, 512, 6.4}, {3, 482, 3.2}, {3, 519, 3.2}, {3, 473, 2.4}, {3, 554, 2.4}, {3, 472, 1.6}, {3, 492, 1.6}}},
-    {"boss 3 orbit scatter", 18, {0, 0},
+    {"boss 3 fans of five",
+     18,
+     {0, 0},
+     [](EnemyRecord&) {},
+     {{0, 434, 5.2},
+      {0, 462, 5.2},
+      {0, 466, 2.6},
+      {0, 494, 2.6},
+      {0, 498, 5.2},
+      {0, 526, 5.2},
+      {0, 530, 2.6},
+      {0, 558, 2.6},
+      {0, 562, 5.2},
+      {0, 590, 5.2}}},
+    {"boss 3 bomb and scatter",
+     18,
+     {0, 0},
+     [](EnemyRecord& e) { e.aux4 = 2; },
+     {{5, 512, 6.4},
+      {3, 482, 3.2},
+      {3, 519, 3.2},
+      {3, 473, 2.4},
+      {3, 554, 2.4},
+      {3, 472, 1.6},
+      {3, 492, 1.6}}},
+    {"boss 3 orbit scatter",
+     18,
+     {0, 0},
      [](EnemyRecord& e) {
          e.mapParam1 = 200;
          e.aux2 = 2;
@@ -93,7 +121,9 @@ const std::vector<Volley> kVolleys = {
      },
      {{3, 482, 3.2}, {3, 519, 3.2}, {3, 473, 2.4}, {3, 554, 2.4}, {3, 472, 1.6}, {3, 492, 1.6}}},
     {"boss 4 ring", 19, {0, 0}, [](EnemyRecord&) {}, BossFourRing()},
-    {"boss 4 sweep at offset 64", 19, {30, 3},
+    {"boss 4 sweep at offset 64",
+     19,
+     {30, 3},
      [](EnemyRecord& e) {
          e.aux3 = 3;
          e.auxR3 = 64;
@@ -183,13 +213,58 @@ TEST_F(BossPatterns, EntryFarOutWithTheBossTrack) {
     }
 }
 
+TEST_F(BossPatterns, OrbitsTheBunnyAtUpToFourOrTwoUnitsAFrame) {
+    struct Orbit {
+        int kind;
+        struct {
+            int frame;
+            double x, y;
+            int rate;
+        } points[3];
+    };
+    // From phase 399 at polar angle 0 and radius 400, rate 1 at age 100: the rate steps every 16
+    // frames toward 4 (boss 1) or 2 (boss 3) while the radius drifts to 340 by 0.5 a frame.
+    const Orbit orbits[] = {
+        {16,
+         {{16, 389.05197756269433, 47.984984678092836, 2},
+          {60, 213.04903082460274, 302.50638086608603, 4},
+          {120, -257.45100781220714, 222.07876660428133, 4}}},
+        {18,
+         {{16, 389.05197756269433, 47.984984678092836, 2},
+          {60, 291.68817822184405, 227.63568851483228, 2},
+          {120, 58.12704217850284, 334.99439841223995, 2}}},
+    };
+    for (const Orbit& orbit : orbits) {
+        SCOPED_TRACE(orbit.kind);
+        ResetEnemyPool();
+        EnemyRecord& boss = *SpawnFromMap(orbit.kind, 0, 0, 0);
+        UpdateEnemy(boss);
+        boss.mapParam1 = 399;
+        boss.heading = 0;
+        boss.auxR1 = 400;
+        boss.aux2 = 1;
+        boss.age = 100;
+        int next = 0;
+        for (int frame = 1; frame <= 120; ++frame) {
+            UpdateEnemy(boss);
+            if (frame != orbit.points[next].frame) continue;
+            EXPECT_NEAR(boss.x, orbit.points[next].x, 1e-9) << frame;
+            EXPECT_NEAR(boss.y, orbit.points[next].y, 1e-9) << frame;
+            EXPECT_EQ(boss.aux2, orbit.points[next].rate) << frame;
+            ++next;
+        }
+        EXPECT_EQ(boss.mapParam1, 279);
+    }
+}
+
 TEST_F(BossPatterns, LeavesFromAge8000AndIsGoneBeyondItsMargin) {
     struct Leave {
         int kind;
         double margin;
         int frames;  // updates from age 8000 at (400, 0) until it is removed
     };
-    for (const Leave& leave : {Leave{16, 160, 229}, Leave{17, 256, 275}, Leave{18, 192, 247}, Leave{19, 160, 229}}) {
+    for (const Leave& leave :
+         {Leave{16, 160, 229}, Leave{17, 256, 275}, Leave{18, 192, 247}, Leave{19, 160, 229}}) {
         SCOPED_TRACE(leave.kind);
         ResetEnemyPool();
         ResetBulletPool();
