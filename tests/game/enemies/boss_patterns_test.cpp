@@ -1,6 +1,4 @@
-// The bosses' volleys in loop 0 and loop 8, their entry, their leave at age 8000 and their death.
-// Every angle and frame count here was worked out from the firing and steering rules, not from this
-// code: the boss is held still at (400, 0), facing the bunny (512), with the ship at angle 0.
+// The bosses' volleys in loop 0 and loop 8, their orbits, entry, leave at age 8000 and death.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,6 +21,8 @@ using enemytest::EnemyFixture;
 
 class BossPatterns : public EnemyFixture {};
 
+// Every angle and frame count here was worked out from the firing and steering rules, not from this
+// code: for a volley the boss is held still at (400, 0), facing the bunny (512), the ship at angle 0.
 struct Shot {
     int kind;
     int angle;

@@ -1,5 +1,4 @@
-// One enemy of each family left alone in loop 3: where it is on chosen frames, its first bullet and
-// the frame it is gone. The numbers were worked out from the rules of motion, not read off this code.
+// One enemy of each family left alone: its course, its first bullet and the frame it is gone.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,9 +33,9 @@ struct Path {
     int goneFrame;
 };
 
-// Loop 3: dwell 320 frames, fire hold 362 frames, ScaleInterval(96) = 69, ScaleSpeed(4.0) = 64 / 21.
-// Frame n is the n-th update from the spawn at column 0, fireClock starting at 0, the game's random
-// numbers from seed 7, the ship at angle 0.
+// The numbers were worked out from the rules of motion, not read off this code. Loop 3: dwell 320 frames,
+// fire hold 362 frames, ScaleInterval(96) = 69, ScaleSpeed(4.0) = 64 / 21. Frame n is the n-th update from
+// the spawn at column 0, fireClock starting at 0, the game's random numbers from seed 7, the ship at angle 0.
 const std::vector<Path> kPaths = {
     {"drifter",
      0,

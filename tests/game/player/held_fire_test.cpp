@@ -1,5 +1,4 @@
-// The normal weapon held or tapped through the game's own frames: a game started from the title on
-// an empty map, the shots flying, leaving and freeing their slots as the stage frame runs them.
+// The normal weapon held or tapped through the game's own frames, from the title click on.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -19,7 +18,9 @@ namespace {
 
 using testsupport::HeadlessSession;
 
-// Stage frames in which the ship fired (a slot of 0..2 freshly spawned), and the ship's first angle.
+// A game started from the title on an empty map: the shots fly, leave and free their slots as the
+// stage frame runs them. Stage frames in which the ship fired (a slot of 0..2 freshly spawned), and the
+// ship's first angle.
 std::vector<int> firedFrames;
 int32_t firstFrameAngle = -1;
 

@@ -1,5 +1,4 @@
-// A started headless engine whose screen pictures are solid colours coding their table and cell, so a
-// test reads off the screen which picture was drawn where.
+// A headless engine whose pictures are solid colours coding their table and cell, read off the screen.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// A game that ends at the score cap: the high score written only after a start from the title, and the
-// results screen shown either way, for its 420 frames.
+// A game ended at the score cap: results either way, the high score only after a title start.
 #include <gtest/gtest.h>
 
 #include <cstdint>

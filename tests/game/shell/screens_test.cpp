@@ -1,5 +1,4 @@
-// The title screen, the stage select and the results screen, driven by input scripts and read off
-// the frames they show (pictures coded by table and cell).
+// The title screen, the stage select and the results screen, read off the frames they show.
 #include <gtest/gtest.h>
 
 #include <map>
