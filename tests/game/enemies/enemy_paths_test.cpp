@@ -167,4 +167,20 @@ TEST_F(EnemyPaths, EachFamilyFliesItsCourseFiresAndEnds) {
     }
 }
 
+// While it dashes, the spray dasher turns its guns toward the ship by at most 8 a frame.
+TEST_F(EnemyPaths, SprayDasherTurnsItsAimEightAFrame) {
+    SetLoop(3);
+    EnemyRecord& e = *SpawnFromMap(13, 5 * 16, 0, 0);
+    UpdateEnemy(e);
+    for (int turn : {200, -200}) {
+        SCOPED_TRACE(turn);
+        const int32_t aim = e.facing;
+        e.facing = (aim + turn + 1024) % 1024;
+        UpdateEnemy(e);
+        const int step = turn > 0 ? -8 : 8;
+        EXPECT_EQ(e.facing, (aim + turn + step + 1024) % 1024);
+        e.facing = aim;
+    }
+}
+
 }  // namespace
