@@ -82,6 +82,7 @@ protected:
     // Starts the engine on the given input script with the coded pictures loaded.
     void Start(const std::string& script = "") {
         session_ = std::make_unique<testsupport::HeadlessSession>(script);
+        session_->Platform().KeepPresented(true);
         const std::filesystem::path data = session_->Folder() / "data";
         // The menu rows are see-through right of x 64 + 100, as the arrows and the label sit there.
         WriteCodedBmp(data / "text.bmp", kText, 2, 7, 240, 48, 0, 100);
