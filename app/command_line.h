@@ -14,6 +14,9 @@ struct CommandLine {
     bool headless = false;
     std::string summaryPath;  // absolute once parsed
     std::string digestPath;
+    std::string recordPath;  // --record: what the engine's input reads returned, as an input script
+    bool verify = false;     // --verify: replay headless, skip pixels, check the recorded digests
+    bool autoplay = false;
 };
 
 // What to do after parsing: run the game, end at once with 0 (help, version), or with 2 (bad usage,

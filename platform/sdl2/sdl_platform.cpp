@@ -328,8 +328,12 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
             const int bit = e.button.button == SDL_BUTTON_LEFT ? 0 : e.button.button == SDL_BUTTON_RIGHT ? 1
                           : e.button.button == SDL_BUTTON_MIDDLE ? 2 : e.button.button + 1;
             if (bit < 8) {
-                if (e.type == SDL_MOUSEBUTTONDOWN) input_.mouseButtons |= 1u << bit;
-                else input_.mouseButtons &= ~(1u << bit);
+                if (e.type == SDL_MOUSEBUTTONDOWN) {
+                    input_.mouseButtons |= 1u << bit;
+                    ++input_.buttonPresses[bit];  // the engine latches it until a poll sees it
+                } else {
+                    input_.mouseButtons &= ~(1u << bit);
+                }
             }
             if (!cursorVisible_) SDL_ShowCursor(SDL_DISABLE);
             break;
