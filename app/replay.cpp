@@ -15,7 +15,6 @@ namespace app {
 
 namespace {
 constexpr int64_t kDigestEvery = 60;
-int64_t lastRecorded = -1;
 }  // namespace
 
 void AddRecordFilesToRecording() {
@@ -66,22 +65,18 @@ ScratchFolder::~ScratchFolder() {
 void RecordFrameDigest() {
     if (!engine::IsRecording() || engine::FramesPumped() % kDigestEvery != 0) return;
     engine::RecordDigest(game::StateDigest());
-    lastRecorded = engine::FramePumps();
 }
 
-void RecordFinalDigest() {
-    if (!engine::IsRecording() || engine::FramePumps() == lastRecorded) return;
-    engine::RecordDigest(game::StateDigest());
-}
+void RecordFinalDigest() { engine::RecordDigest(game::StateDigest(), true); }
 
-void ReplayCheck::AfterFrame() { Check(engine::FramePumps()); }
+void ReplayCheck::AfterFrame() { Check(engine::FramePumps(), false); }
 
-void ReplayCheck::Check(int64_t frame) {
-    while (next_ < digests_.size() && digests_[next_].frame <= frame) {
+void ReplayCheck::Check(int64_t frame, bool atEnd) {
+    while (next_ < digests_.size() && digests_[next_].frame <= frame && (atEnd || !digests_[next_].atEnd)) {
         const headless::ScriptDigest& d = digests_[next_++];
         if (firstBad_ >= 0) continue;
         const uint64_t now = game::StateDigest();
-        if (d.frame == frame && d.digest == now) {
+        if (d.frame == frame && d.atEnd == atEnd && d.digest == now) {
             ++matched_;
             lastGood_ = frame;
             continue;
@@ -89,12 +84,12 @@ void ReplayCheck::Check(int64_t frame) {
         // A recorded frame passed without a frame ending on it is as wrong as a different digest.
         firstBad_ = d.frame;
         want_ = d.digest;
-        got_ = d.frame == frame ? now : 0;
+        got_ = d.frame == frame && d.atEnd == atEnd ? now : 0;
     }
 }
 
 int ReplayCheck::Finish(int result) {
-    Check(engine::FramePumps());
+    Check(engine::FramePumps(), true);
     std::fputs(RunReport(result).c_str(), stdout);
     if (firstBad_ >= 0) {
         std::printf("replay differs at frame %" PRId64 ": recorded digest %016" PRIx64

@@ -30,7 +30,7 @@ private:
 
 // Called after every frame: every 60th frame's digest goes into the recording.
 void RecordFrameDigest();
-// At the end of a recorded run: the final digest, unless the last frame already wrote one.
+// At the end of a recorded run: the digest of the state the run ended in.
 void RecordFinalDigest();
 
 // Checks a replay against the digests it carries, after every frame and at the end.
@@ -42,7 +42,7 @@ public:
     int Finish(int result);
 
 private:
-    void Check(int64_t frame);
+    void Check(int64_t frame, bool atEnd);
     std::vector<headless::ScriptDigest> digests_;
     size_t next_ = 0;
     size_t matched_ = 0;

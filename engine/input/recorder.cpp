@@ -62,10 +62,10 @@ bool StopRecording() {
 
 bool IsRecording() { return R().file != nullptr; }
 
-void RecordDigest(uint64_t digest) {
+void RecordDigest(uint64_t digest, bool atEnd) {
     if (!Writing()) return;
     char text[48];
-    std::snprintf(text, sizeof text, "digest %016" PRIx64, digest);
+    std::snprintf(text, sizeof text, "%s %016" PRIx64, atEnd ? "end" : "digest", digest);
     Line(R().pumps, text);
     std::fflush(R().file);  // a recording cut short by a crash keeps everything up to here
 }

@@ -17,8 +17,9 @@ void AddRecordingHeader(const std::string& line);
 // Writes what is pending and closes the file; false when something could not be written.
 bool StopRecording();
 bool IsRecording();
-// Appends "N digest HEX": the game's state digest after the frame that ended with frame pump N.
-void RecordDigest(uint64_t digest);
+// Appends "N digest HEX": the game's state digest after the frame that ended with frame pump N; with
+// `atEnd`, "N end HEX": the state once the run is over.
+void RecordDigest(uint64_t digest, bool atEnd = false);
 // Pumps of the message loop once per frame since InitEngine, including those while the window has no
 // focus: the frame count of input scripts.
 int64_t FramePumps();

@@ -123,16 +123,17 @@ bool ParseInputScript(const std::string& text, const std::string& name, InputScr
             if (n != 1 || (w[2] != "on" && w[2] != "off")) return fail("focus on|off");
             e.kind = ScriptEvent::Kind::kFocus;
             e.a = w[2] == "on";
-        } else if (c == "digest" && out->version >= 2) {
+        } else if ((c == "digest" || c == "end") && out->version >= 2) {
             uint64_t d = 0;
             if (n != 1 || w[2].size() != 16 || !std::all_of(w[2].begin(), w[2].end(), [](unsigned char ch) {
                     return std::isxdigit(ch) != 0;
                 }))
-                return fail("digest takes 16 hexadecimal digits");
+                return fail(c + " takes 16 hexadecimal digits");
             std::sscanf(w[2].c_str(), "%16" SCNx64, &d);
-            if (!out->digests.empty() && out->digests.back().frame >= e.frame)
-                return fail("digest lines must come in rising frame order");
-            out->digests.push_back({e.frame, d});
+            if (!out->digests.empty() && (out->digests.back().atEnd || out->digests.back().frame > e.frame ||
+                                          (c == "digest" && out->digests.back().frame == e.frame)))
+                return fail("digest lines come in rising frame order, and the end line last");
+            out->digests.push_back({e.frame, d, c == "end"});
             continue;
         } else if (c == "work") {
             if (n != 1 || !ParseInt(w[2], 0, 600000, &v)) return fail("work MILLISECONDS");

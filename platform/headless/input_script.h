@@ -19,6 +19,7 @@ struct ScriptEvent {
 struct ScriptDigest {
     int64_t frame = 0;
     uint64_t digest = 0;
+    bool atEnd = false;  // "end": the state when the run was over, after its last frame
 };
 
 // A record file's content at the start of a recording (version 2: "record score.dat 1234").

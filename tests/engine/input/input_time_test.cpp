@@ -115,7 +115,9 @@ TEST(GetMouseButtons, LatchesAPressUntilOnePollHasSeenIt) {
     const int want[] = {0, 1, 0, 3, 3, 0, 0};  // frames 1..7
     for (int frame = 1; frame <= 7; ++frame) {
         EXPECT_EQ(engine::GetMouseButtons(), want[frame - 1]) << "frame " << frame;
-        if (frame == 2) EXPECT_EQ(engine::GetMouseButtons(), 0) << "a second poll in the tap's frame";
+        if (frame == 2) {
+            EXPECT_EQ(engine::GetMouseButtons(), 0) << "a second poll in the tap's frame";
+        }
         engine::PumpMessages();
     }
 }
