@@ -103,6 +103,9 @@ int main(int argc, char** argv) {
         if (cl.verify) {
             replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
             verifyRecords = script.records;
+            // A replay that goes on past the recorded end has gone astray: stop it there.
+            if (!script.digests.empty() && script.digests.back().atEnd && options.frameLimit == 0)
+                options.frameLimit = script.digests.back().frame + 1;
             engine::SetPixelsSkipped(true);
         }
         platform::Install(std::make_unique<headless::HeadlessPlatform>(options, std::move(script)));

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # --verify on a golden recording: a one-byte edit in an input line is caught at the next digest, an
-# edited digest at its own frame (exit 1 both), and a file of an unknown version is refused (exit 2).
+# edited digest at its own frame, a replay running past the recorded end is stopped (exit 1 all), and
+# a file of an unknown version is refused (exit 2).
 set -u
 exe=$1 rec=$2
 work=$(mktemp -d)
@@ -22,6 +23,10 @@ awk -v n="$dline" 'NR == n {c = substr($3, 1, 1); $3 = (c == "0" ? "1" : "0") su
 "$exe" --verify "$work/digest.rec" >"$work/out" 2>&1
 [ $? = 1 ] || fail "an edited digest was not refused"
 grep -q "replay differs at frame $dframe:" "$work/out" || fail "expected the difference at frame $dframe"
+# Without its close the replay would run on for ever: it is stopped past the recorded end and refused.
+grep -v ' close$' "$rec" > "$work/open.rec"
+"$exe" --verify "$work/open.rec" >"$work/out" 2>&1
+[ $? = 1 ] || fail "a replay running past the recorded end was not refused"
 sed '1s/.*/velmoran-input 99/' "$rec" > "$work/future.rec"
 "$exe" --verify "$work/future.rec" >"$work/out" 2>&1
 [ $? = 2 ] || fail "an unknown version was not refused with exit 2"
