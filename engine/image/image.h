@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/frame/screen.h"
 
@@ -22,6 +23,10 @@ int MakeColor(int red, int green, int blue);
 // Skips writing pixels (replay checks): drawing calls still return as they would, nothing is painted.
 void SetPixelsSkipped(bool skipped);
 bool PixelsSkipped();
+
+// Decodes picture files on a thread of their own ahead of their loads (a game's stages), so that a
+// LoadImageFile of them later costs a copy; the pictures are the same either way.
+void PrefetchImageFiles(const std::vector<std::string>& fileNames);
 
 // The surface of a drawable image, for SetDrawTarget; false for an invalid handle.
 bool ImageSurface(int handle, Surface* out);

@@ -46,7 +46,8 @@ void MixSilently(std::unique_lock<std::mutex>& lk) {
     // After a long pause the missed time is not mixed in full: ten seconds end any effect.
     const uint64_t cap = uint64_t(st.format.rate) * 10;
     if (due > st.silentFramesDone + cap) st.silentFramesDone = due - cap;
-    std::vector<int16_t> scratch(size_t(1024) * st.format.channels);
+    thread_local std::vector<int16_t> scratch;  // kept between pumps: no allocation per frame
+    scratch.resize(size_t(1024) * size_t(st.format.channels));
     while (st.silentFramesDone < due) {
         const int n = int(std::min<uint64_t>(due - st.silentFramesDone, 1024));
         Mix(scratch.data(), n, lk);
