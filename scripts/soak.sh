@@ -16,14 +16,13 @@ ln -sfn "$build/data" "$dir/data"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$dir/velmoran" "$work/velmoran"; ln -s "$build/data" "$work/data"; mkdir -p "$work/Option" "$work/ScreenShots"
-# Reading the frame count from the autopilot's stage lines is too coarse; sample by time instead and
-# report the frame the digest file has reached.
+# Sampled by time; the frame is the one the --digest file has reached.
 nice -n 19 "$work/velmoran" --headless --nosound --autoplay --frames "$frames" --digest "$work/digest" \
   --summary "$work/summary" >"$work/stages" 2>"$work/errors" &
 pid=$!
 while kill -0 "$pid" 2>/dev/null; do
   sleep 10
-  frame=$(tail -n 1 "$work/digest" 2>/dev/null | cut -d' ' -f1)
+  frame=$(tail -n 2 "$work/digest" 2>/dev/null | head -n 1 | cut -d' ' -f1)  # the last whole line
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status" 2>/dev/null || true)
   [ -n "$rss" ] && echo "frame ${frame:-0}: resident ${rss} kB"
 done
