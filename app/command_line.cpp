@@ -132,6 +132,20 @@ const std::vector<Option>& Options() {
          }},
         {"--digest", "FILE", "write the frame number and the game's state digest after every frame",
          [](const std::string& v, CommandLine* c) { return CheckWritable("--digest", v, &c->digestPath); }},
+        {"--record", "FILE", "record the inputs the game read, replayable with --input or --verify",
+         [](const std::string& v, CommandLine* c) { return CheckWritable("--record", v, &c->recordPath); }},
+        {"--verify", "FILE", "replay a recording headless, as fast as possible, and check its digests",
+         [](const std::string& v, CommandLine* c) {
+             if (v.empty()) return std::string("--verify takes a file name");
+             c->options.inputScript = Absolute(v);
+             c->headless = c->verify = c->options.noSound = true;
+             return std::string();
+         }},
+        {"--autoplay", nullptr, "the autopilot plays (with --input: the stages only, the script the menus)",
+         [](const std::string&, CommandLine* c) {
+             c->autoplay = true;
+             return std::string();
+         }},
     };
     return table;
 }

@@ -19,6 +19,9 @@ struct CommandLine {
     std::string dataDir;                // --data-dir: the folder holding the game's data
     bool verbose = false;               // print the folders chosen
     std::vector<std::string> settings;  // --set key=value, applied over settings.ini
+    std::string recordPath;  // --record: what the engine's input reads returned, as an input script
+    bool verify = false;     // --verify: replay headless, skip pixels, check the recorded digests
+    bool autoplay = false;
 };
 
 // What to do after parsing: run the game, end at once with 0 (help, version), or with 2 (bad usage,

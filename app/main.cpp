@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/autopilot.h"
 #include "app/command_line.h"
 #include "app/settings.h"
 #include "app/user_folders.h"
+#include "app/replay.h"
 #include "engine/frame/frame.h"
+#include "engine/image/image.h"
+#include "engine/input/recorder.h"
 #include "engine/platform.h"
 #include "engine/sound/sound_system.h"
 #include "game/services/frame_rhythm.h"
@@ -69,23 +73,39 @@ bool DataPresent() {
 }
 
 std::FILE* digestFile = nullptr;
+std::unique_ptr<app::ReplayCheck> replayCheck;
+bool reportStages = false;
 
-void WriteDigestLine() {
-    std::fprintf(digestFile, "%lld %016llx\n", static_cast<long long>(engine::FramesPumped()),
-                 static_cast<unsigned long long>(game::StateDigest()));
+// For the autopilot's report: each stage's start and how long the one before it lasted.
+void ReportStage() {
+    static int stage = 0;
+    static int64_t since = 0;
+    const game::GameState& gs = game::gameState;
+    if (gs.stage == stage || gs.lives == 0) return;
+    const int64_t now = engine::FramesPumped();
+    if (stage > 0)
+        std::printf("autoplay: stage %d took %lld frames (score %d, lives %d, bunny %d)\n", stage,
+                    static_cast<long long>(now - since), gs.score, gs.lives, gs.bunnyHealth);
+    if (gs.stage > 0)
+        std::printf("autoplay: stage %d begins at frame %lld\n", gs.stage, static_cast<long long>(now));
+    stage = gs.stage;
+    since = now;
+}
+
+void AfterFrame() {
+    if (digestFile)
+        std::fprintf(digestFile, "%lld %016llx\n", static_cast<long long>(engine::FramesPumped()),
+                     static_cast<unsigned long long>(game::StateDigest()));
+    app::RecordFrameDigest();
+    if (replayCheck) replayCheck->AfterFrame();
+    if (reportStages) ReportStage();
 }
 
 // A diff-friendly record of how the run ended, for end-to-end tests.
 void WriteSummary(const std::string& path, int result) {
     std::FILE* f = std::fopen(path.c_str(), "w");
     if (!f) return;
-    const game::GameState& gs = game::gameState;
-    std::fprintf(f,
-                 "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nhighScore %d\nhighestStage "
-                 "%d\nselectedStage %d\n",
-                 result, static_cast<long long>(engine::FramesPumped()), gs.stage, gs.score, gs.lives,
-                 gs.highScore, gs.highestStage, gs.selectedStage);
-    std::fprintf(f, "digest %016llx\n", static_cast<unsigned long long>(game::StateDigest()));
+    std::fputs(app::RunReport(result).c_str(), f);
     std::fclose(f);
 }
 
@@ -149,14 +169,16 @@ int main(int argc, char** argv) {
     // ---- end of folders and settings ----
 
     platform::Options& options = cl.options;
+    std::vector<headless::ScriptRecord> verifyRecords;
     if (!cl.digestPath.empty()) {
         digestFile = std::fopen(cl.digestPath.c_str(), "w");
         if (!digestFile) {
             std::fprintf(stderr, "velmoran: %s cannot be written\n", cl.digestPath.c_str());
             return kUsageError;
         }
-        game::SetFrameObserver(WriteDigestLine);
     }
+    if (!cl.recordPath.empty()) engine::StartRecording(cl.recordPath);
+    game::SetFrameObserver(AfterFrame);
 
     if (cl.headless) {
         headless::InputScript script;
@@ -166,9 +188,24 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "velmoran: %s\n", error.c_str());
             return kUsageError;
         }
+        if (cl.verify) {
+            replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
+            verifyRecords = script.records;
+            // A replay that goes on past the recorded end has gone astray: stop it there.
+            if (!script.digests.empty() && script.digests.back().atEnd && options.frameLimit == 0)
+                options.frameLimit = script.digests.back().frame + 1;
+            engine::SetPixelsSkipped(true);
+        }
         platform::Install(std::make_unique<headless::HeadlessPlatform>(options, std::move(script)));
     } else {
         platform::Install(sdl::MakeSdlPlatform(options));
+    }
+
+    std::unique_ptr<engine::InputSource> autopilot;
+    if (cl.autoplay) {
+        autopilot = app::MakeAutopilot(options.inputScript.empty());
+        engine::SetInputSource(autopilot.get());
+        reportStages = cl.headless;
     }
 
     // The data is read relative to the working folder; records and screenshots go to the player's.
@@ -180,13 +217,32 @@ int main(int argc, char** argv) {
         platform::Install(nullptr);
         return 1;
     }
+    if (!cl.recordPath.empty()) app::AddRecordFilesToRecording();
+    std::unique_ptr<app::ScratchFolder> scratch;
+    if (cl.verify) {
+        scratch = std::make_unique<app::ScratchFolder>(verifyRecords);
+        if (!scratch->Ok()) {
+            std::fprintf(stderr, "velmoran: no scratch folder could be made for the replay check\n");
+            return 1;
+        }
+        game::SetUserFolder("");  // the check's records are the recorded ones, in its own folder
+    }
     game::ResetAll();
-    const int result = game::RunGame(cl.choice);
+    int result = game::RunGame(cl.choice);
+    app::RecordFinalDigest();
+    if (!engine::StopRecording()) {
+        std::fprintf(stderr, "velmoran: the recording %s could not be written completely\n",
+                     cl.recordPath.c_str());
+        if (result == 0) result = 1;
+    }
     if (result == -1 && !engine::LastEngineError().empty())
         std::fprintf(stderr, "velmoran: %s\n", engine::LastEngineError().c_str());
     if (!cl.summaryPath.empty()) WriteSummary(cl.summaryPath, result);
     if (digestFile) std::fclose(digestFile);
     KeepChangedSettings(folders.settingsPath, settingsFile, settings);
+    if (replayCheck) result = replayCheck->Finish(result);
+    scratch.reset();
+    engine::SetInputSource(nullptr);
     platform::Install(nullptr);
     return result;
 }

@@ -50,6 +50,7 @@ struct WindowSettings {
 struct InputState {
     uint8_t keys[256] = {};    // by set-1 scan code (+128 for extended keys); 1 while held
     uint32_t mouseButtons = 0; // bit 0 left, bit 1 right, bit 2 middle
+    uint32_t buttonPresses[8] = {};  // presses per button bit since the back-end started (wraps)
     bool active = true;        // the window has the focus
     bool closeRequested = false;
 };

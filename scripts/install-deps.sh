@@ -13,6 +13,13 @@ fi
 if [ "${1:-play}" = deb ]; then
   want+=(dpkg-dev debhelper fakeroot lintian libgtest-dev libgmock-dev)
 fi
+if [ "${1:-play}" = arm64 ]; then  # scripts/arm64-check.sh: the cross compiler, qemu and arm64 libraries
+  if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+    if [ "$(id -u)" -ne 0 ]; then sudo dpkg --add-architecture arm64; else dpkg --add-architecture arm64; fi
+  fi
+  want=(g++-aarch64-linux-gnu pkg-config qemu-user qemu-user-binfmt
+        libsdl2-dev:arm64 libpng-dev:arm64 zlib1g-dev:arm64 libogg-dev:arm64 libvorbis-dev:arm64)
+fi
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

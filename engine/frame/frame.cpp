@@ -12,6 +12,7 @@
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
 #include "engine/input/input.h"
+#include "engine/input/recorder.h"
 #include "engine/platform.h"
 #include "engine/sound/sound_system.h"
 
@@ -107,6 +108,7 @@ int InitEngine() {
     uint32_t seed = uint32_t(GetMilliseconds());
     p->RandomSeedOverride(&seed);
     SeedRandom(seed);
+    NoteStart(seed, e.startTime);
 
     // One copy at a time: the lock is named after the window title, like the window class was.
     if (!p->AcquireInstanceLock(e.title.empty() ? std::string("velmoran") : e.title))
@@ -184,6 +186,7 @@ void WaitWhileInactive() {
     while (!p->Input().active && !e.quitRequested) {
         p->SleepUntilMicros(p->NowMicros() + 1000);
         p->PumpEvents(true);
+        NotePump(true);
         if (p->Input().closeRequested) e.quitRequested = true;
         FeedSoundStreams();
         if (p->Input().active || e.quitRequested) break;
@@ -196,6 +199,7 @@ int PumpMessages() {
     platform::Platform* p = platform::Current();
     if (!e.initialised || !p) return -1;
     p->PumpEvents(true);
+    NotePump(true);
     ++e.framesPumped;
     if (p->Input().closeRequested) e.quitRequested = true;
     WaitWhileInactive();
@@ -209,7 +213,7 @@ int PresentScreen() {
     // Swapping instead of copying: the game clears the back screen right after presenting.
     SwapScreens();
     const Surface& front = FrontScreen();
-    platform::Current()->Present(front.pixels, front.width, front.height);
+    if (!PixelsSkipped()) platform::Current()->Present(front.pixels, front.width, front.height);
     return 0;
 }
 

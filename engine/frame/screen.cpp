@@ -79,6 +79,7 @@ int ClearScreen() {
         call.state = CurrentDrawState();
         drawCallObserver(call);
     }
+    if (PixelsSkipped()) return 0;
     const uint32_t colour = BackgroundColour();
     for (int y = 0; y < t.height; ++y) std::fill_n(t.pixels + size_t(y) * t.pitch, t.width, colour);
     return 0;

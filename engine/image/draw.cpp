@@ -114,7 +114,12 @@ std::vector<uint32_t>& RowBuffer(size_t n) {
     return buffer;
 }
 
+bool pixelsSkipped = false;
+
 }  // namespace
+
+void SetPixelsSkipped(bool skipped) { pixelsSkipped = skipped; }
+bool PixelsSkipped() { return pixelsSkipped; }
 
 int DrawImage(int x, int y, int handle, int transparent) {
     if (!EngineInitialised()) return -1;
@@ -125,7 +130,7 @@ int DrawImage(int x, int y, int handle, int transparent) {
         call.state = s;
         drawCallObserver(call);
     }
-    if (s.nothingDrawn) return 0;
+    if (s.nothingDrawn || pixelsSkipped) return 0;
     ImageRecord* r = FindImage(handle);
     if (!r) return -1;
     Surface& target = DrawTargetSurface();
@@ -145,7 +150,7 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
         call.scale = scale, call.angle = angle, call.state = s;
         drawCallObserver(call);
     }
-    if (s.nothingDrawn) return 0;
+    if (s.nothingDrawn || pixelsSkipped) return 0;
     ImageRecord* r = FindImage(handle);
     if (!r || scale == 0 || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
     Surface& target = DrawTargetSurface();
@@ -285,7 +290,7 @@ int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
         drawCallObserver(call);
     }
     Surface& target = DrawTargetSurface();
-    if (s.nothingDrawn || !target.pixels) return 0;
+    if (s.nothingDrawn || pixelsSkipped || !target.pixels) return 0;
     if (x2 < x1) std::swap(x1, x2);
     if (y2 < y1) std::swap(y1, y2);
     if (x1 == x2 || y1 == y2) return 0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/frame/engine_state.h"
+#include "engine/input/recorder.h"
 #include "engine/platform.h"
 
 namespace engine {
@@ -14,11 +15,13 @@ namespace {
 struct InputMemory {
     int lastRefresh = -1;  // GetMilliseconds of the last keyboard refresh
     bool cursorVisible = true;
+    uint32_t seenPresses[8] = {};  // the back-end's press counts as the last button poll saw them
 };
 InputMemory& M() {
     static InputMemory m;
     return m;
 }
+InputSource* source = nullptr;  // set by the program, kept across engine resets
 
 // The keyboard state is refreshed at most once per millisecond of the clock.
 void RefreshIfDue() {
@@ -27,6 +30,7 @@ void RefreshIfDue() {
     if (now == M().lastRefresh) return;
     M().lastRefresh = now;
     p->PumpEvents(false);
+    NotePump(false);
     if (p->Input().closeRequested) Engine().quitRequested = true;
 }
 }  // namespace
@@ -36,14 +40,28 @@ int IsKeyDown(int keyCode) {
     if (!p || !Engine().initialised || keyCode < 0 || keyCode > 255) return 0;
     WaitWhileInactive();
     RefreshIfDue();
-    return p->Input().keys[keyCode] ? 1 : 0;
+    int down = p->Input().keys[keyCode] ? 1 : 0;
+    if (source) down = source->Key(keyCode, down) ? 1 : 0;
+    NoteKeyRead(keyCode, down);
+    return down;
 }
 
 int GetMouseButtons() {
     platform::Platform* p = platform::Current();
     if (!p || !Engine().initialised) return 0;
     WaitWhileInactive();
-    return int(p->Input().mouseButtons & 0xFFu);
+    // A press is latched until one poll has seen it, so a tap whose press and release both fall
+    // between two polls still counts once.
+    const platform::InputState& in = p->Input();
+    uint32_t buttons = in.mouseButtons;
+    for (int bit = 0; bit < 8; ++bit) {
+        if (in.buttonPresses[bit] != M().seenPresses[bit]) buttons |= 1u << bit;
+        M().seenPresses[bit] = in.buttonPresses[bit];
+    }
+    int read = int(buttons & 0xFFu);
+    if (source) read = source->Buttons(read) & 0xFF;
+    NoteButtonsRead(read);
+    return read;
 }
 
 int GetMousePosition(int* x, int* y) {
@@ -52,6 +70,8 @@ int GetMousePosition(int* x, int* y) {
     if (p && Engine().initialised) {
         WaitWhileInactive();
         p->GetPointer(&px, &py);
+        if (source) source->Pointer(&px, &py);
+        NotePointerRead(px, py);
     }
     if (x) *x = px;
     if (y) *y = py;
@@ -62,7 +82,9 @@ int SetMousePosition(int x, int y) {
     platform::Platform* p = platform::Current();
     if (!p || !Engine().initialised) return 0;
     const EngineState& e = Engine();
-    p->SetPointer(std::clamp(x, 0, e.screenWidth), std::clamp(y, 0, e.screenHeight));
+    x = std::clamp(x, 0, e.screenWidth), y = std::clamp(y, 0, e.screenHeight);
+    p->SetPointer(x, y);
+    NotePointerSet(x, y);
     return 0;
 }
 
@@ -92,6 +114,8 @@ void WaitUntilElapsed(int stamp, int ms) {
         p->SleepUntilMicros((nowMicros / 1000u + uint64_t(ms - elapsed)) * 1000u);
     }
 }
+
+void SetInputSource(InputSource* s) { source = s; }
 
 void ResetInputAndTime() {
     M() = InputMemory{};

@@ -17,6 +17,18 @@ int RandomUpTo(int n);
 void SeedRandom(uint32_t seed);
 // Sleeps (never spins) until GetMilliseconds has moved at least `ms` past `stamp`, modulo 2^31.
 void WaitUntilElapsed(int stamp, int ms);
+// Something that plays in the player's place (an autopilot): it sees what the back-end reported and
+// answers what the game reads, so that recordings and the game see it like a player's input.
+class InputSource {
+public:
+    virtual ~InputSource() = default;
+    virtual bool Key(int keyCode, bool down) = 0;
+    virtual int Buttons(int buttons) = 0;
+    virtual void Pointer(int* x, int* y) = 0;
+};
+// Null gives the reads back to the back-end.
+void SetInputSource(InputSource* source);
+
 // Back to the state before any seeding or input; for InitEngine and tests.
 void ResetInputAndTime();
 

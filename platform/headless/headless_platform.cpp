@@ -46,6 +46,8 @@ void HeadlessPlatform::Apply(const ScriptEvent& e) {
         case ScriptEvent::Kind::kKey: input_.keys[e.a] = uint8_t(e.b); break;
         case ScriptEvent::Kind::kButton:
             input_.mouseButtons = e.b ? (input_.mouseButtons | uint32_t(e.a)) : (input_.mouseButtons & ~uint32_t(e.a));
+            for (int bit = 0; bit < 8; ++bit)
+                if (e.b && (e.a >> bit & 1)) ++input_.buttonPresses[bit];
             break;
         case ScriptEvent::Kind::kMove: pointerX_ = e.a; pointerY_ = e.b; break;
         case ScriptEvent::Kind::kRelative: pointerX_ += e.a; pointerY_ += e.b; break;

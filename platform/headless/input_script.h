@@ -11,12 +11,28 @@ struct ScriptEvent {
     enum class Kind { kKey, kButton, kMove, kRelative, kClose, kFocus, kWork };
     int64_t frame = 0;  // the frame whose input it is (1 = the first frame)
     Kind kind = Kind::kKey;
-    int a = 0;          // key code, button bit, x, dx, focus flag, milliseconds
-    int b = 0;          // down flag, y, dy
+    int a = 0;  // key code, button bit, x, dx, focus flag, milliseconds
+    int b = 0;  // down flag, y, dy
+};
+
+// A state digest written with a recording: the game's state after the frame ended by pump `frame`.
+struct ScriptDigest {
+    int64_t frame = 0;
+    uint64_t digest = 0;
+    bool atEnd = false;  // "end": the state when the run was over, after its last frame
+};
+
+// A record file's content at the start of a recording (version 2: "record score.dat 1234").
+struct ScriptRecord {
+    std::string file;
+    long long value = 0;
 };
 
 struct InputScript {
-    std::vector<ScriptEvent> events;  // in frame order
+    int version = 1;
+    std::vector<ScriptRecord> records;
+    std::vector<ScriptEvent> events;    // in frame order
+    std::vector<ScriptDigest> digests;  // in frame order
     bool hasSeed = false;
     uint32_t seed = 0;
     bool hasClock = false;

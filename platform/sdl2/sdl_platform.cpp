@@ -492,7 +492,9 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
             if (const int code = ScanCodeFromSdl(e.key.keysym.scancode)) input_.keys[code] = down ? 1 : 0;
             if (options_.keyboardSteering) {
                 const Uint8* held = SDL_GetKeyboardState(nullptr);
-                keyFire_ = held[SDL_SCANCODE_LCTRL] || held[SDL_SCANCODE_RCTRL];
+                const bool fire = held[SDL_SCANCODE_LCTRL] || held[SDL_SCANCODE_RCTRL];
+                if (fire && !keyFire_) ++input_.buttonPresses[0];  // a tap on the fire key counts too
+                keyFire_ = fire;
             }
             break;
         }
@@ -505,7 +507,10 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP: {
             const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
-            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_A) padFire_ = down;
+            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_A) {
+                if (down && !padFire_) ++input_.buttonPresses[0];  // a tap on A counts too
+                padFire_ = down;
+            }
             // Start abandons a game (Space), Back quits (Escape): the game's own keys.
             if (e.cbutton.button == SDL_CONTROLLER_BUTTON_START) input_.keys[57] = down ? 1 : 0;
             if (e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK) input_.keys[1] = down ? 1 : 0;
@@ -522,10 +527,12 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
             const int bit = e.button.button == SDL_BUTTON_LEFT ? 0 : e.button.button == SDL_BUTTON_RIGHT ? 1
                           : e.button.button == SDL_BUTTON_MIDDLE ? 2 : e.button.button + 1;
             if (bit < 8) {
-                if (e.type == SDL_MOUSEBUTTONDOWN)
+                if (e.type == SDL_MOUSEBUTTONDOWN) {
                     mouseBits_ |= 1u << bit;
-                else
+                    ++input_.buttonPresses[bit];  // the engine latches it until a poll sees it
+                } else {
                     mouseBits_ &= ~(1u << bit);
+                }
             }
             if (!cursorVisible_) SDL_ShowCursor(SDL_DISABLE);
             break;

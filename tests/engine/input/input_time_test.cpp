@@ -103,6 +103,25 @@ TEST(IsKeyDown, ReadsHeldKeysByScanCode) {
     EXPECT_EQ(engine::IsKeyDown(300), 0);
 }
 
+// A tap whose press and release fall between two polls is seen by exactly one poll; a held button
+// by every poll while held, and a press during a hold does not outlive the hold by a poll.
+TEST(GetMouseButtons, LatchesAPressUntilOnePollHasSeenIt) {
+    HeadlessSession session(
+        "velmoran-input 1\n"
+        "2 button left down\n2 button left up\n"     // a tap inside frame 2
+        "4 button right down\n4 button left down\n"  // held from frame 4 ...
+        "6 button left up\n6 button right up\n");    // ... to frame 6
+    ASSERT_EQ(engine::InitEngine(), 0);
+    const int want[] = {0, 1, 0, 3, 3, 0, 0};  // frames 1..7
+    for (int frame = 1; frame <= 7; ++frame) {
+        EXPECT_EQ(engine::GetMouseButtons(), want[frame - 1]) << "frame " << frame;
+        if (frame == 2) {
+            EXPECT_EQ(engine::GetMouseButtons(), 0) << "a second poll in the tap's frame";
+        }
+        engine::PumpMessages();
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -1,0 +1,94 @@
+// Recording at the engine's input reads: a recording played back headless gives the same reads.
+#include "engine/input/recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/frame/frame.h"
+#include "engine/input/input.h"
+#include "support/headless_session.h"
+
+namespace {
+
+struct Reads {
+    int escape, p, space, buttons, x, y;
+    bool operator==(const Reads&) const = default;
+};
+
+// Reads like the game does each frame, re-centring the pointer on some frames as steering does.
+std::vector<Reads> Play(const std::string& script, const std::string& recordTo, std::string* recorded) {
+    testsupport::HeadlessSession session(script);
+    if (!recordTo.empty()) {
+        EXPECT_TRUE(engine::StartRecording(recordTo));
+    }
+    EXPECT_EQ(engine::InitEngine(), 0);
+    std::vector<Reads> reads;
+    for (int frame = 1; frame <= 14; ++frame) {
+        Reads r{};
+        r.escape = engine::IsKeyDown(1), r.p = engine::IsKeyDown(25), r.space = engine::IsKeyDown(57);
+        r.buttons = engine::GetMouseButtons();
+        engine::GetMousePosition(&r.x, &r.y);
+        if (frame % 3 == 0) engine::SetMousePosition(240, 240);
+        reads.push_back(r);
+        if (engine::PumpMessages() == -1) break;
+    }
+    EXPECT_TRUE(engine::StopRecording());
+    if (recorded) {
+        std::ifstream f(recordTo);
+        std::ostringstream all;
+        all << f.rdbuf();
+        *recorded = all.str();
+    }
+    return reads;
+}
+
+TEST(Recorder, PlaybackOfARecordingReadsWhatTheRecordedRunRead) {
+    const std::string script =
+        "velmoran-input 1\nseed 3\n"
+        "2 key 57 down\n2 move 300 200\n3 button left down\n3 button left up\n"  // a tap
+        "4 rel 7 -2\n5 key 57 up\n5 button right down\n6 focus off\n9 focus on\n"
+        "10 rel -20 0\n10 button right up\n11 key 1 down\n13 close\n";
+    std::string recorded;
+    const std::vector<Reads> original = Play(script, "run.rec", &recorded);
+    ASSERT_EQ(recorded.rfind("velmoran-input 2\n", 0), 0u) << recorded;
+    EXPECT_NE(recorded.find("seed 3\n"), std::string::npos);
+    EXPECT_NE(recorded.find("focus off"), std::string::npos);
+    EXPECT_NE(recorded.find("close"), std::string::npos);
+    const std::vector<Reads> replayed = Play(recorded, "", nullptr);
+    ASSERT_EQ(original.size(), replayed.size());
+    for (size_t i = 0; i < original.size(); ++i) EXPECT_TRUE(original[i] == replayed[i]) << "frame " << i + 1;
+    EXPECT_EQ(original[2].buttons, 1);  // the tap
+    EXPECT_EQ(original[3].buttons, 0);
+}
+
+TEST(Recorder, DigestLinesAreReadBackAndBadOnesRefused) {
+    headless::InputScript s;
+    std::string error;
+    ASSERT_TRUE(
+        headless::ParseInputScript("velmoran-input 2\nrecord score.dat 240\n60 digest 0123456789abcdef\n"
+                                   "120 digest FEDCBA9876543210\n",
+                                   "t", &s, &error))
+        << error;
+    ASSERT_EQ(s.digests.size(), 2u);
+    EXPECT_EQ(s.digests[1].frame, 120);
+    EXPECT_EQ(s.digests[1].digest, 0xFEDCBA9876543210ull);
+    ASSERT_EQ(s.records.size(), 1u);
+    EXPECT_EQ(s.records[0].value, 240);
+    const char* bad[] = {
+        "velmoran-input 3\n",                              // a version from the future
+        "velmoran-input 1\n60 digest 0123456789abcdef\n",  // digests came with version 2
+        "velmoran-input 2\n60 digest 0123456789abcdeg\n",  // not hexadecimal
+        "velmoran-input 2\n60 digest 0x23456789abcdef\n",
+        "velmoran-input 2\n120 digest 0000000000000000\n60 digest 0000000000000000\n",
+        "velmoran-input 2\nrecord savess.dat 3\n",
+    };
+    for (const char* text : bad) EXPECT_FALSE(headless::ParseInputScript(text, "t", &s, &error)) << text;
+    headless::ParseInputScript("velmoran-input 3\n", "t", &s, &error);
+    EXPECT_NE(error.find("version 3 is unknown"), std::string::npos) << error;
+}
+
+}  // namespace
