@@ -37,6 +37,8 @@ if [ ! -f "$fbuild/build.ninja" ] || ! grep -qx "VELMORAN_FUZZ_LIBS:PATH=$prefix
 fi
 cmake --build "$fbuild" --target "${targets[@]}" -- -j"$(nproc)" >"$fbuild/build.log" 2>&1 ||
   { tail -n 40 "$fbuild/build.log"; exit 1; }
+# The map and record readers take file names: their scratch files go to memory where there is some.
+[ -w /dev/shm ] && export TMPDIR=${VELMORAN_FUZZ_TMPDIR:-/dev/shm}
 # A small quarantine keeps the sanitizer's memory near what the decoders really use.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=32}
 results=$(mktemp -d)
