@@ -1,4 +1,5 @@
 // The program entry: the command line, the back-end, the working folder, then the game.
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -27,6 +28,16 @@ void EnterProgramFolder(const char* argv0) {
     if (!ec && self.has_parent_path()) std::filesystem::current_path(self.parent_path(), ec);
 }
 
+// Without its data the game would open a black window that closes on the first click: say so first.
+bool DataPresent() {
+    std::error_code ec;
+    if (std::filesystem::is_directory("data", ec) || std::filesystem::is_regular_file("data.ZRA", ec))
+        return true;
+    std::fprintf(stderr, "velmoran: no game data beside the program (%s/data is missing); %s\n",
+                 std::filesystem::current_path(ec).c_str(), game::DataAdvice().c_str());
+    return false;
+}
+
 std::FILE* digestFile = nullptr;
 
 void WriteDigestLine() {
@@ -51,6 +62,9 @@ void WriteSummary(const std::string& path, int result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write should fail and be reported (the records keep their old value),
+    // not kill the game.
+    std::signal(SIGXFSZ, SIG_IGN);
     app::CommandLine cl;
     switch (app::ParseCommandLine(argc, argv, &cl)) {
         case app::ParseOutcome::kRun:
@@ -84,6 +98,11 @@ int main(int argc, char** argv) {
     }
 
     EnterProgramFolder(argv[0]);
+    if (!DataPresent()) {
+        if (digestFile) std::fclose(digestFile);
+        platform::Install(nullptr);
+        return 1;
+    }
     game::ResetAll();
     const int result = game::RunGame(cl.choice);
     if (result == -1 && !engine::LastEngineError().empty())

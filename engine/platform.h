@@ -110,6 +110,9 @@ public:
 
     // The start-up question: 1 yes, 0 no, -1 when no dialog can be shown.
     virtual int AskYesNo(const std::string& text, const std::string& caption) = 0;
+    // A message for the player with one button, over the window when there is one; nothing where no
+    // dialog can be shown.
+    virtual void ShowMessage(const std::string& text, const std::string& caption) { (void)text, (void)caption; }
     // True when no other copy of the game holds `name`; the lock ends with the process.
     virtual bool AcquireInstanceLock(const std::string& name) = 0;
 };

@@ -78,7 +78,9 @@ bool ReadHeader(const uint8_t* d, size_t n, BmpHeader* h) {
         if (os2v2 && h->compression != kRgb && h->compression != kRle8 && h->compression != kRle4)
             return false;  // Huffman and 24-bit run-length pictures
     }
-    if (planes != 1 || h->width <= 0 || h->height <= 0) return false;
+    // The planes field is not looked at: pictures with a wrong one still draw the same.
+    (void)planes;
+    if (h->width <= 0 || h->height <= 0) return false;
     if (h->width > kMaxPictureSide || h->height > kMaxPictureSide) return false;
     if (uint64_t(h->width) * uint64_t(h->height) > kMaxPicturePixels) return false;
 
@@ -116,15 +118,15 @@ bool ReadHeader(const uint8_t* d, size_t n, BmpHeader* h) {
     return h->pixelOffset <= n;
 }
 
-// The colour table: 2^bits entries unless fewer are declared, or fewer fit before the pixel data.
+// The colour table: 2^bits entries whatever the colour count says, cut short only where the pixel
+// data or the file begin or end sooner; entries that are not there stay black.
 bool ReadPalette(const uint8_t* d, size_t n, const BmpHeader& h, std::array<uint32_t, 256>* palette) {
     palette->fill(0);
     if (h.bits > 8) return true;
     const uint64_t entrySize = h.os2 ? 3 : 4;
-    const uint64_t full = uint64_t(1) << h.bits;
-    const uint64_t declared = h.colorsUsed ? h.colorsUsed : full;
-    if (h.paletteStart + declared * entrySize > n) return false;  // a table larger than the file
-    uint64_t count = declared < full ? declared : full;
+    uint64_t count = uint64_t(1) << h.bits;
+    if (h.paletteStart > n) return false;
+    if ((n - h.paletteStart) / entrySize < count) count = (n - h.paletteStart) / entrySize;
     if (h.pixelOffset >= h.paletteStart && h.pixelOffset - h.paletteStart < count * entrySize)
         count = (h.pixelOffset - h.paletteStart) / entrySize;
     for (uint64_t i = 0; i < count; ++i) {

@@ -45,7 +45,10 @@ bool DecodePictureFile(const std::string& name, DecodedPicture* picture, Decoded
                        bool* hasCompanion) {
     if (hasCompanion) *hasCompanion = false;
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(name, &bytes) || !DecodePicture(bytes.data(), bytes.size(), picture)) return false;
+    if (!ReadWholeFile(name, &bytes) || !DecodePicture(bytes.data(), bytes.size(), picture)) {
+        ReportUnloadable(name, "picture");
+        return false;
+    }
     if (companion && ReadWholeFile(CompanionName(name), &bytes) &&
         DecodePicture(bytes.data(), bytes.size(), companion) && hasCompanion)
         *hasCompanion = true;  // a missing or broken companion is no error: the picture stands alone

@@ -153,6 +153,7 @@ bool UnpackEntry(const uint8_t* in, size_t inSize, uint32_t expectedSize, std::v
 bool ArchiveReader::Open(ArchiveSource source, const std::string& keyString) {
     source_ = std::move(source);
     table_.clear();
+    headerValid_ = false;
     if (source_.size < 24 || !source_.readAt) return false;
     uint8_t raw[kArchiveHeaderSize] = {};
     const size_t headerBytes = source_.size >= kArchiveHeaderSize ? kArchiveHeaderSize : 24;
@@ -179,6 +180,7 @@ bool ArchiveReader::Open(ArchiveSource source, const std::string& keyString) {
     folderTableOffset_ = Le32(header + 20);
     codePage_ = version_ == 4 ? Le32(header + 24) : 0;
     entrySize_ = version_ < 2 ? 40 : 44;
+    headerValid_ = true;
     if (tableSize > kMaxTableBlock || tableOffset + tableSize > source_.size || dataArea_ > source_.size)
         return false;
     if (fileTableOffset_ > tableSize || uint64_t(folderTableOffset_) + kFolderRecordSize > tableSize) return false;

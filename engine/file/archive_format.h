@@ -81,6 +81,8 @@ public:
     uint16_t Version() const { return version_; }
     uint32_t CodePage() const { return codePage_; }
     uint64_t Size() const { return source_.size; }
+    // After Open: the header read as an archive's (magic and version), whether or not its tables fit.
+    bool HeaderValid() const { return headerValid_; }
 
 private:
     bool U32(uint64_t at, uint32_t* value) const;  // inside the table block
@@ -100,6 +102,7 @@ private:
     uint32_t folderTableOffset_ = 0;
     uint32_t entrySize_ = 44;
     std::vector<uint8_t> table_;  // the unscrambled table block
+    bool headerValid_ = false;
 };
 
 }  // namespace engine

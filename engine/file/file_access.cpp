@@ -8,8 +8,10 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <set>
 
 #include "engine/file/archive_format.h"
+#include "engine/frame/frame.h"
 
 namespace engine {
 
@@ -33,6 +35,7 @@ struct ArchiveSlot {
     FILE* file = nullptr;
     ArchiveReader reader;
     int users = 0;  // streams reading from it, plus one while it is the remembered archive
+    bool damaged = false;  // a valid header with tables that do not fit: it stands for its folder, holds nothing
 };
 
 struct FileAccess {
@@ -42,6 +45,8 @@ struct FileAccess {
     int lastArchive = -1;
     std::string lastPrefix;  // the folder the remembered archive stands for
     std::string keyString;
+    std::set<std::string> reportedDamage;  // each damaged archive is named once
+    std::set<std::string> reportedFiles;   // each unloadable file is named once
 };
 
 FileAccess& State() {
@@ -120,8 +125,19 @@ int UseArchive(FileAccess& s, const std::string& path) {
     ArchiveSlot& a = s.archives[free];
     if (length < 0 || !a.reader.Open(std::move(source), s.keyString)) {
         std::fclose(f);
+        f = nullptr;
+        const bool damaged = length >= 0 && a.reader.HeaderValid();
         a = ArchiveSlot();
-        return -1;
+        if (!damaged) return -1;
+        // It is an archive, so it is the one used for its folder: the loose files beside it are not
+        // read in its place, and the player is told why every load from it fails.
+        if (s.reportedDamage.insert(path).second) {
+            const std::string line =
+                path + " is damaged (its tables do not fit the file); nothing can be loaded from it";
+            std::fprintf(stderr, "velmoran: %s\n", line.c_str());
+            LogMessage(line + "\n");
+        }
+        a.damaged = true;
     }
     a.used = true;
     a.path = path;
@@ -179,7 +195,7 @@ int OpenStream(const std::string& name) {
         // An archive on the path is the only place looked at: no fall-back to the plain file.
         ArchiveSlot& a = s.archives[archive];
         ArchiveEntry entry;
-        if (!a.reader.Find(path.substr(prefixLength + 1), &entry)) return -1;
+        if (a.damaged || !a.reader.Find(path.substr(prefixLength + 1), &entry)) return -1;
         if (entry.IsPacked()) {
             if (!a.reader.ReadEntry(entry, &slot.memory)) {
                 slot.memory.clear();
@@ -302,6 +318,24 @@ bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out) {
     return ok;
 }
 
+void ReportUnloadable(const std::string& name, const char* what) {
+    FileAccess& s = State();
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        // Files inside a damaged archive are not named one by one: the archive's own line says it.
+        const std::string path = AbsolutePath(name);
+        for (const std::string& archive : s.reportedDamage) {
+            const std::string folder = archive.substr(0, archive.size() - sizeof kArchiveExtension) + "/";
+            if (path.compare(0, folder.size(), folder) == 0) return;
+        }
+        if (!s.reportedFiles.insert(name).second) return;
+    }
+    const std::string line = "warning: the " + std::string(what) + " " + name +
+                             " is missing or cannot be decoded; the game goes on without it";
+    std::fprintf(stderr, "velmoran: %s\n", line.c_str());
+    LogMessage(line + "\n");
+}
+
 void ResetFileAccess() {
     FileAccess& s = State();
     std::lock_guard<std::mutex> guard(s.lock);
@@ -316,6 +350,8 @@ void ResetFileAccess() {
     s.lastArchive = -1;
     s.lastPrefix.clear();
     s.keyString.clear();
+    s.reportedDamage.clear();
+    s.reportedFiles.clear();
 }
 
 int OpenArchiveCount() {

@@ -33,6 +33,9 @@ void SetArchiveKey(const std::string& key);
 
 // Reads a whole file (from the folder or an archive); false when it cannot be read.
 bool ReadWholeFile(const std::string& name, std::vector<uint8_t>* out);
+// One warning line on stderr and in the log for a picture or sound that could not be loaded (the
+// game goes on without it); each file is named once per run.
+void ReportUnloadable(const std::string& name, const char* what);
 // Back to the defaults (InitEngine): closes every stream and archive, forgets the last archive.
 void ResetFileAccess();
 

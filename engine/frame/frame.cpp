@@ -1,7 +1,6 @@
 // Engine lifecycle: InitEngine, the screen mode, the message pump, presentation and EndEngine.
 #include "engine/frame/frame.h"
 
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -145,21 +144,37 @@ int SetScreenMode(int width, int height, int colourDepth, int refreshRate) {
         refreshRate == e.refreshRate)
         return 0;
     // Our back screens are memory: a new mode is new memory and a window of the new picture size.
+    // A mode the window cannot take falls back to the previous one, then to 640 x 480 at 16 bits.
     const int target = DrawTarget();
-    e.screenWidth = width;
-    e.screenHeight = height;
-    e.colourDepth = colourDepth;
-    e.refreshRate = refreshRate;
-    AllocateScreens(width, height);
-    platform::Current()->CloseWindow();
     std::string error;
-    if (!platform::Current()->OpenWindow(Settings(), &error)) {
+    auto tryMode = [&e, &error](int w, int h, int depth, int rate) {
+        e.screenWidth = w;
+        e.screenHeight = h;
+        e.colourDepth = depth;
+        e.refreshRate = rate;
+        AllocateScreens(w, h);
+        platform::Current()->CloseWindow();
+        return platform::Current()->OpenWindow(Settings(), &error);
+    };
+    const int oldWidth = e.screenWidth, oldHeight = e.screenHeight, oldDepth = e.colourDepth,
+              oldRate = e.refreshRate;
+    int result = 0;
+    if (!tryMode(width, height, colourDepth, refreshRate)) {
         e.lastError = error;
-        return -1;
+        result = -1;
+        if (!tryMode(oldWidth, oldHeight, oldDepth, oldRate)) {
+            result = -2;
+            if (!tryMode(640, 480, 16, EngineState().refreshRate)) {
+                // No display at all: the game is told to quit at its next message pump, and draws
+                // into the memory screens until then.
+                e.quitRequested = true;
+                result = -1;
+            }
+        }
     }
-    ResetDrawState(width, height);
+    ResetDrawState(e.screenWidth, e.screenHeight);
     SetDrawTarget(target == kBackScreen ? kBackScreen : kFrontScreen);
-    return 0;
+    return result;
 }
 
 void WaitWhileInactive() {
@@ -225,6 +240,10 @@ void ResetEngine() {
 int AskYesNo(const std::string& text, const std::string& caption) {
     platform::Platform* p = platform::Current();
     return p ? p->AskYesNo(text, caption) : -1;
+}
+
+void ShowMessage(const std::string& text, const std::string& caption) {
+    if (platform::Platform* p = platform::Current()) p->ShowMessage(text, caption);
 }
 
 const std::string& LastEngineError() { return Engine().lastError; }

@@ -25,6 +25,8 @@ int EndEngine();
 // why the last InitEngine failed, and the screen's colour depth for the pixel-format helpers.
 int AskYesNo(const std::string& text, const std::string& caption);
 const std::string& LastEngineError();
+// A message box with one button over the window (nothing where no dialog can be shown).
+void ShowMessage(const std::string& text, const std::string& caption);
 int ScreenColourDepth();
 bool EngineInitialised();
 // Frames handled by PumpMessages since InitEngine (kept after EndEngine for the run's summary).

@@ -109,10 +109,13 @@ int LoadSound(const std::string& name, int playBuffers, int) {
     if (!st.started) return -1;
     playBuffers = std::clamp(playBuffers, 1, kMaxPlayBuffers);
     auto s = std::make_shared<Sound>();
-    if (!ReadWholeFile(name, &s->file)) return -1;
-    std::unique_ptr<AudioSource> src = OpenAudioSource(s->file.data(), s->file.size());
+    std::unique_ptr<AudioSource> src;
+    if (ReadWholeFile(name, &s->file)) src = OpenAudioSource(s->file.data(), s->file.size());
     // Rates outside this range are not sound we can resample sensibly.
-    if (!src || src->Rate() < 1000 || src->Rate() > 768000) return -1;
+    if (!src || src->Rate() < 1000 || src->Rate() > 768000) {
+        ReportUnloadable(name, "sound");
+        return -1;
+    }
     s->channels = st.format.channels;
     s->inRate = src->Rate();
     s->inChannels = src->Channels();

@@ -93,7 +93,7 @@ void DrawEnemy(EnemyRecord& e) {
     engine::SetBlendMode(0, 100);
     if (e.state != kSlotActive) return;
     const bool offScreen = IsOffScreen(e.x, e.y, e.offScreenMargin);
-    // A frame outside the kind's row (a carrier with a bad map lane) draws nothing.
+    // A frame outside the kind's row draws nothing (no kind makes one; a guard for the table).
     if (!offScreen && e.kind >= 0 && e.kind < kEnemyKinds && e.frame >= 0 && e.frame < 16)
         engine::DrawImageRotated(ScreenX(e.x, e.y), ScreenY(e.x, e.y), 1.0, ViewAngle(e.facing),
                                  EnemyImages[e.kind][e.frame], 1, 0);

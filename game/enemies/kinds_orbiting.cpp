@@ -127,10 +127,10 @@ void InitItemCarrier(EnemyRecord& e) {
     e.frame = 0;
     e.age = 0;
     e.itemKind = (lane - 3) / 2;
-    // Lanes that name no item (below 2 or above 12) carry nothing rather than a picture or item
-    // that does not exist.
-    if (e.itemKind < 0 || e.itemKind > 4) e.itemKind = -1;
-    e.frame = e.itemKind >= 0 ? e.itemKind * 2 : 0;
+    // Lanes that name no item (below 2 or above 12, custom maps only) carry item 0: its pictures are
+    // the ones such a carrier shows, so what is shot down is what was seen.
+    if (e.itemKind < 0 || e.itemKind > 4) e.itemKind = 0;
+    e.frame = e.itemKind * 2;
     e.speed = -1.2;
     e.offFieldMargin = e.offScreenMargin = 32.0;
     e.x = PolarX(0, 511, 0, e.heading);
@@ -152,7 +152,7 @@ void MoveItemCarrier(EnemyRecord& e) {
     if (phase == 2) e.speed = Approach(e.speed, 0.2, 9.0);  // out until it leaves the field
     if (phase == 0 && e.auxR2 > e.auxR1) phase = 1;
     if (e.aux2 >= 1536) phase = 2;
-    e.frame = (e.age / 2) % 2 + (e.itemKind >= 0 ? e.itemKind * 2 : 0);
+    e.frame = (e.age / 2) % 2 + e.itemKind * 2;
 }
 
 }  // namespace

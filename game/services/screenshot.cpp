@@ -2,6 +2,7 @@
 #include "game/services/screenshot.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "engine/capture/capture.h"
 #include "game/services/frame_rhythm.h"
@@ -18,11 +19,18 @@ std::string ScreenshotFileName(int32_t number) {
 
 void CheckScreenshotKey() {
     if (KeyCount(kKeyP) != 1) return;  // only the frame P goes down: holding it saves one file
-    if (screenshotNumber < 0) return;
-    const std::string name = ScreenshotFileName(screenshotNumber);
-    // The number is used up even when the save fails (no folder). Past 2147483647 it wraps negative
-    // as the 32-bit field did, which switches screenshots off rather than overwriting old files.
-    screenshotNumber = int32_t(uint32_t(screenshotNumber) + 1u);
+    std::string name;
+    std::error_code error;
+    do {
+        if (screenshotNumber < 0) return;
+        name = ScreenshotFileName(screenshotNumber);
+        // The number is used up even when the save fails (no folder). Past 2147483647 it wraps
+        // negative as the 32-bit field did, which switches screenshots off rather than overwriting
+        // old files.
+        screenshotNumber = int32_t(uint32_t(screenshotNumber) + 1u);
+        // A number whose file exists is passed over: when the counter could not be kept (no Option
+        // folder) a run starts again at 0 and must not overwrite an earlier run's pictures.
+    } while (std::filesystem::exists(name, error) || std::filesystem::is_symlink(name, error));
     engine::SaveDrawScreen(0, 0, 640, 480, name, engine::kSaveBmp, 80, 1, -1);
 }
 

@@ -1,6 +1,10 @@
 // Start-up, the outer loop, stage set-up and the stage frame loop in their fixed order.
 #include "game/shell/main_loop.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
 #include "engine/frame/frame.h"
 #include "engine/image/image.h"
 #include "engine/input/input.h"
@@ -30,6 +34,9 @@ constexpr int kLastStage = 600;
 constexpr int32_t kScoreCap = 99999999;
 
 GameState& gs = gameState;
+
+// Set when the program has to stop for missing or damaged data; said once the records are safe.
+std::string failure;
 
 void SetUpStage() {
     gs.leaveStage = false;
@@ -79,7 +86,9 @@ void RunStageFrame() {
         gs.leaveStage = true;
         gs.stage = 0;
     }
-    if (gs.clearTimer > 400) {
+    // On the last clear frame a key that leaves the stage wins: the advance would turn Space's or
+    // Escape's stage 0 back into stage 1.
+    if (gs.clearTimer > 400 && !gs.leaveStage) {
         gs.leaveStage = true;
         gs.stage += 1;
         if (gs.score >= kScoreCap || gs.stage > kLastStage) {
@@ -90,6 +99,7 @@ void RunStageFrame() {
 }
 
 bool StartUp(ScreenChoice choice) {
+    failure.clear();
     engine::SetWindowTitle("VELMORAN");
     bool fullScreen = choice == ScreenChoice::kFullScreen;
     if (choice == ScreenChoice::kAsk)
@@ -116,10 +126,20 @@ void ShutDown() {
     SaveScreenshotNumber();
     ReleaseImages();
     ReleaseSounds();
+    // Shown while the window is still open, so a player who started the game from a desktop sees it.
+    if (!failure.empty()) engine::ShowMessage(failure, "VELMORAN");
     engine::EndEngine();
 }
 
 }  // namespace
+
+std::string DataAdvice() {
+    std::error_code error;
+    const std::string here = std::filesystem::current_path(error).string();
+    return "the game's data is made by the build: run scripts/play.sh, or from the source folder "
+           "velmoran-datagen --out " +
+           here + "/data --src assets-src";
+}
 
 bool PlayStage() {
     SetUpStage();
@@ -151,6 +171,7 @@ int RunGame(ScreenChoice choice) {
         gs.gameOverTimer = 0;
         while (gs.stage > 0) {
             if (!PlayStage()) {
+                failure = StageLoadFailure() + "; " + DataAdvice();
                 gs.quitRequested = true;
                 break;
             }
@@ -163,7 +184,9 @@ int RunGame(ScreenChoice choice) {
         if (KeyCount(kKeyEscape) > 0 || !gs.running) break;
     }
     ShutDown();
-    return 0;
+    if (failure.empty()) return 0;
+    std::fprintf(stderr, "velmoran: %s\n", failure.c_str());
+    return 1;
 }
 
 }  // namespace game

@@ -7,6 +7,7 @@
 namespace game {
 
 // Reads start.dat, score.dat and savess.dat, in that order; unreadable files leave their field.
+// The highest stage is then held to 1..600 and the high score to 0..99999999.
 void ReadRecords();
 // At every stage set-up: caps highestStage at 600 and records a stage above it.
 void RecordStage();
@@ -15,9 +16,11 @@ void SaveHighScore();
 // Writes the screenshot number (shutdown).
 void SaveScreenshotNumber();
 
-// One record: true and the value when the file holds a number that fits 32 signed bits.
+// One record: true and the value when the file holds a number that fits 32 signed bits (white
+// space first, however much, within the first megabyte).
 bool ReadRecordFile(const std::string& path, int32_t* value);
-// Writes "value\r\n"; a failure is silent (no Option folder: nothing survives the run).
-void WriteRecordFile(const std::string& path, int32_t value);
+// Replaces the file with "value\r\n" whole; on a failure the old file stays, one line goes to
+// stderr and the result is false.
+bool WriteRecordFile(const std::string& path, int32_t value);
 
 }  // namespace game

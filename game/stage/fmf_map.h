@@ -10,7 +10,8 @@ namespace game {
 class FmfMap {
 public:
     // False on a missing file, a short header, a wrong magic, a short data block, or cells that the
-    // data block is too short to hold; the reader is then empty.
+    // data block is too short to hold (sizes whose product overflows included); the reader is then
+    // empty, with width, height and layer count 0.
     bool Open(const std::string& fileName);
     void Release();
     uint32_t Width() const { return width_; }

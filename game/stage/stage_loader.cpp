@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 
 #include "engine/image/image.h"
 #include "game/enemies/spawn_schedule.h"
@@ -19,6 +20,7 @@ namespace {
 int spaceImage = 0;
 int earthImage = 0;
 bool stageLoaded = false;
+std::string loadFailure;
 
 // A cell names a chip of a palette 16 chips wide: column in the low byte, row in the high byte.
 // A low byte of 16 or more is no chip at all.
@@ -52,7 +54,13 @@ bool LoadStage(int16_t stage) {
     char name[64];
     std::snprintf(name, sizeof name, "data/map/map%d.fmf", map);
     FmfMap fmf;
-    if (!fmf.Open(name)) return false;
+    loadFailure.clear();
+    if (!fmf.Open(name)) {
+        const bool present = std::ifstream(name, std::ios::binary).good();
+        loadFailure = std::string(name) + (present ? " is damaged: it is no stage map this game can read"
+                                                   : " is missing or cannot be read");
+        return false;
+    }
     // The tables hold 32 columns and 640 rows; a larger map is cut to them rather than refused,
     // so the player still gets the part that fits.
     gs.mapWidth = int16_t(std::min<uint32_t>(fmf.Width(), kSpawnColumns));
@@ -89,6 +97,7 @@ void UnloadStage() {
 }
 
 bool StageLoaded() { return stageLoaded; }
+const std::string& StageLoadFailure() { return loadFailure; }
 
 void LoadBossImages(int map) {
     switch (map) {

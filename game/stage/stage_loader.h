@@ -14,6 +14,8 @@ std::string StageLabel(int stage);
 bool LoadStage(int16_t stage);
 void UnloadStage();
 bool StageLoaded();
+// Why the last LoadStage failed, naming the map file; empty after a success.
+const std::string& StageLoadFailure();
 void LoadBossImages(int map);
 void ReleaseBossImages();
 void DrawSpaceBackground();

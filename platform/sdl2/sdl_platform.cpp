@@ -156,6 +156,9 @@ public:
         return sdl::NewAudioConverter(inRate, inChannels, outRate, outChannels);
     }
     int AskYesNo(const std::string& text, const std::string& caption) override;
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_);
+    }
     bool AcquireInstanceLock(const std::string& name) override;
 
 private:

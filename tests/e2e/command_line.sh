@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The command line: -h and --help, "--name=value" as well as "--name value", and files the run must
-# write refused at once (exit 2) when they cannot be written.
+# write refused at once (exit 2) when they cannot be written; a missing data folder ends with 1.
 set -u
 exe=$1
 work=$(mktemp -d)
@@ -25,4 +25,9 @@ for option in --summary --audio-capture --digest; do
     check 2 "$option into a missing folder" "$exe" --headless --nosound --frames 5 "$option" "$work/none/x"
     check 2 "$option=FILE into a missing folder" "$exe" --headless --nosound --frames 5 "$option=$work/none/x"
 done
+# No data beside the program: one line naming the folder and how to make it, before any window.
+mkdir "$work/bare"
+cp "$exe" "$work/bare/velmoran"
+check 1 "no data folder" "$work/bare/velmoran" --headless --nosound --frames 5
+grep -q "$work/bare/data is missing.*scripts/play.sh" "$work/out" || { echo "no data: unclear message"; cat "$work/out"; status=1; }
 exit $status

@@ -2,14 +2,35 @@
 # Plays one input script headless and checks its expectations: "# expect-exit: N" (the exit code) and
 # "#= LINE" (a line that the run's --summary must contain). "# repeat: yes" plays it a second time
 # and checks that both runs passed through the same state digest on every frame. "# args: ..." adds options, and
-# "# record: FILE VALUE" puts a record file into Option/ first. Each run has a folder of its own
+# "# record: FILE VALUE" puts a record file into Option/ first. "# map1: empty W H", "# map1: damaged" or
+# "# map1: missing" replaces the first stage map; "# expect-stderr: TEXT" wants TEXT in what the run
+# printed. Each run has a folder of its own
 # (a copy of the program beside the data), so records and screenshots never leak between runs.
 set -u
 exe=$1 script=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$exe" "$work/velmoran"
-ln -s "$(cd "$(dirname "$exe")" && pwd)/data" "$work/data"
+data=$(cd "$(dirname "$exe")" && pwd)/data
+map1=$(sed -n 's/^# map1: *//p' "$script" | head -n1)
+if [ -z "$map1" ]; then
+  ln -s "$data" "$work/data"
+else
+  # The generated data, linked entry by entry, with map1.fmf of the script's making.
+  mkdir -p "$work/data/map"
+  for entry in "$data"/*; do [ "$(basename "$entry")" = map ] || ln -s "$entry" "$work/data/"; done
+  for entry in "$data"/map/*; do [ "$(basename "$entry")" = map1.fmf ] || ln -s "$entry" "$work/data/map/"; done
+  le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
+  case $map1 in
+    empty\ *)
+      read -r _ w h <<<"$map1"
+      # shellcheck disable=SC2059
+      { printf "FMF_$(le32 $((w * h * 4)))$(le32 "$w")$(le32 "$h")\\x20\\x20\\x04\\x08"; head -c $((w * h * 4)) /dev/zero; } > "$work/data/map/map1.fmf" ;;
+    damaged) printf 'FMF_\377\377\377\377 not a map' > "$work/data/map/map1.fmf" ;;
+    missing) ;;
+    *) echo "unknown map1 directive: $map1"; exit 1 ;;
+  esac
+fi
 mkdir -p "$work/Option" "$work/ScreenShots"
 exe="$work/velmoran"
 want_exit=$(sed -n 's/^# expect-exit: *//p' "$script" | head -n1)
@@ -26,6 +47,9 @@ status=0
 if [ -n "$want_exit" ] && [ "$got" != "$want_exit" ]; then
   echo "exit code $got, expected $want_exit"; cat "$work/out"; status=1
 fi
+while IFS= read -r text; do
+  grep -q -F -- "$text" "$work/out" || { echo "stderr lacks: $text"; cat "$work/out"; status=1; }
+done < <(sed -n 's/^# expect-stderr: *//p' "$script")
 sed -n 's/^#= //p' "$script" > "$work/want"
 if [ -s "$work/want" ]; then
   if ! grep -F -x -f "$work/want" "$work/summary" > "$work/hit" || [ "$(wc -l < "$work/hit")" != "$(wc -l < "$work/want")" ]; then

@@ -153,6 +153,37 @@ TEST(BmpDecoder, ShortPaletteFollowedByPixelData) {
     EXPECT_EQ(Indices(p)[0], (std::vector<int>{0, 1, 1, 0}));
 }
 
+TEST(BmpDecoder, TheColourTableFollowsTheBitCountNotTheCountOrPlanesFields) {
+    // A full 256-entry table in each file; only the header's planes and colour-count fields differ.
+    struct Case {
+        const char* what;
+        uint16_t planes;
+        uint32_t colours;
+    } cases[] = {
+        {"small colour count", 1, 16},
+        {"huge colour count", 1, 0xFFFFFFFFu},
+        {"planes 0", 0, 256},
+        {"planes 3", 3, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> file = MakeBmp(4, 1, 8, 0, 256, {0, 15, 200, 255});
+        file[26] = uint8_t(c.planes);
+        file[27] = uint8_t(c.planes >> 8);
+        for (int k = 0; k < 4; ++k) file[size_t(46 + k)] = uint8_t(c.colours >> (8 * k));
+        DecodedPicture p;
+        ASSERT_TRUE(Decode(file, &p)) << c.what;
+        EXPECT_EQ(p.palette[200], 200u * 0x010203u) << c.what;
+        EXPECT_EQ(Indices(p)[0], (std::vector<int>{0, 15, 200, 255})) << c.what;
+    }
+    // A table cut short by the end of the file reads what is there and leaves the rest black.
+    std::vector<uint8_t> file = MakeBmp(1, 1, 8, 0, 256, {});
+    const uint32_t offset = uint32_t(file.size());  // no pixel data after the table: the pixel offset
+    file.resize(14 + 40 + 4 * 3);                   // ... points past a file that ends after 3 entries
+    for (int k = 0; k < 4; ++k) file[size_t(10 + k)] = uint8_t(offset >> (8 * k));
+    DecodedPicture p;
+    EXPECT_FALSE(Decode(file, &p));  // no pixels at all: still refused, without reading outside
+}
+
 TEST(BmpDecoder, CutOrOversizedPicturesFail) {
     DecodedPicture p;
     EXPECT_FALSE(Decode(MakeBmp(4, 4, 24, 0, 0, std::vector<uint8_t>(47)), &p)) << "one byte short";

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -240,6 +241,48 @@ TEST_F(FileAccessTest, DamagedArchivesFailWithoutCrashing) {
             engine::ReadWholeFile("data/se/raw.bin", &out);
         }
     }
+}
+
+TEST_F(FileAccessTest, AnArchiveWithAGoodHeaderAndBrokenTablesIsUsedAndNamedOnce) {
+    Write("data/se/hit.wav", Bytes("archived"));
+    Pack("data");
+    Write("data/se/hit.wav", Bytes("disk"));
+    std::ifstream in("data.ZRA", std::ios::binary);
+    std::vector<uint8_t> archive{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    in.close();
+    archive.resize(engine::kArchiveHeaderSize + 4);  // the header stays whole; its tables are cut off
+    Write("data.ZRA", archive);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Read("data/se/hit.wav"), "<fail>") << "the loose file is not read in the archive's place";
+    EXPECT_EQ(Read("data/se/other.wav"), "<fail>");
+    engine::ReportUnloadable("data/se/hit.wav", "sound");  // the archive's line covers its files
+    engine::ResetFileAccess();
+    const std::string first = testing::internal::GetCapturedStderr();
+    EXPECT_NE(first.find((root_ / "data.ZRA").string() + " is damaged"), std::string::npos) << first;
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 1) << first;
+
+    // Bytes that are no archive at all stand for nothing: the folder is read.
+    Write("data.ZRA", Bytes("this is not an archive, just a file of that name"));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Read("data/se/hit.wav"), "disk");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(FileAccessTest, AFileThatCannotBeLoadedIsNamedOncePerRun) {
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) engine::ReportUnloadable("data/title.bmp", "picture");
+    engine::ReportUnloadable("data/se/hit.wav", "sound");
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said,
+              "velmoran: warning: the picture data/title.bmp is missing or cannot be decoded; the game goes on "
+              "without it\n"
+              "velmoran: warning: the sound data/se/hit.wav is missing or cannot be decoded; the game goes on "
+              "without it\n");
+    engine::ResetFileAccess();  // a new run names it again
+    testing::internal::CaptureStderr();
+    engine::ReportUnloadable("data/title.bmp", "picture");
+    said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "enemy_fixture.h"
 #include "game/enemies/enemy_update.h"
 #include "game/enemies/spawn_schedule.h"
+#include "game/player/items.h"
 #include "game/services/game_random.h"
 
 namespace {
@@ -116,14 +117,26 @@ TEST_F(EnemyKinds, CarrierShowsAndCarriesItsLanesItem) {
         int lane;
         int item;
     };
-    for (const Case c : {Case{5, 1}, Case{2, 0}, Case{12, 4}, Case{0, -1}, Case{13, -1}}) {
+    // Lanes outside 2..12 (custom maps) carry item 0, whose pictures they show.
+    for (const Case c :
+         {Case{5, 1}, Case{2, 0}, Case{12, 4}, Case{0, 0}, Case{1, 0}, Case{13, 0}, Case{15, 0}}) {
         SCOPED_TRACE(c.lane);
         ResetEnemyPool();
+        ResetItemPool();
         EnemyRecord& e = *SpawnFromMap(14, 16 + c.lane, 0, 0);
         UpdateEnemy(e);
         EXPECT_EQ(e.itemKind, c.item);
-        const int base = c.item >= 0 ? c.item * 2 : 0;
+        const int base = c.item * 2;
         EXPECT_TRUE(e.frame == base || e.frame == base + 1);
+        // Shot down, it drops the item its pictures showed.
+        DamageEnemy(e, e.hp);
+        int dropped = 0;
+        for (const ItemRecord& item : ItemPool)
+            if (item.state != kSlotFree) {
+                ++dropped;
+                EXPECT_EQ(item.kind, c.item);
+            }
+        EXPECT_EQ(dropped, 1);
         // It enters opposite its column.
         EXPECT_LT(e.x, -500);
     }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "game/services/frame_rhythm.h"
 #include "game/shell/reset_all.h"
@@ -51,6 +53,31 @@ TEST_F(ScreenshotTest, NumbersPastFourDigitsAndNegativeSwitchesOff) {
     Frame(true);
     EXPECT_EQ(game::screenshotNumber, -1);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("ScreenShots"), {}), 1);
+}
+
+TEST_F(ScreenshotTest, NumbersWhoseFileExistsArePassedOver) {
+    // An earlier run whose counter was lost left SS0000, SS0001 and SS0003 behind.
+    std::filesystem::create_directory("ScreenShots");
+    for (const char* name : {"ScreenShots/SS0000.bmp", "ScreenShots/SS0001.bmp", "ScreenShots/SS0003.bmp"})
+        std::ofstream(name) << "earlier";
+    Frame(true);
+    Frame(false);
+    Frame(true);
+    EXPECT_EQ(game::screenshotNumber, 5);
+    EXPECT_TRUE(std::filesystem::exists("ScreenShots/SS0002.bmp"));
+    EXPECT_TRUE(std::filesystem::exists("ScreenShots/SS0004.bmp"));
+    for (const char* name : {"ScreenShots/SS0000.bmp", "ScreenShots/SS0001.bmp", "ScreenShots/SS0003.bmp"}) {
+        std::stringstream text;
+        text << std::ifstream(name).rdbuf();
+        EXPECT_EQ(text.str(), "earlier") << name;
+    }
+    // The last number whose file exists wraps the counter negative: screenshots go off, nothing is
+    // overwritten.
+    game::screenshotNumber = INT32_MAX;
+    std::ofstream(game::ScreenshotFileName(INT32_MAX)) << "earlier";
+    Frame(false);
+    Frame(true);
+    EXPECT_LT(game::screenshotNumber, 0);
 }
 
 TEST_F(ScreenshotTest, AMissingFolderStillUsesTheNumberUp) {

@@ -2,10 +2,17 @@
 #include "game/shell/records.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
+#include <thread>
 
 #include "game/services/screenshot.h"
 #include "game/shell/reset_all.h"
@@ -34,11 +41,19 @@ TEST(Records, ReadsOneIntegerLikeFormattedInput) {
         bool ok;
         int32_t value;
     } cases[] = {
-        {"123\r\n", true, 123},   {"  \n\t-42 tail", true, -42},
-        {"+7", true, 7},          {"2147483647", true, 2147483647},
-        {"2147483648", false, 0}, {"-2147483649", false, 0},
-        {"", false, 0},           {"abc", false, 0},
-        {"- 5", false, 0},        {"12abc", true, 12},
+        {"123\r\n", true, 123},
+        {"  \n\t-42 tail", true, -42},
+        {"+7", true, 7},
+        {"2147483647", true, 2147483647},
+        {"2147483648", false, 0},
+        {"-2147483649", false, 0},
+        {"", false, 0},
+        {"abc", false, 0},
+        {"- 5", false, 0},
+        {"12abc", true, 12},
+        {"-2147483648", true, INT32_MIN},
+        {"000000000000000000000042", true, 42},
+        {"99999999999999999999999", false, 0},
     };
     for (const Case& c : cases) {
         WriteText("r.dat", c.text);
@@ -49,6 +64,103 @@ TEST(Records, ReadsOneIntegerLikeFormattedInput) {
     int32_t v = 9;
     EXPECT_FALSE(game::ReadRecordFile("missing.dat", &v));
     EXPECT_EQ(v, 9);
+
+    // However much white space comes first, the whole number is read; past a megabyte the file is
+    // no record and nothing is read.
+    WriteText("r.dat", std::string(4093, ' ') + "330");
+    EXPECT_TRUE(game::ReadRecordFile("r.dat", &v));
+    EXPECT_EQ(v, 330);
+    WriteText("r.dat", std::string(100000, '\n') + "-17\r\n");
+    EXPECT_TRUE(game::ReadRecordFile("r.dat", &v));
+    EXPECT_EQ(v, -17);
+    WriteText("r.dat", std::string(2 << 20, ' ') + "5");
+    v = 9;
+    EXPECT_FALSE(game::ReadRecordFile("r.dat", &v));
+    EXPECT_EQ(v, 9);
+}
+
+TEST(Records, StartUpClampsToWhatTheScreensCanUse) {
+    HeadlessSession session;
+    std::filesystem::create_directory("Option");
+    struct Case {
+        const char* start;
+        const char* score;
+        int32_t highestStage, highScore;
+    } cases[] = {
+        {"-5", "-1", 1, 0},
+        {"0", "2147483647", 1, 99999999},
+        {"601", "99999999", 600, 99999999},
+        {"7", "100000000", 7, 99999999},
+        {"1", "0", 1, 0},
+    };
+    for (const Case& c : cases) {
+        WriteText("Option/start.dat", std::string(c.start) + "\r\n");
+        WriteText("Option/score.dat", std::string(c.score) + "\r\n");
+        game::ResetAll();
+        game::ReadRecords();
+        EXPECT_EQ(game::gameState.highestStage, c.highestStage) << c.start;
+        EXPECT_EQ(game::gameState.highScore, c.highScore) << c.score;
+    }
+}
+
+// Runs `body` in a child process and returns its exit status (or -1 when it did not exit).
+template <typename Body>
+int InChild(Body body) {
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Records, AFailedWriteKeepsTheOldRecord) {
+    HeadlessSession session;
+    std::filesystem::create_directory("Option");
+    WriteText("Option/score.dat", "5\r\n");
+    WriteText("Option/savess.dat", "12\r\n");
+    // Writes refused as on a full disk: a file-size limit of 0 bytes.
+    const int result = InChild([] {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{0, 0};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        game::gameState.score = 7;
+        game::SaveHighScore();
+        game::screenshotNumber = 13;
+        return game::WriteRecordFile("Option/savess.dat", 13) ? 1 : 0;
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(ReadText("Option/score.dat"), "5\r\n");
+    EXPECT_EQ(ReadText("Option/savess.dat"), "12\r\n");
+    for (const auto& entry : std::filesystem::directory_iterator("Option"))
+        EXPECT_TRUE(entry.path().extension() == ".dat") << entry.path() << " left behind";
+
+    // No folder: false, and nothing made.
+    EXPECT_FALSE(game::WriteRecordFile("NoSuchFolder/score.dat", 1));
+    EXPECT_FALSE(std::filesystem::exists("NoSuchFolder"));
+    // A good write replaces the record byte for byte.
+    EXPECT_TRUE(game::WriteRecordFile("Option/score.dat", -40));
+    EXPECT_EQ(ReadText("Option/score.dat"), "-40\r\n");
+}
+
+TEST(Records, AKillAtAnyInstantLeavesTheOldOrTheNewRecord) {
+    HeadlessSession session;
+    std::filesystem::create_directory("Option");
+    WriteText("Option/score.dat", "1000\r\n");
+    std::mt19937 random(8);
+    for (int round = 0; round < 150; ++round) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            for (int32_t i = 0;; ++i) game::WriteRecordFile("Option/score.dat", i % 2 ? 1000 : 22222222);
+        }
+        ASSERT_GT(pid, 0) << "fork failed";  // never kill(-1, ...)
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const std::string text = ReadText("Option/score.dat");
+        ASSERT_TRUE(text == "1000\r\n" || text == "22222222\r\n")
+            << "round " << round << ": \"" << text << "\"";
+    }
 }
 
 TEST(Records, StartUpValuesCapAndWrites) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "game/enemies/spawn_schedule.h"
@@ -67,6 +69,10 @@ TEST(FmfMap, ReadsCellsAndRefusesBrokenFiles) {
     Write("empty.fmf", Fmf(0, 0, 0, 8, {}));  // exactly 20 bytes, size 0: opens, every cell is -1
     ASSERT_TRUE(map.Open("empty.fmf"));
     EXPECT_EQ(map.Cell(0, 0, 0), -1);
+    Write("nolayers.fmf", Fmf(1u << 31, 1u << 31, 0, 8, {}, 0));  // no layers need no cells
+    ASSERT_TRUE(map.Open("nolayers.fmf"));
+    EXPECT_EQ(map.Cell(0, 5, 5), -1);
+    EXPECT_EQ(map.LayerStart(0), nullptr);
 
     struct Bad {
         const char* name;
@@ -87,11 +93,22 @@ TEST(FmfMap, ReadsCellsAndRefusesBrokenFiles) {
          }()},
         {"block too small for its cells", Fmf(4, 4, 4, 16, {1, 2, 3}, 6)},
         {"odd cell width", Fmf(1, 1, 1, 12, {})},
+        // Sizes whose product wraps to 0 in 64 bits, with an empty block that would then "fit".
+        {"2^31 x 2^31, 4 layers of 8 bits", Fmf(1u << 31, 1u << 31, 4, 8, {}, 0)},
+        {"2^31 x 2^31, 2 layers of 16 bits", Fmf(1u << 31, 1u << 31, 2, 16, {}, 0)},
+        {"2^32-1 x 2^32-1, 255 layers", Fmf(0xFFFFFFFFu, 0xFFFFFFFFu, 255, 16, {1, 2}, 4)},
+        {"2^16 x 2^16, 1 layer, block of 4", Fmf(1u << 16, 1u << 16, 1, 8, {1, 2, 3, 4})},
     };
     for (const Bad& b : bad) {
+        ASSERT_TRUE(map.Open("good.fmf"));
         Write("bad.fmf", b.bytes);
         EXPECT_FALSE(map.Open("bad.fmf")) << b.name;
-        EXPECT_EQ(map.Cell(0, 0, 0), -1) << b.name;
+        // Nothing of the earlier file survives a failed open.
+        EXPECT_EQ(map.Width(), 0u) << b.name;
+        EXPECT_EQ(map.Height(), 0u) << b.name;
+        EXPECT_EQ(map.LayerCount(), 0u) << b.name;
+        for (int y : {0, 1, 1 << 30})
+            for (int x : {0, 1, 1 << 30}) EXPECT_EQ(map.Cell(0, x, y), -1) << b.name;
     }
     EXPECT_FALSE(map.Open("missing.fmf"));
 }
@@ -156,11 +173,58 @@ TEST(StageLoading, SpaceAbandonsTheGameAndAMissingMapEndsTheProgram) {
         EXPECT_EQ(session.Platform().FramePumps(), 150);  // back on the title until Escape
     }
     {
-        HeadlessSession session("velmoran-input 1\n5 button left down\n");
-        EXPECT_EQ(game::RunGame(game::ScreenChoice::kWindow), 0);
-        EXPECT_TRUE(game::gameState.quitRequested);
-        EXPECT_EQ(session.Platform().FramePumps(), 5);  // no frame of the stage ran
+        // A missing map, then a damaged one: an orderly end (the records are written), one line
+        // naming the file, and 1.
+        for (const bool damaged : {false, true}) {
+            HeadlessSession session("velmoran-input 1\n5 button left down\n");
+            if (damaged) Write(session.Folder() / "data/map/map1.fmf", Fmf(1u << 31, 1u << 31, 4, 8, {}, 0));
+            std::filesystem::create_directory(session.Folder() / "Option");
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(game::RunGame(game::ScreenChoice::kWindow), 1);
+            const std::string said = testing::internal::GetCapturedStderr();
+            EXPECT_NE(said.find(damaged ? "velmoran: data/map/map1.fmf is damaged"
+                                        : "velmoran: data/map/map1.fmf is missing"),
+                      std::string::npos)
+                << said;
+            EXPECT_NE(said.find("scripts/play.sh"), std::string::npos) << said;
+            EXPECT_TRUE(game::gameState.quitRequested);
+            EXPECT_EQ(session.Platform().FramePumps(), 5);  // no frame of the stage ran
+            EXPECT_TRUE(std::filesystem::exists(session.Folder() / "Option/savess.dat"));
+            EXPECT_FALSE(session.Platform().WindowOpen());
+        }
     }
+}
+
+// Remembers the messages shown, and whether the window was open when they were.
+class MessageRecorder : public headless::HeadlessPlatform {
+public:
+    using HeadlessPlatform::HeadlessPlatform;
+    void ShowMessage(const std::string& text, const std::string&) override {
+        shown.push_back(text);
+        windowOpenWhenShown = WindowOpen();
+    }
+    std::vector<std::string> shown;
+    bool windowOpenWhenShown = false;
+};
+
+TEST(StageLoading, AMissingMapIsShownInAMessageBoxWhileTheWindowIsOpen) {
+    HeadlessSession session;
+    headless::InputScript script;
+    std::string error;
+    ASSERT_TRUE(
+        headless::ParseInputScript("velmoran-input 1\n5 button left down\n", "test", &script, &error));
+    platform::Options options;
+    options.noSound = true;
+    auto owned = std::make_unique<MessageRecorder>(options, std::move(script));
+    MessageRecorder& recorder = *owned;
+    platform::Install(std::move(owned));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(game::RunGame(game::ScreenChoice::kWindow), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    ASSERT_EQ(recorder.shown.size(), 1u);
+    EXPECT_TRUE(recorder.windowOpenWhenShown);
+    EXPECT_EQ("velmoran: " + recorder.shown[0] + "\n", said.substr(said.rfind("velmoran: data/map")));
+    EXPECT_NE(recorder.shown[0].find(game::DataAdvice()), std::string::npos);
 }
 
 }  // namespace
