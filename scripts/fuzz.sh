@@ -15,6 +15,9 @@ fbuild=${VELMORAN_FUZZ_BUILD_DIR:-$root/build-fuzz}
 corpora=${VELMORAN_FUZZ_CORPUS:-$fbuild/corpus}
 keep_going=${VELMORAN_FUZZ_KEEP_GOING:-0}  # 1: minimise a crash into tests/regressions/ and go on
 jobs=${VELMORAN_FUZZ_JOBS:-$(nproc)}
+# One input may take this many seconds: the largest pictures take about one on a busy shared machine
+# with coverage and the sanitizers, so only a real hang gets near it.
+timeout=${VELMORAN_FUZZ_TIMEOUT:-25}
 
 targets=()
 for src in "$root"/fuzz/fuzz_*.cpp; do
@@ -55,7 +58,7 @@ run_target() {
   start=$(date +%s)
   while [ "$left" -gt 0 ]; do
     rc=0
-    "$bin" -max_total_time="$left" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+    "$bin" -max_total_time="$left" -print_final_stats=1 -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=1024 \
       -artifact_prefix="$art/" "$corpus" "${seeds[@]}" >>"$log" 2>&1 || rc=$?
     execs=$((execs + $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*$' || echo 0)))
     [ $rc = 0 ] && break
