@@ -109,6 +109,27 @@ const std::vector<Option>& Options() {
          }},
         {"--summary", "FILE", "at the end, write a short text summary of the run (for tests)",
          [](const std::string& v, CommandLine* c) { return CheckWritable("--summary", v, &c->summaryPath); }},
+        {"--user-dir", "DIR", "keep records, screenshots and settings.ini in DIR",
+         [](const std::string& v, CommandLine* c) {
+             c->userDir = v;
+             return std::string(v.empty() ? "--user-dir takes a folder" : "");
+         }},
+        {"--data-dir", "DIR", "read the game's data from DIR (the folder holding data/)",
+         [](const std::string& v, CommandLine* c) {
+             c->dataDir = v;
+             return std::string(v.empty() ? "--data-dir takes a folder" : "");
+         }},
+        {"--set", "KEY=VALUE", "use VALUE for a settings.ini key in this run only",
+         [](const std::string& v, CommandLine* c) {
+             if (v.find('=') == std::string::npos) return std::string("--set takes key=value");
+             c->settings.push_back(v);
+             return std::string();
+         }},
+        {"--verbose", nullptr, "say which folders the game uses",
+         [](const std::string&, CommandLine* c) {
+             c->verbose = true;
+             return std::string();
+         }},
         {"--digest", "FILE", "write the frame number and the game's state digest after every frame",
          [](const std::string& v, CommandLine* c) { return CheckWritable("--digest", v, &c->digestPath); }},
     };

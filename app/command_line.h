@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/platform.h"
 #include "game/shell/main_loop.h"
@@ -14,6 +15,10 @@ struct CommandLine {
     bool headless = false;
     std::string summaryPath;  // absolute once parsed
     std::string digestPath;
+    std::string userDir;                // --user-dir: records, screenshots and settings.ini
+    std::string dataDir;                // --data-dir: the folder holding the game's data
+    bool verbose = false;               // print the folders chosen
+    std::vector<std::string> settings;  // --set key=value, applied over settings.ini
 };
 
 // What to do after parsing: run the game, end at once with 0 (help, version), or with 2 (bad usage,

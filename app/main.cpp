@@ -1,14 +1,20 @@
-// The program entry: the command line, the back-end, the working folder, then the game.
+// The program entry: the command line, the folders and settings, the back-end, then the game.
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
+#include "app/settings.h"
+#include "app/user_folders.h"
 #include "engine/frame/frame.h"
 #include "engine/platform.h"
+#include "engine/sound/sound_system.h"
 #include "game/services/frame_rhythm.h"
+#include "game/services/user_folder.h"
 #include "game/shell/digest.h"
 #include "game/shell/main_loop.h"
 #include "game/shell/reset_all.h"
@@ -20,13 +26,37 @@ namespace {
 
 constexpr int kUsageError = 2;
 
-// "data", "Option" and "ScreenShots" sit beside the program wherever it is started from.
-void EnterProgramFolder(const char* argv0) {
+// ---- Folders and settings ----
+// The program's own folder, wherever it is started from.
+std::string ProgramFolder(const char* argv0) {
     std::error_code ec;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) self = std::filesystem::absolute(argv0, ec);
-    if (!ec && self.has_parent_path()) std::filesystem::current_path(self.parent_path(), ec);
+    return !ec && self.has_parent_path() ? self.parent_path().string() : std::string(".");
 }
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// What the player changed while playing (Alt+Enter, the M key, the window's place) goes back
+// into settings.ini; --set and command-line choices were for this run only.
+void KeepChangedSettings(const std::string& path, const app::SettingsFile& file, const app::Settings& run) {
+    if (path.empty()) return;
+    app::Settings kept = file.settings;
+    if (engine::SoundMuted() != run.mute) kept.mute = engine::SoundMuted();
+    const platform::Placement place = platform::Current()->LastPlacement();
+    if (place.known && place.toggled) kept.fullScreen = !place.windowed;
+    if (place.known && place.width > 0) {
+        kept.options.windowX = place.x;
+        kept.options.windowY = place.y;
+        kept.options.windowWidth = place.width;
+        kept.options.windowHeight = place.height;
+    }
+    if (!app::SameSettings(kept, file.settings)) app::SaveSettings(path, file, kept);
+}
+// ---- end of folders and settings ----
 
 // Without its data the game would open a black window that closes on the first click: say so first.
 bool DataPresent() {
@@ -65,8 +95,8 @@ int main(int argc, char** argv) {
     // Past a file-size limit a write should fail and be reported (the records keep their old value),
     // not kill the game.
     std::signal(SIGXFSZ, SIG_IGN);
-    app::CommandLine cl;
-    switch (app::ParseCommandLine(argc, argv, &cl)) {
+    app::CommandLine first;
+    switch (app::ParseCommandLine(argc, argv, &first)) {
         case app::ParseOutcome::kRun:
             break;
         case app::ParseOutcome::kExitOk:
@@ -74,6 +104,50 @@ int main(int argc, char** argv) {
         case app::ParseOutcome::kUsageError:
             return kUsageError;
     }
+
+    // ---- Folders and settings: settings.ini, then --set, then the command line on top ----
+    app::FolderInputs where;
+    where.programDir = ProgramFolder(argv[0]);
+    where.installedData = VELMORAN_DATADIR;
+    where.userDir = first.userDir;
+    where.dataDir = first.dataDir;
+    where.home = Env("HOME");
+    where.xdgDataHome = Env("XDG_DATA_HOME");
+    where.xdgConfigHome = Env("XDG_CONFIG_HOME");
+    app::Folders folders = app::ChooseFolders(where);
+    for (const std::string& m : folders.messages) std::fprintf(stderr, "velmoran: %s\n", m.c_str());
+    if (folders.fatal) return kUsageError;
+    // A headless run replays input scripts: a player's settings (sensitivity, volume) must not change
+    // what it computes, so it reads settings.ini only from a folder named for it.
+    if (first.headless && first.userDir.empty()) folders.settingsPath.clear();
+    const app::SettingsFile settingsFile =
+        folders.settingsPath.empty() ? app::SettingsFile{} : app::LoadSettings(folders.settingsPath);
+    app::Settings settings = settingsFile.settings;
+    for (const std::string& set : first.settings) {
+        std::vector<std::string> problems;
+        if (!app::IsSettingKey(set.substr(0, set.find('=')))) problems.push_back("no such key");
+        settings = app::ParseSettings(set, &problems, settings).settings;
+        if (!problems.empty()) {
+            std::fprintf(stderr, "velmoran: --set %s: %s (try --help)\n", set.c_str(), problems[0].c_str());
+            return kUsageError;
+        }
+    }
+    app::CommandLine cl;
+    cl.options = settings.options;
+    if (!settings.askAtStart)
+        cl.choice = settings.fullScreen ? game::ScreenChoice::kFullScreen : game::ScreenChoice::kWindow;
+    app::ParseCommandLine(argc, argv, &cl);
+    if (cl.verbose)
+        std::fprintf(
+            stderr,
+            "velmoran: data from %s\nvelmoran: records and screenshots in %s\nvelmoran: settings in %s\n",
+            folders.dataRoot.c_str(), folders.userDir.empty() ? "(none)" : folders.userDir.c_str(),
+            folders.settingsPath.empty() ? "(none)" : folders.settingsPath.c_str());
+    engine::SetSoundVolumes(settings.effectsVolume, settings.musicVolume);
+    engine::SetSoundMuted(settings.mute);
+    engine::SetMuteWhenInactive(settings.muteWhenInactive);
+    // ---- end of folders and settings ----
+
     platform::Options& options = cl.options;
     if (!cl.digestPath.empty()) {
         digestFile = std::fopen(cl.digestPath.c_str(), "w");
@@ -97,7 +171,10 @@ int main(int argc, char** argv) {
         platform::Install(sdl::MakeSdlPlatform(options));
     }
 
-    EnterProgramFolder(argv[0]);
+    // The data is read relative to the working folder; records and screenshots go to the player's.
+    std::error_code cdError;
+    std::filesystem::current_path(folders.dataRoot, cdError);
+    game::SetUserFolder(folders.userDir == folders.dataRoot ? std::string() : folders.userDir);
     if (!DataPresent()) {
         if (digestFile) std::fclose(digestFile);
         platform::Install(nullptr);
@@ -109,6 +186,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmoran: %s\n", engine::LastEngineError().c_str());
     if (!cl.summaryPath.empty()) WriteSummary(cl.summaryPath, result);
     if (digestFile) std::fclose(digestFile);
+    KeepChangedSettings(folders.settingsPath, settingsFile, settings);
     platform::Install(nullptr);
     return result;
 }

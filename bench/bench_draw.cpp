@@ -1,14 +1,25 @@
-// Drawing benchmark: the busiest frame of a stage drawn over and over into the back screen.
-// Usage: bench_draw [--frames N] [--batches N] [--save shot.bmp] [--layers 1|2|3] [--portable]
-// Prints ms per frame and pixel throughput; --portable uses the loops without AVX2.
-// --layers stops after the backgrounds (1) or the sprites (2), to see what each part costs.
+// Drawing benchmark: the game's busiest frame (map 4's boss at loop 150, every pool full, both
+// backgrounds, the shake, every effect kind), built through the game's own code, timed per frame.
+// Usage: bench_draw [--frames N] [--save shot.bmp] [--portable] [--no-sdl] [--draw-only] [--per-call]
+// (--draw-only: only the recorded frame drawn N times, for a profiler; --per-call: the costliest calls)
+// Prints, as median and p90 of thread CPU time per frame over N frames (300 by default):
+//  - drawing alone: the frame's recorded draw calls drawn again by the engine, and, interleaved
+//    frame by frame in the same process, the same calls drawn by SDL2's software renderer;
+//  - update and drawing: the game's stage frame on a field kept full;
+//  - the first frame of stages 1 to 8 (stage loading included), the picture cache's peak;
+//  - allocations over 1000 steady frames of the whole frame loop (message pump, present, sound).
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -16,229 +27,487 @@
 #include "engine/frame/frame.h"
 #include "engine/frame/screen.h"
 #include "engine/image/blend.h"
+#include "engine/image/draw_state.h"
 #include "engine/image/image.h"
 #include "engine/image/picture.h"
 #include "engine/platform.h"
+#include "game/effects/effects.h"
+#include "game/enemies/bullets.h"
+#include "game/enemies/pools.h"
+#include "game/enemies/spawn_schedule.h"
+#include "game/geometry/trig.h"
+#include "game/player/items.h"
+#include "game/player/options.h"
+#include "game/player/ship.h"
+#include "game/player/shots.h"
+#include "game/services/frame_rhythm.h"
+#include "game/services/image_tables.h"
+#include "game/services/sound_control.h"
+#include "game/shell/panel.h"
+#include "game/shell/reset_all.h"
+#include "game/stage/stage_loader.h"
+#include "game/state.h"
 #include "platform/headless/headless_platform.h"
+#if __has_include("engine/image/picture_cache.h")
+#include "engine/image/picture_cache.h"
+#define BENCH_PICTURE_CACHE 1
+#endif
+#if __has_include("platform/sdl2/sdl_software_peer.h")
+#include "platform/sdl2/sdl_software_peer.h"
+#define BENCH_SDL_PEER 1
+#endif
+
+// Every allocation of the process is counted, so that the steady frame's can be reported.
+namespace {
+std::atomic<int64_t> allocations{0};
+}
+void* operator new(size_t n) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using game::gameState;
 
-uint32_t Noise(uint32_t x, uint32_t y) {
-    uint32_t h = x * 374761393u + y * 668265263u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return h ^ (h >> 16);
-}
-
-// A round sprite: a shaded disc of the given colour inside a magenta square, like the game's BMPs.
-int RoundSprite(int w, int h, uint32_t colour) {
-    std::vector<uint32_t> p(size_t(w) * size_t(h));
-    const double rx = w / 2.0, ry = h / 2.0;
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w; ++x) {
-            const double dx = (x + 0.5 - rx) / rx, dy = (y + 0.5 - ry) / ry;
-            const double d = dx * dx + dy * dy;
-            uint32_t c = 0xFFFF00FFu;
-            if (d < 0.92) {
-                const double shade = 1.0 - 0.6 * d + 0.25 * (dx < -0.2 && dy < -0.2);
-                uint32_t r = uint32_t(std::min(255.0, ((colour >> 16) & 255) * shade));
-                uint32_t g = uint32_t(std::min(255.0, ((colour >> 8) & 255) * shade));
-                uint32_t b = uint32_t(std::min(255.0, (colour & 255) * shade)) ^ (Noise(x, y) & 7);
-                c = 0xFF000000u | r << 16 | g << 8 | b;
-            }
-            p[size_t(y) * size_t(w) + size_t(x)] = c;
-        }
-    }
-    return engine::CreateImageFromArgb(p.data(), w, h, false);
-}
-
-int StarField(int size) {
-    std::vector<uint32_t> p(size_t(size) * size_t(size));
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            const uint32_t n = Noise(x, y);
-            const uint32_t base = 0x000818u + ((uint32_t(y) * 40 / uint32_t(size)) << 8);
-            p[size_t(y) * size_t(size) + size_t(x)] = 0xFF000000u | ((n & 0x3FF) == 0 ? 0xFFFFFFu : base);
-        }
-    }
-    return engine::CreateImageFromArgb(p.data(), size, size, false);
-}
-
-int Panel() {
-    std::vector<uint32_t> p(160 * 480);
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 160; ++x)
-            p[size_t(y) * 160 + size_t(x)] = 0xFF202040u + uint32_t((x ^ y) & 31) * 0x010101u;
-    return engine::CreateImageFromArgb(p.data(), 160, 480, false);
-}
-
-// 16 x 16 glyph cells of a 256 x 64 sheet: thin strokes on magenta, as a bitmap font is.
-void Glyphs(int* cells) {
-    std::vector<uint32_t> p(256 * 64, 0xFFFF00FFu);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 256; ++x)
-            if ((Noise(x / 2, y / 2) & 3) == 0 && x % 16 > 1 && y % 16 > 1)
-                p[size_t(y) * 256 + size_t(x)] = 0xFFFFFFFFu;
-    const int sheet = engine::CreateImageFromArgb(p.data(), 256, 64, false);
-    engine::CutCells(sheet, 64, 16, 4, 16, 16, cells);
-    engine::DeleteImage(sheet);
-}
-
-struct Scene {
-    int space, earth, panel;
-    int enemies[4], bullet, shot, effects[4], bomb;
-    int glyphs[64];
-};
-
-int layers = 3;
-
-void DrawFrame(const Scene& s, int frame) {
-    const double turn = frame * 0.013;
-    engine::SetClipRect(0, 0, 480, 480);
-    engine::DrawImageRotated(240, 240, 1.0, turn, s.space, 1, 0);
-    engine::DrawImageRotated(240, 240, 1.0, turn * 1.7, s.earth, 1, 0);
-    if (layers < 2) return;
-    for (int i = 0; i < 64; ++i) {
-        const double a = i * 0.098 + turn;
-        const int r = 60 + (i * 37) % 190;
-        engine::DrawImageRotated(240 + int(r * std::cos(a)), 240 + int(r * std::sin(a)), 1.0, a * 3,
-                                 s.enemies[i % 4], 1, 0);
-    }
-    for (int i = 0; i < 64; ++i) {
-        const double a = i * 0.31 - turn;
-        const int r = 30 + (i * 53) % 210;
-        engine::DrawImageRotated(240 + int(r * std::cos(a)), 240 + int(r * std::sin(a)), 1.0, a, s.bullet, 1,
-                                 0);
-    }
-    for (int i = 0; i < 33; ++i) {
-        engine::DrawImageRotated(240 + (i % 11) * 20 - 100, 360 - (i / 11) * 110, 0.8, turn, s.shot, 1, 0);
-    }
-    if (layers < 3) return;
-    for (int i = 0; i < 126; ++i) {
-        const double a = i * 0.7 + turn;
-        const int r = (i * 29) % 230;
-        engine::SetBlendMode(1 + i % 2, 96 + (i * 13) % 160);
-        engine::DrawImageRotated(240 + int(r * std::cos(a)), 240 + int(r * std::sin(a)), 1.0, a,
-                                 s.effects[i % 4], 1, 0);
-        engine::SetBlendMode(0, 0);
-    }
-    for (int i = 0; i < 2; ++i) {
-        engine::SetBlendMode(2, 160);
-        engine::DrawImageRotated(200 + i * 80, 220 + i * 40, 3.0, turn + i, s.bomb, 1, 0);
-        engine::SetBlendMode(0, 0);
-    }
-    engine::SetClipRect(480, 0, 640, 480);
-    engine::DrawImage(480, 0, s.panel, 1);
-    for (int i = 0; i < 40; ++i)
-        engine::DrawImage(488 + (i % 8) * 18, 20 + (i / 8) * 40, s.glyphs[(i * 7) % 64], 1);
-    const int red = engine::MakeColor(255, 0, 0);
-    for (int i = 0; i < 10; ++i)
-        engine::DrawRectangle(490, 250 + i * 20, 490 + 14 * i, 265 + i * 20, red, i % 2);
-}
-
-double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
-
-// CPU time of this thread: on a shared machine it leaves out the time other processes ran.
 double ThreadSeconds() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
+struct Figures {
+    double median = 0, p90 = 0;
+};
+Figures Summarise(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    if (ms.empty()) return {};
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 9 / 10)]};
+}
+
+// What the game changes in a frame, copied to put the full field back before every timed frame.
+struct Snapshot {
+    game::GameState state;
+    game::EnemyRecord enemies[game::kPoolSize];
+    game::BulletRecord bullets[game::kPoolSize];
+    game::ItemRecord items[game::kPoolSize];
+    game::EffectSlot effects[game::kEffectSlots];
+    game::ShotSlot shots[game::kShotSlots];
+    game::OptionRecord options[8];
+    void Take() {
+        state = gameState;
+        std::memcpy(enemies, game::EnemyPool, sizeof enemies);
+        std::memcpy(bullets, game::BulletPool, sizeof bullets);
+        std::memcpy(items, game::ItemPool, sizeof items);
+        std::memcpy(effects, game::EffectPool, sizeof effects);
+        std::memcpy(shots, game::ShotTable, sizeof shots);
+        std::memcpy(options, game::OptionRecords, sizeof options);
+    }
+    void Put() const {
+        gameState = state;
+        std::memcpy(game::EnemyPool, enemies, sizeof enemies);
+        std::memcpy(game::BulletPool, bullets, sizeof bullets);
+        std::memcpy(game::ItemPool, items, sizeof items);
+        std::memcpy(game::EffectPool, effects, sizeof effects);
+        std::memcpy(game::ShotTable, shots, sizeof shots);
+        std::memcpy(game::OptionRecords, options, sizeof options);
+    }
+};
+
+// The stage frame of the game's main loop, up to the end of the frame (which the caller does).
+void StageFrameBody() {
+    gameState.frameCount += 1;
+    engine::SetClipRect(0, 0, 480, 480);
+    game::DrawBackgrounds();
+    game::UpdateShots();
+    game::UpdatePlayer();
+    game::UpdateEffects();
+    game::UpdateBullets();
+    engine::DrawImage(0, 0, game::BlindImage, 1);
+    game::DrawBunny();
+    game::DrawPanel();
+}
+
+// The end of a frame without the pacing wait: present, back to the back screen, clear.
+void PresentAndClear() {
+    engine::PresentScreen();
+    engine::SetDrawTarget(engine::kBackScreen);
+    engine::ClearScreen();
+}
+
+// A world position on screen: `t` 0..1 sweeps across the field seen from the ship (the bunny sits
+// at the bottom middle of the field), `r` is the distance from the bunny.
+void OnScreen(double t, double r, double* x, double* y) {
+    const double toShip = std::atan2(gameState.shipY, gameState.shipX);
+    const double a = toShip + (t - 0.5) * 2.4;
+    *x = r * std::cos(a), *y = r * std::sin(a);
+}
+
+// Fills every free slot of every pool, each kind in turn, all where the field shows them.
+void FillPools(int round) {
+    double x, y;
+    for (int i = 0; game::FindFreeEnemySlot(); ++i) {
+        const int kind = (i + round) % 16;
+        game::EnemyRecord* e = game::SpawnFromMap(kind, 0, 0, (i * 97) % 1024);
+        if (!e) break;
+        OnScreen((i * 0.618) - int(i * 0.618), 60 + (i * 37) % 300, &x, &y);
+        e->x = x, e->y = y;
+    }
+    for (int i = 0; game::FindFreeBulletSlot() && i < 256; ++i) {
+        OnScreen((i * 0.382 + round * 0.1) - int(i * 0.382 + round * 0.1), 40 + (i * 53) % 320, &x, &y);
+        game::SpawnBullet(x, y, 0.5, (i * 131) % 1024, i % 7, 64, false);
+    }
+    for (int i = 0; game::FindFreeItemSlot() && i < 256; ++i) {
+        OnScreen((i * 0.271 + round * 0.2) - int(i * 0.271 + round * 0.2), 50 + (i * 29) % 300, &x, &y);
+        game::SpawnItem(i % 5, x, y);
+    }
+    for (int i = 0; i < game::kEffectSlots; ++i) {
+        OnScreen((i * 0.707) - int(i * 0.707), 20 + (i * 29) % 330, &x, &y);
+        const int kind = (i + round) % game::kEffectKinds;
+        if (game::SpawnEffect(int16_t(kind), x, y, (i * 41) % 1024, int16_t((i * 73) % 1024), 0.3) < 0) break;
+    }
+    for (int slot = 0; slot < game::kShotSlots; ++slot) {
+        if (game::ShotTable[slot].state != 0) continue;
+        OnScreen(slot / double(game::kShotSlots), 130 + slot * 7, &x, &y);
+        game::SpawnShot(slot, slot % 4, x, y, (slot * 31) % 1024);
+    }
+}
+
+bool BuildBusiestField() {
+    using namespace game;
+    gameState.stage = 600;
+    gameState.loopIndex = (600 - 1) / 4;  // loop 150
+    gameState.lives = 3;
+    gameState.bunnyHealth = 5;
+    gameState.weaponMode = 3;
+    gameState.weaponTimer = 30000;
+    ResetPlayerForGame();
+    ResetEnemyPool();
+    ResetShots();
+    ResetBulletPool();
+    ResetItemPool();
+    ClearEffects();
+    ClearShake();
+    if (!LoadStage(600)) return false;
+    PlaceShipOnRing();
+    gameState.mapRow = 1;
+    for (int i = 0; i < 8; ++i) GainOption();
+    SpawnFromMap(19, 0, 0, 256);  // map 4's boss, in slot 0
+    for (int round = 0; round < 3; ++round) {
+        FillPools(round);
+        StartShake(200);
+        StageFrameBody();
+        PresentAndClear();
+    }
+    FillPools(3);
+    // The boss enters at the rim; it is put back over the field once it has entered.
+    if (EnemyPool[0].kind == 19 && EnemyPool[0].state == kSlotActive)
+        OnScreen(0.5, 250, &EnemyPool[0].x, &EnemyPool[0].y);
+    StartShake(200);
+    gameState.bunnyHitTimer = 60;  // the hurt picture grows over the bunny
+    gameState.bunnyHitStep = 8;
+    return true;
+}
+
+// The draw calls of one frame, recorded as the game makes them.
+std::vector<engine::DrawCall> recorded;
+void Record(const engine::DrawCall& call) { recorded.push_back(call); }
+
+void Replay(const std::vector<engine::DrawCall>& calls) {
+    for (const engine::DrawCall& c : calls) {
+        const engine::DrawState& s = c.state;
+        if (c.kind == engine::DrawCall::Kind::kClear) {
+            engine::ClearScreen();
+            continue;
+        }
+        engine::SetClipRect(s.clipX1, s.clipY1, s.clipX2, s.clipY2);
+        engine::SetBlendMode(s.blendMode, s.blendParameter);
+        switch (c.kind) {
+            case engine::DrawCall::Kind::kImage:
+                engine::DrawImage(c.x, c.y, c.handle, c.transparent);
+                break;
+            case engine::DrawCall::Kind::kRotated:
+                engine::DrawImageRotated(c.x, c.y, c.scale, c.angle, c.handle, c.transparent, c.mirror);
+                break;
+            case engine::DrawCall::Kind::kRectangle:
+                engine::DrawRectangle(c.x, c.y, c.x2, c.y2, c.colour, c.fill);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+#ifdef BENCH_SDL_PEER
+// The same calls through SDL2's software renderer, one texture per picture.
+struct Peer {
+    sdl::SoftwarePeer peer;
+    std::map<const engine::Picture*, int> textures;
+
+    bool Open(const std::vector<engine::DrawCall>& calls) {
+        if (!peer.Open(640, 480)) return false;
+        for (const engine::DrawCall& c : calls) {
+            const engine::ImageRecord* r = c.handle ? engine::FindImage(c.handle) : nullptr;
+            if (!r || textures.count(r->picture.get())) continue;
+            const engine::Picture& p = *r->picture;
+            textures[&p] = peer.AddTexture(p.pixels.data(), p.width, p.height, p.width);
+        }
+        return true;
+    }
+    void Draw(const std::vector<engine::DrawCall>& calls) {
+        for (const engine::DrawCall& c : calls) {
+            const engine::DrawState& s = c.state;
+            if (c.kind == engine::DrawCall::Kind::kClear) {
+                peer.Clear(0);
+                continue;
+            }
+            if (s.nothingDrawn) continue;
+            peer.SetClip(s.clipX1, s.clipY1, s.clipX2, s.clipY2);
+            peer.SetBlend(s.blendMode, s.blendParameter, c.transparent != 0);
+            if (c.kind == engine::DrawCall::Kind::kRectangle) {
+                peer.Rectangle(std::min(c.x, c.x2), std::min(c.y, c.y2), std::max(c.x, c.x2),
+                               std::max(c.y, c.y2), uint32_t(c.colour), c.fill != 0);
+                continue;
+            }
+            const engine::ImageRecord* r = engine::FindImage(c.handle);
+            if (!r) continue;
+            const int t = textures[r->picture.get()];
+            if (c.kind == engine::DrawCall::Kind::kImage)
+                peer.Draw(t, r->offsetX, r->offsetY, r->width, r->height, c.x, c.y);
+            else
+                peer.DrawTurned(t, r->offsetX, r->offsetY, r->width, r->height, r->width / 2, r->height / 2,
+                                c.x, c.y, c.scale, c.angle);
+        }
+    }
+};
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    int frames = 10;
-    int batches = 100;
+    int frames = 300;
+    bool useSdl = true, drawOnly = false, perCall = false, stages = true;
     std::string save;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--frames") && i + 1 < argc)
             frames = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--batches") && i + 1 < argc)
-            batches = std::max(1, std::atoi(argv[++i]));
-        else if (!std::strcmp(argv[i], "--layers") && i + 1 < argc)
-            layers = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--portable"))
             engine::blend::UsePortableLoops(true);
+        else if (!std::strcmp(argv[i], "--no-sdl"))
+            useSdl = false;
+        else if (!std::strcmp(argv[i], "--draw-only"))
+            drawOnly = true, stages = false;
+        else if (!std::strcmp(argv[i], "--per-call"))
+            perCall = true, stages = false;
         else if (!std::strcmp(argv[i], "--save") && i + 1 < argc)
             save = argv[++i];
     }
+    std::error_code ec;
+    std::filesystem::current_path(VELMORAN_BUILD_DIR, ec);
+    if (ec || !std::filesystem::exists("data/map")) {
+        std::fprintf(stderr, "bench_draw: no game data in %s (build the data first)\n", VELMORAN_BUILD_DIR);
+        return 1;
+    }
     platform::Options options;
     options.noSound = true;
-    platform::Install(std::make_unique<headless::HeadlessPlatform>(options));
+    auto owned = std::make_unique<headless::HeadlessPlatform>(options);
+    platform::Install(std::move(owned));
+    game::ResetAll();
     engine::SetLogEnabled(0);
     if (engine::InitEngine() != 0) {
         std::fprintf(stderr, "bench_draw: the engine did not start\n");
         return 1;
     }
     engine::SetScreenMode(640, 480, 32, 60);
+    engine::SetTransparentColor(255, 0, 255);
+    game::BuildTrigTables();
+    game::InitSoundTables();
+    game::LoadSoundEffects();
+    game::LoadImages();
     engine::SetDrawTarget(engine::kBackScreen);
 
-    Scene s;
-    s.space = StarField(1088);
-    s.earth = RoundSprite(512, 512, 0x3070D0);
-    const uint32_t enemyColours[4] = {0xD04040, 0x40D040, 0xD0D040, 0xC060E0};
-    for (int i = 0; i < 4; ++i) s.enemies[i] = RoundSprite(64, 64, enemyColours[i]);
-    s.bullet = RoundSprite(32, 32, 0xFF8040);
-    s.shot = RoundSprite(96, 96, 0x80FFFF);
-    const int effectSizes[4] = {16, 32, 48, 64};
-    for (int i = 0; i < 4; ++i) s.effects[i] = RoundSprite(effectSizes[i], effectSizes[i], 0xFFC060);
-    s.bomb = RoundSprite(192, 192, 0xFFFFA0);
-    s.panel = Panel();
-    Glyphs(s.glyphs);
-
-    for (int f = 0; f < 30; ++f) {  // warm-up
-        DrawFrame(s, f);
-        engine::ClearScreen();
-    }
-    // Pixels visited per frame by the drawing loops, plus the whole screen for ClearScreen.
-    const int64_t before = engine::blend::visitedPixels;
-    DrawFrame(s, 0);
-    const int64_t perFrame = engine::blend::visitedPixels - before + 640 * 480;
-    if (!save.empty()) engine::SaveDrawScreen(0, 0, 640, 480, save, engine::kSaveBmp, 80, 1, -1);
-    engine::ClearScreen();
-
-    // Best of many short batches, so that other processes on the machine count as little as possible.
-    double best = 1e9, bestCpu = 1e9;
-    for (int batch = 0; batch < batches; ++batch) {
-        const auto start = Clock::now();
-        const double startCpu = ThreadSeconds();
-        for (int f = 0; f < frames; ++f) {
-            DrawFrame(s, f);
-            engine::ClearScreen();
+    // The first frame of stages 1 to 8 from the stage's loading on: maps 1 to 4, then each again.
+    auto stageStarts = [&](const char* title, int last) {
+        std::printf("%s", title);
+        for (int stage = 1; stage <= last; ++stage) {
+            game::UnloadStage();
+            const double start = ThreadSeconds();
+            const auto wall = std::chrono::steady_clock::now();
+            gameState.stage = stage;
+            game::LoadStage(int16_t(stage));
+            game::PlaceShipOnRing();
+            StageFrameBody();
+            PresentAndClear();
+            const double wallMs =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wall).count();
+            std::printf(" %d: %.1f (%.1f wall)", stage, (ThreadSeconds() - start) * 1e3, wallMs);
         }
-        best = std::min(best, Seconds(Clock::now() - start) / frames);
-        bestCpu = std::min(bestCpu, (ThreadSeconds() - startCpu) / frames);
+        std::printf("\n");
+    };
+    if (stages) stageStarts("bench_draw: first frame of a stage (loading included), ms CPU:", 8);
+#ifdef BENCH_PICTURE_CACHE
+    if (stages) {
+        std::printf("  picture cache: %.1f MiB held, peak %.1f MiB\n",
+                    engine::PictureCacheBytes() / 1048576.0, engine::PictureCachePeakBytes() / 1048576.0);
+        // As the game starts: every map's pictures decoded in the background while the title shows.
+        game::UnloadStage();
+        engine::ClearPictureCache();
+        game::PrefetchStagePictures();
+        engine::FinishPrefetching();
+        stageStarts("  after the start-up prefetch, ms CPU:", 4);
+    }
+#endif
+    game::UnloadStage();
+
+    if (!BuildBusiestField()) {
+        std::fprintf(stderr, "bench_draw: stage 600 did not load\n");
+        return 1;
+    }
+    Snapshot full;
+    full.Take();
+    int live[4] = {};
+    for (const auto& e : game::EnemyPool) live[0] += e.state != game::kSlotFree;
+    for (const auto& b : game::BulletPool) live[1] += b.state != game::kSlotFree;
+    for (const auto& it : game::ItemPool) live[2] += it.state != game::kSlotFree;
+    for (const auto& fx : game::EffectPool) live[3] += fx.state != 0;
+
+    // One frame's calls, recorded as the game makes them.
+    engine::SetDrawCallObserver(Record);
+    StageFrameBody();
+    PresentAndClear();
+    engine::SetDrawCallObserver(nullptr);
+    int turned = 0, blended = 0, rects = 0;
+    for (const auto& c : recorded) {
+        turned += c.kind == engine::DrawCall::Kind::kRotated;
+        rects += c.kind == engine::DrawCall::Kind::kRectangle;
+        blended += c.kind != engine::DrawCall::Kind::kClear && c.state.blendMode != 0;
+    }
+    std::printf(
+        "busiest frame: %d enemies, %d bullets, %d items, %d effects; %zu draw calls (%d turned, %d "
+        "blended, %d rectangles)\n",
+        live[0], live[1], live[2], live[3], recorded.size(), turned, blended, rects);
+    if (!save.empty()) {
+        full.Put();
+        StageFrameBody();
+        engine::SaveDrawScreen(0, 0, 640, 480, save, engine::kSaveBmp, 80, 1, -1);
+        PresentAndClear();
     }
 
-    // The same number of bytes moved by memcpy, through a buffer of the back screen's size.
-    const size_t screenBytes = 640 * 480 * 4;
-    std::vector<uint8_t> a(screenBytes, 1), b(screenBytes, 2);
-    const size_t bytes = size_t(perFrame) * 4;
-    double copyBest = 1e9;
-    for (int batch = 0; batch < 5; ++batch) {
-        const auto start = Clock::now();
-        for (int f = 0; f < frames; ++f) {
-            for (size_t done = 0; done < bytes; done += screenBytes) {
-                const size_t n = std::min(screenBytes, bytes - done);
-                std::memcpy((f & 1) ? a.data() : b.data(), (f & 1) ? b.data() : a.data(), n);
+    if (drawOnly) {  // the recorded frame only, for a profiler
+        for (int f = 0; f < frames; ++f) Replay(recorded);
+        return 0;
+    }
+    if (perCall) {  // what each call of the frame costs, the costliest first
+        std::vector<std::pair<double, size_t>> cost(recorded.size());
+        for (size_t i = 0; i < recorded.size(); ++i) {
+            std::vector<engine::DrawCall> one(1, recorded[i]);
+            std::vector<double> t;
+            for (int f = 0; f < frames; ++f) {
+                const double s0 = ThreadSeconds();
+                Replay(one);
+                t.push_back((ThreadSeconds() - s0) * 1e3);
             }
+            cost[i] = {Summarise(t).median, i};
         }
-        copyBest = std::min(copyBest, Seconds(Clock::now() - start) / frames);
-        if (a[7] == 3) std::printf(" ");  // keeps the copies
+        std::sort(cost.rbegin(), cost.rend());
+        for (size_t k = 0; k < std::min<size_t>(20, cost.size()); ++k) {
+            const engine::DrawCall& c = recorded[cost[k].second];
+            const engine::ImageRecord* r = c.handle ? engine::FindImage(c.handle) : nullptr;
+            std::printf("call %3zu: kind %d, %d x %d, scale %.2f, mode %d: %.4f ms\n", cost[k].second,
+                        int(c.kind), r ? r->width : 0, r ? r->height : 0, c.scale, c.state.blendMode,
+                        cost[k].first);
+        }
+        return 0;
     }
 
-    const double pixelsPerSecond = double(perFrame) / best;
-    const double copyPixelsPerSecond = double(perFrame) / copyBest;
-    std::printf("bench_draw: %d batches of %d frames, best batch\n", batches, frames);
-    std::printf("  frame: %.3f ms wall, %.3f ms thread CPU time (target < 2 ms)\n", best * 1e3,
-                bestCpu * 1e3);
-    std::printf("  pixels visited per frame: %lld (%.2f per screen pixel)\n", (long long)perFrame,
-                double(perFrame) / (640.0 * 480.0));
-    std::printf("  drawing: %.0f Mpixel/s; memcpy of the same bytes: %.0f Mpixel/s (%.3f ms); ratio %.2f\n",
-                pixelsPerSecond / 1e6, copyPixelsPerSecond / 1e6, copyBest * 1e3,
-                pixelsPerSecond / copyPixelsPerSecond);
+    // Drawing alone, interleaved with SDL's software renderer frame by frame.
+    bool sdlOpen = false;
+#ifdef BENCH_SDL_PEER
+    Peer peer;
+    sdlOpen = useSdl && peer.Open(recorded);
+#endif
+    (void)useSdl;
+    for (int f = 0; f < 20; ++f) Replay(recorded);  // warm-up
+    std::vector<double> ours, theirs;
+    for (int f = 0; f < frames; ++f) {
+        double t = ThreadSeconds();
+        Replay(recorded);
+        ours.push_back((ThreadSeconds() - t) * 1e3);
+#ifdef BENCH_SDL_PEER
+        if (sdlOpen) {
+            t = ThreadSeconds();
+            peer.Draw(recorded);
+            theirs.push_back((ThreadSeconds() - t) * 1e3);
+        }
+#endif
+    }
+    const Figures draw = Summarise(ours);
+    std::printf("drawing alone: median %.3f ms, p90 %.3f ms (%d frames, thread CPU time)\n", draw.median,
+                draw.p90, frames);
+    if (sdlOpen) {
+        const Figures sdl = Summarise(theirs);
+        std::printf(
+            "SDL2 software renderer, same calls: median %.3f ms, p90 %.3f ms; ours is %.1f times faster\n",
+            sdl.median, sdl.p90, sdl.median / draw.median);
+    } else {
+        std::printf("SDL2 software renderer: not available\n");
+    }
+
+    // Copying one 640 x 480 frame, for scale.
+    {
+        std::vector<uint32_t> a(640 * 480, 1), b(640 * 480, 2);
+        std::vector<double> copy;
+        for (int f = 0; f < 200; ++f) {
+            const double t = ThreadSeconds();
+            std::memcpy(f & 1 ? a.data() : b.data(), f & 1 ? b.data() : a.data(), a.size() * 4);
+            copy.push_back((ThreadSeconds() - t) * 1e3);
+        }
+        const Figures c = Summarise(copy);
+        std::printf("one frame copied: median %.3f ms; drawing costs %.1f frame copies\n", c.median,
+                    draw.median / c.median);
+    }
+
+    // Update and drawing: the game's stage frame on the full field.
+    std::vector<double> whole;
+    for (int f = 0; f < frames + 20; ++f) {
+        full.Put();
+        gameState.shipAngle = (full.state.shipAngle + f * 3) % 1024;
+        const double t = ThreadSeconds();
+        StageFrameBody();
+        PresentAndClear();
+        if (f >= 20) whole.push_back((ThreadSeconds() - t) * 1e3);
+    }
+    const Figures both = Summarise(whole);
+    std::printf("busiest frame, update and drawing: median %.3f ms, p90 %.3f ms\n", both.median, both.p90);
+
+    // Allocations of the whole frame loop (message pump, present, sounds, pacing) over steady frames.
+    for (int f = 0; f < 50; ++f) {
+        full.Put();
+        StageFrameBody();
+        game::EndFrame();
+        game::PlayRequestedSounds();
+    }
+    const int64_t before = allocations.load();
+    const int steady = 1000;
+    for (int f = 0; f < steady; ++f) {
+        full.Put();
+        StageFrameBody();
+        game::EndFrame();
+        game::PlayRequestedSounds();
+    }
+    const int64_t made = allocations.load() - before;
+    std::printf("allocations: %lld over %d steady frames (%.2f a frame)\n", (long long)made, steady,
+                double(made) / steady);
+
+    game::UnloadStage();
+    game::ReleaseImages();
+    game::ReleaseSounds();
     engine::EndEngine();
     platform::Install(nullptr);
     return 0;

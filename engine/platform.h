@@ -15,7 +15,9 @@ enum class MouseMode {
     kWarp,      // the system pointer is really moved back every frame
 };
 
-// Choices made on the command line; a back-end ignores what does not concern it.
+inline constexpr int kWindowCentred = -100000;
+
+// Choices made in settings.ini or on the command line; a back-end ignores what does not concern it.
 struct Options {
     MouseMode mouseMode = MouseMode::kRelative;
     double mouseSensitivity = 1.0;
@@ -24,6 +26,15 @@ struct Options {
     std::string inputScript;  // headless: the input script to play (empty = no input)
     std::string audioCapture;  // headless: write everything mixed to this WAV file
     int64_t frameLimit = 0;    // end normally (as if the window closed) after this many frames; 0 = never
+    bool vsync = true;         // presenting waits for the display's refresh
+    int display = 0;           // the display the window opens on (0 the first)
+    int windowWidth = 0;       // the window's inner size in screen points; 0: the picture's size
+    int windowHeight = 0;
+    int windowX = kWindowCentred;  // the window's position; centred unless remembered
+    int windowY = kWindowCentred;
+    std::string audioDevice;       // the audio device's name; empty: the system's default
+    bool keyboardSteering = true;  // arrow keys steer like the mouse, Ctrl fires
+    bool gamepad = true;           // a game controller steers like the mouse and fires
 };
 
 struct WindowSettings {
@@ -63,6 +74,19 @@ public:
     virtual int Get(int16_t* out, int maxFrames) = 0;
     // Forgets everything put and not yet taken (before a seek).
     virtual void Clear() = 0;
+};
+
+// Short notices a back-end may show over the picture for a moment (never drawn into it).
+enum class Notice { kMuted, kSoundOn };
+
+// The window as the player left it, for settings.ini.
+struct Placement {
+    bool known = false;    // false: no window was shown (headless)
+    bool toggled = false;  // Alt+Enter switched window and full screen at least once
+    bool windowed = false;
+    // The window's place and inner size in window mode when the player moved or resized it; width 0
+    // when the player did neither.
+    int x = 0, y = 0, width = 0, height = 0;
 };
 
 class Platform {
@@ -115,6 +139,9 @@ public:
     virtual void ShowMessage(const std::string& text, const std::string& caption) { (void)text, (void)caption; }
     // True when no other copy of the game holds `name`; the lock ends with the process.
     virtual bool AcquireInstanceLock(const std::string& name) = 0;
+
+    virtual void ShowNotice(Notice notice) { (void)notice; }
+    virtual Placement LastPlacement() const { return {}; }
 };
 
 // The back-end the engine talks to; set once at start-up by the program entry or a test.

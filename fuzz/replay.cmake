@@ -22,6 +22,9 @@ ${table}    {nullptr, nullptr},
 add_executable(fuzz_replay ${CMAKE_SOURCE_DIR}/fuzz/replay_main.cpp ${CMAKE_BINARY_DIR}/fuzz_replay_targets.cpp
                ${FUZZ_SOURCES})
 target_link_libraries(fuzz_replay PRIVATE velmoran_core platform_headless)
+if(TARGET velmoran_settings)
+  target_link_libraries(fuzz_replay PRIVATE velmoran_settings)  # fuzz_settings reads settings.ini
+endif()
 foreach(name ${FUZZ_NAMES})
   add_test(NAME fuzz_replay.${name}
            COMMAND fuzz_replay ${name} ${CMAKE_SOURCE_DIR}/fuzz/seeds/${name} ${CMAKE_SOURCE_DIR}/tests/regressions/${name})

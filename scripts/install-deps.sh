@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the game and the tests need; does nothing when they are there.
-# Usage: scripts/install-deps.sh [play|test]
+# Usage: scripts/install-deps.sh [play|test|deb]
 set -euo pipefail
 want=(cmake ninja-build g++ pkg-config
       libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libvorbisenc2 libfreetype-dev fonts-dejavu-core
@@ -8,7 +8,11 @@ want=(cmake ninja-build g++ pkg-config
 if [ "${1:-play}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev libfuzzer-14-dev
          dpkg-dev make  # apt-get source and the builds of scripts/build-fuzz-libs.sh
-         xvfb xauth xdotool imagemagick alsa-utils sound-theme-freedesktop)
+         xvfb xauth xdotool imagemagick alsa-utils sound-theme-freedesktop
+         desktop-file-utils appstream groff-base man-db)  # the installed files' validators
+fi
+if [ "${1:-play}" = deb ]; then
+  want+=(dpkg-dev debhelper fakeroot lintian libgtest-dev libgmock-dev)
 fi
 missing=()
 for p in "${want[@]}"; do

@@ -74,6 +74,11 @@ int SetDrawTarget(int target) {
 int ClearScreen() {
     Surface& t = S().target;
     if (!t.pixels) return 0;
+    if (drawCallObserver) {
+        DrawCall call;
+        call.state = CurrentDrawState();
+        drawCallObserver(call);
+    }
     const uint32_t colour = BackgroundColour();
     for (int y = 0; y < t.height; ++y) std::fill_n(t.pixels + size_t(y) * t.pitch, t.width, colour);
     return 0;

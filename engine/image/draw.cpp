@@ -85,7 +85,7 @@ inline int Ceil(double v) {
 
 // Narrows [*k0, *k1) to the k with 0 <= a + k d < limit in real numbers (inv = 1 / d); false when
 // empty. Rounding of the fixed-point walk at the two ends is caught by its clamping.
-bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
+inline bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
     if (d == 0) return a >= 0 && a < limit && *k0 < *k1;
     double lo, hi;  // a + k d enters the picture at k = lo and leaves it at k = hi
     if (d > 0) {
@@ -103,6 +103,11 @@ bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
     return *k0 < *k1;
 }
 
+// Stepping from the centre drifts by up to half a 16.16 unit per column, that times the scale on the
+// screen: while the farthest column of the draw target times the scale stays within this limit, the
+// drift stays under a 64th of a pixel and rows step from the centre.
+constexpr double kCentreStepLimit = 2048;
+
 std::vector<uint32_t>& RowBuffer(size_t n) {
     static std::vector<uint32_t> buffer;
     if (buffer.size() < n) buffer.resize(n);
@@ -115,6 +120,11 @@ int DrawImage(int x, int y, int handle, int transparent) {
     if (!EngineInitialised()) return -1;
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kImage, x, y, 0, 0, handle, transparent};
+        call.state = s;
+        drawCallObserver(call);
+    }
     if (s.nothingDrawn) return 0;
     ImageRecord* r = FindImage(handle);
     if (!r) return -1;
@@ -130,6 +140,11 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     if (!EngineInitialised()) return -1;
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kRotated, x, y, 0, 0, handle, transparent, mirror};
+        call.scale = scale, call.angle = angle, call.state = s;
+        drawCallObserver(call);
+    }
     if (s.nothingDrawn) return 0;
     ImageRecord* r = FindImage(handle);
     if (!r || scale == 0 || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
@@ -178,23 +193,36 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
         reach = radius * std::fabs(scale) + 0.5;
         minY = std::max(minY, -reach), maxY = std::min(maxY, reach);
     }
-    const int py0 = int(std::max<double>(s.clipY1, std::floor(y + minY) - 1));
-    const int py1 = int(std::min<double>(s.clipY2, std::ceil(y + maxY) + 1));
+    // A disc that stays two source pixels inside every edge of the picture needs no test of the
+    // edges: the row ends the edges give lie far outside the disc's.
+    const double reachInPicture = reach / std::fabs(scale) + 2;
+    const bool discInside = reach >= 0 && reachInPicture <= std::min(cx, r->width - cx) &&
+                            reachInPicture <= std::min(cy, r->height - cy);
+    // Clamped into the clip as doubles first: far-off images must not overflow the int conversion.
+    const int py0 = int(std::clamp<double>(std::floor(y + minY) - 1, s.clipY1, s.clipY2));
+    const int py1 = int(std::clamp<double>(std::ceil(y + maxY) + 1, s.clipY1, s.clipY2));
+    if (!(py0 < py1)) return 0;
     const int X0 = s.clipX1, n = s.clipX2 - s.clipX1;
     const uint32_t* base = p->pixels.data() + size_t(r->offsetY) * size_t(p->width) + size_t(r->offsetX);
     const int pitch = p->width;
     const int mode = s.blendMode, param = s.blendParameter;
-    const int64_t fromCentre = int64_t(X0) - x;  // screen column X0, counted from the centre column x
 
     const double invDu = du != 0 ? 1.0 / du : 0, invDv = dv != 0 ? 1.0 / dv : 0;
     blend::SourceWalk walk{base, pitch, 0, 0, int32_t(dfx), int32_t(dfy), r->width - 1, r->height - 1};
 
+    // Where each row's walk starts. Near its centre a picture steps from the centre column, so that
+    // a pixel reads the same source pixel whatever the clip. Far from it, at large scales, the
+    // rounding of the fixed-point step would add up over the many columns from the centre (over a
+    // pixel at scale 50): such a row steps from the first column of the draw target it covers. The
+    // choice depends on the call alone, never on the clip rectangle.
+    const double farthest = std::max(std::fabs(double(x)), std::fabs(double(target.width) - x));
+    const bool fromCentre = farthest * std::fabs(scale) <= kCentreStepLimit;
+    const int64_t clipFromCentre = int64_t(X0) - x;  // screen column X0, counted from the centre column x
     for (int py = py0; py < py1; ++py) {
-        // Column X0 + k reads source position (sx + k du, sy + k dv); the fixed-point walk steps from
-        // the centre column x, so that a pixel reads the same source pixel whatever the clip.
+        // Column X0 + k reads source position (sx + k du, sy + k dv).
         const double dy = py + 0.5 - y;
         const double sxCentre = cx + 0.5 * du + dy * duRow, syCentre = cy + 0.5 * dv + dy * dvRow;
-        const double sx = sxCentre + fromCentre * du, sy = syCentre + fromCentre * dv;
+        const double sx = sxCentre + clipFromCentre * du, sy = syCentre + clipFromCentre * dv;
         int k0 = 0, k1 = n;
         if (reach >= 0) {
             const double half2 = reach * reach - dy * dy;
@@ -203,12 +231,35 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
             k0 = std::max(k0, Ceil(std::clamp(x - half - 0.5 - X0, -1.0, n + 1.0)));
             k1 = std::min(k1, Floor(std::clamp(x + half - 0.5 - X0, -2.0, n + 1.0)) + 1);
         }
-        if (!Inside(sx, du, invDu, r->width, &k0, &k1) || !Inside(sy, dv, invDv, r->height, &k0, &k1))
+        if (discInside) {
+            if (k0 >= k1) continue;
+        } else if (!Inside(sx, du, invDu, r->width, &k0, &k1) ||
+                   !Inside(sy, dv, invDv, r->height, &k0, &k1)) {
             continue;
+        }
         const int count = k1 - k0;
-        const int64_t steps = fromCentre + k0;
-        walk.fx = int32_t(Round(sxCentre * kOne) + steps * dfx);
-        walk.fy = int32_t(Round(syCentre * kOne) + steps * dfy);
+        if (fromCentre) {
+            const int64_t steps = clipFromCentre + k0;
+            walk.fx = int32_t(Round(sxCentre * kOne) + steps * dfx);
+            walk.fy = int32_t(Round(syCentre * kOne) + steps * dfy);
+        } else {
+            const double sxAt0 = sxCentre - double(x) * du, syAt0 = syCentre - double(x) * dv;
+            int anchor = X0 + k0;  // with the clip starting at column 0, the first covered column
+            if (X0 != 0) {
+                int a0 = 0, a1 = target.width;
+                if (reach >= 0) {
+                    const double half = std::sqrt(reach * reach - dy * dy);
+                    a0 = std::max(a0, Ceil(std::clamp(x - half - 0.5, -1.0, target.width + 1.0)));
+                    a1 = std::min(a1, Floor(std::clamp(x + half - 0.5, -2.0, target.width + 1.0)) + 1);
+                }
+                Inside(sxAt0, du, invDu, r->width, &a0, &a1);
+                Inside(syAt0, dv, invDv, r->height, &a0, &a1);
+                anchor = std::min(a0, anchor);  // never past the first drawn column
+            }
+            const uint32_t steps = uint32_t(X0 + k0 - anchor);
+            walk.fx = int32_t(uint32_t(int32_t(Round((sxAt0 + anchor * du) * kOne))) + steps * uint32_t(dfx));
+            walk.fy = int32_t(uint32_t(int32_t(Round((syAt0 + anchor * dv) * kOne))) + steps * uint32_t(dfy));
+        }
         uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
         if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) {
             blend::visitedPixels += count;
@@ -228,6 +279,11 @@ int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
     if (!EngineInitialised()) return 0;
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kRectangle, x1, y1, x2, y2, 0, 0, 0, colour, fill};
+        call.state = s;
+        drawCallObserver(call);
+    }
     Surface& target = DrawTargetSurface();
     if (s.nothingDrawn || !target.pixels) return 0;
     if (x2 < x1) std::swap(x1, x2);

@@ -15,6 +15,8 @@ DrawState& CurrentDrawState() {
     return state;
 }
 
+void SetDrawCallObserver(DrawCallObserver observer) { drawCallObserver = observer; }
+
 void DrawTargetChanged(int oldWidth, int oldHeight, int newWidth, int newHeight) {
     if (oldWidth == newWidth && oldHeight == newHeight) return;
     DrawState& s = CurrentDrawState();

@@ -14,6 +14,21 @@ struct DrawState {
 };
 
 DrawState& CurrentDrawState();
+
+// One drawing primitive as it was called, with the clip rectangle and blend mode in force; the
+// drawing benchmark records a frame this way to draw it again, here and with another renderer.
+struct DrawCall {
+    enum class Kind : uint8_t { kImage, kRotated, kRectangle, kClear };
+    Kind kind = Kind::kClear;
+    int x = 0, y = 0, x2 = 0, y2 = 0;  // position; the far corner of a rectangle
+    int handle = 0, transparent = 0, mirror = 0, colour = 0, fill = 0;
+    double scale = 1, angle = 0;
+    DrawState state;
+};
+using DrawCallObserver = void (*)(const DrawCall& call);
+// Null (the default) records nothing; the primitives test it once per call.
+void SetDrawCallObserver(DrawCallObserver observer);
+inline DrawCallObserver drawCallObserver = nullptr;
 // Called when the draw target changes: a target of another size gets the whole target as clip.
 void DrawTargetChanged(int oldWidth, int oldHeight, int newWidth, int newHeight);
 // Back to the start-up drawing state (InitEngine, tests).

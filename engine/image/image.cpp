@@ -9,6 +9,7 @@
 #include "engine/frame/frame.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/picture.h"
+#include "engine/image/picture_cache.h"
 
 namespace engine {
 
@@ -208,20 +209,20 @@ int CutCells(int wholeHandle, int cellCount, int columns, int rows, int cellWidt
 int LoadImageFile(const std::string& fileName, int) {
     if (!EngineInitialised()) return -1;
     WaitWhileInactive();
-    DecodedPicture picture, companion;
-    bool hasCompanion = false;
-    if (!DecodePictureFile(fileName, &picture, &companion, &hasCompanion)) return -1;
-    return CreateImageFromPicture(picture, hasCompanion ? &companion : nullptr, fileName);
+    std::shared_ptr<Picture> picture = LoadPicture(fileName, CurrentDrawState().transparentColour);
+    if (!picture) return -1;
+    const int w = picture->width, h = picture->height;
+    return CreateImage(std::move(picture), 0, 0, w, h, fileName);
 }
 
 int LoadDividedImage(const std::string& fileName, int cellCount, int columns, int rows, int cellWidth,
                      int cellHeight, int* handles, int) {
     if (!EngineInitialised()) return -1;
     WaitWhileInactive();
-    DecodedPicture picture, companion;
-    bool hasCompanion = false;
-    if (!DecodePictureFile(fileName, &picture, &companion, &hasCompanion)) return -1;
-    const int whole = CreateImageFromPicture(picture, hasCompanion ? &companion : nullptr, fileName);
+    std::shared_ptr<Picture> picture = LoadPicture(fileName, CurrentDrawState().transparentColour);
+    if (!picture) return -1;
+    const int w = picture->width, h = picture->height;
+    const int whole = CreateImage(std::move(picture), 0, 0, w, h, fileName);
     if (whole == -1) return -1;
     const int result = CutCells(whole, cellCount, columns, rows, cellWidth, cellHeight, handles);
     DeleteImage(whole);
@@ -243,7 +244,12 @@ int DeleteImage(int handle) {
     return 0;
 }
 
+void PrefetchImageFiles(const std::vector<std::string>& fileNames) {
+    if (EngineInitialised()) PrefetchPictures(fileNames, CurrentDrawState().transparentColour);
+}
+
 void DeleteAllImages() {
+    StopPrefetching();
     SlotTable& t = Table();
     for (ImageRecord& r : t.slots) r = ImageRecord{};
     t.live = 0;

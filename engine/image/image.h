@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "engine/frame/screen.h"
 
@@ -19,6 +20,10 @@ int DrawImage(int x, int y, int handle, int transparent);
 int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transparent, int mirror);
 int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill);
 int MakeColor(int red, int green, int blue);
+
+// Decodes picture files on a thread of their own ahead of their loads (a game's stages), so that a
+// LoadImageFile of them later costs a copy; the pictures are the same either way.
+void PrefetchImageFiles(const std::vector<std::string>& fileNames);
 
 // The surface of a drawable image, for SetDrawTarget; false for an invalid handle.
 bool ImageSurface(int handle, Surface* out);

@@ -119,6 +119,7 @@ int LoadSound(const std::string& name, int playBuffers, int) {
     s->channels = st.format.channels;
     s->inRate = src->Rate();
     s->inChannels = src->Channels();
+    s->music = src->Compressed();
     s->voices.resize(size_t(playBuffers));
 
     // A WAV is only copied, so it stays decoded up to the long-sound limit; compressed music longer

@@ -79,6 +79,7 @@ struct Sound {
     std::vector<uint8_t> file;
     int inRate = 0;
     int inChannels = 0;
+    bool music = false;  // compressed (Ogg Vorbis): the music volume applies, else the effects volume
 };
 
 struct State {
@@ -100,6 +101,14 @@ struct State {
     // Without a device the mixer still runs, silently, on the platform's clock, so that plays end on time.
     uint64_t silentStartMicros = 0;
     uint64_t silentFramesDone = 0;
+    // The player's volume, as gains out of 256 (256 leaves the samples exactly as they are). Kept
+    // across restarts of the sound system; mixing goes on while silent, so plays still end on time.
+    int effectsGain = 256;
+    int musicGain = 256;
+    bool muted = false;
+    bool muteWhenInactive = false;
+    bool inactive = false;  // the window has lost the focus (set by the message pump)
+    bool muteKeyHeld = false;
 };
 
 State& Sounds();

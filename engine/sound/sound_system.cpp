@@ -46,7 +46,8 @@ void MixSilently(std::unique_lock<std::mutex>& lk) {
     // After a long pause the missed time is not mixed in full: ten seconds end any effect.
     const uint64_t cap = uint64_t(st.format.rate) * 10;
     if (due > st.silentFramesDone + cap) st.silentFramesDone = due - cap;
-    std::vector<int16_t> scratch(size_t(1024) * st.format.channels);
+    thread_local std::vector<int16_t> scratch;  // kept between pumps: no allocation per frame
+    scratch.resize(size_t(1024) * size_t(st.format.channels));
     while (st.silentFramesDone < due) {
         const int n = int(std::min<uint64_t>(due - st.silentFramesDone, 1024));
         Mix(scratch.data(), n, lk);
@@ -108,9 +109,62 @@ void EndSoundSystem() {
     st.slots.shrink_to_fit();
 }
 
+namespace {
+
+constexpr int kKeyM = 50;
+
+int Gain(int percent) {
+    const int p = std::clamp(percent, 0, 100);
+    return p * p * 256 / 10000;  // the ear hears loudness roughly as the square of the amplitude
+}
+
+// Main thread, every pump: the M key and the focus, read from the platform's input state.
+void FollowPlayer(State& st) {
+    platform::Platform* p = platform::Current();
+    if (!p) return;
+    const platform::InputState& in = p->Input();
+    const bool held = in.keys[kKeyM] != 0;
+    const bool pressed = held && !st.muteKeyHeld;
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.muteKeyHeld = held;
+    st.inactive = !in.active;
+    if (pressed) {
+        st.muted = !st.muted;
+        p->ShowNotice(st.muted ? platform::Notice::kMuted : platform::Notice::kSoundOn);
+    }
+}
+
+}  // namespace
+
+void SetSoundVolumes(int effectsPercent, int musicPercent) {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.effectsGain = Gain(effectsPercent);
+    st.musicGain = Gain(musicPercent);
+}
+
+void SetSoundMuted(bool muted) {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.muted = muted;
+}
+
+bool SoundMuted() {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    return st.muted;
+}
+
+void SetMuteWhenInactive(bool on) {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    st.muteWhenInactive = on;
+}
+
 void FeedSoundStreams() {
     State& st = Sounds();
     if (!st.started) return;
+    FollowPlayer(st);
     if (st.feeder.joinable()) {
         st.wake.notify_one();
         return;

@@ -9,4 +9,12 @@ void EndSoundSystem();
 // Keeps streamed sounds fed; called by the message pump and its inactive wait.
 void FeedSoundStreams();
 
+// The player's sound comforts; none changes what plays, only what is heard. Volumes in percent:
+// effects are the WAV sounds, music the Ogg Vorbis ones. The M key switches muting (FeedSoundStreams
+// sees it), with a brief notice from the platform.
+void SetSoundVolumes(int effectsPercent, int musicPercent);
+void SetSoundMuted(bool muted);
+bool SoundMuted();
+void SetMuteWhenInactive(bool on);
+
 }  // namespace engine

@@ -152,13 +152,16 @@ void FeedVoice(const std::shared_ptr<Sound>& sound, int voiceIndex, std::unique_
 }
 
 void FeedAll(std::unique_lock<std::mutex>& lk) {
-    // A copy, so that sounds deleted while the lock is released stay alive until fed.
-    const std::vector<std::shared_ptr<Sound>> live = Sounds().live;
+    // A copy, so that sounds deleted while the lock is released stay alive until fed. The copy's
+    // memory is kept from one pump to the next (one per feeding thread): a frame allocates nothing.
+    thread_local std::vector<std::shared_ptr<Sound>> live;
+    live.assign(Sounds().live.begin(), Sounds().live.end());
     for (const auto& s : live) {
         if (!s->streamed) continue;
         for (size_t i = 0; i < s->voices.size(); ++i)
             if (!s->deleted && s->voices[i].playing) FeedVoice(s, int(i), lk, true);
     }
+    live.clear();
 }
 
 }  // namespace engine::sound

@@ -6,6 +6,7 @@
 
 #include "engine/capture/capture.h"
 #include "game/services/frame_rhythm.h"
+#include "game/services/user_folder.h"
 
 namespace game {
 
@@ -23,7 +24,7 @@ void CheckScreenshotKey() {
     std::error_code error;
     do {
         if (screenshotNumber < 0) return;
-        name = ScreenshotFileName(screenshotNumber);
+        name = UserPath(ScreenshotFileName(screenshotNumber));
         // The number is used up even when the save fails (no folder). Past 2147483647 it wraps
         // negative as the 32-bit field did, which switches screenshots off rather than overwriting
         // old files.

@@ -118,6 +118,7 @@ bool StartUp(ScreenChoice choice) {
     LoadSoundEffects();
     ClearSoundCooldowns();
     LoadImages();
+    PrefetchStagePictures();
     ReadRecords();
     return true;
 }

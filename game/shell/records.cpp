@@ -6,6 +6,7 @@
 
 #include "engine/file/atomic_write.h"
 #include "game/services/screenshot.h"
+#include "game/services/user_folder.h"
 #include "game/state.h"
 
 namespace game {
@@ -62,9 +63,9 @@ bool WriteRecordFile(const std::string& path, int32_t value) {
 
 void ReadRecords() {
     GameState& gs = gameState;
-    ReadRecordFile(kStartFile, &gs.highestStage);
-    ReadRecordFile(kScoreFile, &gs.highScore);
-    ReadRecordFile(kScreenshotFile, &screenshotNumber);
+    ReadRecordFile(UserPath(kStartFile), &gs.highestStage);
+    ReadRecordFile(UserPath(kScoreFile), &gs.highScore);
+    ReadRecordFile(UserPath(kScreenshotFile), &screenshotNumber);
     // What the screens can show and use: stage select runs 1..600, the panel has eight digits.
     gs.highestStage = Clamp(gs.highestStage, 1, kLastStage);
     gs.highScore = Clamp(gs.highScore, 0, kHighScoreCap);
@@ -75,15 +76,15 @@ void RecordStage() {
     if (gs.highestStage > kLastStage) gs.highestStage = kLastStage;
     if (gs.highestStage < gs.stage) {
         gs.highestStage = gs.stage;
-        WriteRecordFile(kStartFile, gs.highestStage);
+        WriteRecordFile(UserPath(kStartFile), gs.highestStage);
     }
 }
 
 void SaveHighScore() {
     gameState.highScore = gameState.score;
-    WriteRecordFile(kScoreFile, gameState.highScore);
+    WriteRecordFile(UserPath(kScoreFile), gameState.highScore);
 }
 
-void SaveScreenshotNumber() { WriteRecordFile(kScreenshotFile, screenshotNumber); }
+void SaveScreenshotNumber() { WriteRecordFile(UserPath(kScreenshotFile), screenshotNumber); }
 
 }  // namespace game

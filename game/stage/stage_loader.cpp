@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "engine/image/image.h"
 #include "game/enemies/spawn_schedule.h"
@@ -116,6 +118,20 @@ void LoadBossImages(int map) {
         default:
             break;
     }
+}
+
+void PrefetchStagePictures() {
+    std::vector<std::string> names;
+    char name[64];
+    for (int map = 1; map <= 4; ++map) {
+        std::snprintf(name, sizeof name, "data/map/stage%d/space%d.bmp", map, map);
+        names.push_back(name);
+        std::snprintf(name, sizeof name, "data/map/stage%d/earth%d.bmp", map, map);
+        names.push_back(name);
+        std::snprintf(name, sizeof name, "data/enemy/boss/boss%d.bmp", map);
+        names.push_back(name);
+    }
+    engine::PrefetchImageFiles(names);
 }
 
 void ReleaseBossImages() {

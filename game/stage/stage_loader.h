@@ -17,6 +17,9 @@ bool StageLoaded();
 // Why the last LoadStage failed, naming the map file; empty after a success.
 const std::string& StageLoadFailure();
 void LoadBossImages(int map);
+// Starts decoding every map's backgrounds and boss pictures in the background, so that no stage
+// waits for them when it starts.
+void PrefetchStagePictures();
 void ReleaseBossImages();
 void DrawSpaceBackground();
 void DrawEarthBackground();

@@ -41,7 +41,9 @@ public:
     int AskYesNo(const std::string&, const std::string&) override { return answer_; }
     bool AcquireInstanceLock(const std::string&) override { return !instanceTaken_; }
 
-    // For tests: what the window would show and what happened to it.
+    // For tests: what the window would show (kept only after KeepPresented(true), black until then)
+    // and what happened to it.
+    void KeepPresented(bool keep) { keepPresented_ = keep; }
     const std::vector<uint32_t>& Presented() const { return presented_; }
     int64_t PresentCount() const { return presentCount_; }
     int64_t FramePumps() const { return framePumps_; }
@@ -74,6 +76,7 @@ private:
     int answer_ = 0;
     bool instanceTaken_ = false;
     std::vector<uint32_t> presented_;
+    bool keepPresented_ = false;
     int64_t presentCount_ = 0;
     int64_t framePumps_ = 0;
     int64_t sleepCount_ = 0;

@@ -8,12 +8,14 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/sdl2/sdl_audio.h"
 #include "platform/sdl2/sdl_convert.h"
@@ -89,6 +91,15 @@ int ScanCodeFromSdl(int code) {
     }
 }
 
+void AspectSize(int W, int H, bool widthDragged, bool heightDragged, int* w, int* h) {
+    // An edge decides by itself; a corner goes by the side that grew (or shrank least) in proportion.
+    const bool byHeight = widthDragged && heightDragged ? int64_t(*h) * W >= int64_t(*w) * H : heightDragged;
+    if (byHeight)
+        *w = *h * W / H;
+    else
+        *h = *w * H / W;
+}
+
 namespace {
 
 // True for an OpenGL renderer whose GL is a software rasterizer (llvmpipe, softpipe, swrast).
@@ -104,6 +115,10 @@ bool RendersOnTheProcessor(SDL_Renderer* renderer) {
     return text.find("llvmpipe") != std::string::npos || text.find("softpipe") != std::string::npos ||
            text.find("Software Rasterizer") != std::string::npos || text.find("swrast") != std::string::npos;
 }
+
+// Steering speed of a held key or a full stick, in picture pixels of pointer motion per frame.
+constexpr double kSteerPixelsPerFrame = 8.0;
+constexpr int kStickDeadZone = 8000;
 
 class SdlPlatform final : public platform::Platform {
 public:
@@ -146,7 +161,7 @@ public:
         }
     }
     bool OpenAudio(platform::AudioSpec* format, platform::AudioCallback callback, void* user) override {
-        return !options_.noSound && audio_.Open(format, callback, user);
+        return !options_.noSound && audio_.Open(format, callback, user, options_.audioDevice);
     }
     void CloseAudio() override { audio_.Close(); }
     void LockAudio() override { audio_.Lock(); }
@@ -160,12 +175,25 @@ public:
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_);
     }
     bool AcquireInstanceLock(const std::string& name) override;
+    void ShowNotice(platform::Notice notice) override {
+        notice_ = notice;
+        noticeUntil_ = NowMicros() + kNoticeMicros;
+    }
+    platform::Placement LastPlacement() const override { return placement_; }
 
 private:
+    static constexpr uint64_t kNoticeMicros = 1500000;
+    static constexpr int kPlacementSettleFrames = 30;
     void HandleEvent(const SDL_Event& e);
     void KeepAspect(int width, int height);
     void Capture(bool on);
     void ApplyPresentationMode();
+    void Show();
+    void DrawNotice();
+    void FollowPlacement(bool settle);
+    void OpenGamepad(int index);
+    void CloseGamepad(SDL_JoystickID id);
+    void Steer();
 
     platform::Options options_;
     platform::WindowSettings settings_;
@@ -182,6 +210,24 @@ private:
     int lockFd_ = -1;
     int64_t framesPumped_ = 0;
     SdlAudio audio_;
+    bool hasFrame_ = false;  // the texture holds a presented frame, to repaint an uncovered window from
+    platform::Notice notice_ = platform::Notice::kMuted;
+    uint64_t noticeUntil_ = 0;
+    // The window as the player leaves it; its place counts once it has settled after opening.
+    platform::Placement placement_;
+    int settledX_ = 0, settledY_ = 0, settledW_ = 0, settledH_ = 0;
+    int64_t framesShown_ = 0;
+    // Steering without a mouse: keys and gamepads add motion to the pointer while the game steers.
+    bool steering_ = false;  // the game re-centred the pointer last frame
+    double pendingX_ = 0;    // motion not yet read (warp mode)
+    bool mouseFire_ = false, keyFire_ = false, padFire_ = false;
+    uint32_t mouseBits_ = 0;
+    struct Pad {
+        SDL_JoystickID id;
+        SDL_GameController* controller;
+    };
+    std::vector<Pad> pads_;
+    bool padStart_ = false, padBack_ = false;
 };
 
 bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::string* error) {
@@ -206,15 +252,25 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (!settings.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
-    int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED, w = settings.width, h = settings.height;
-    SDL_DisplayMode desktop{};
-    if (!settings.windowed && SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
-        // Made at the desktop's size from the start, so full screen fills it even where no window
+    const int display = options_.display < SDL_GetNumVideoDisplays() ? options_.display : 0;
+    int x = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), y = x, w = settings.width, h = settings.height;
+    if (settings.windowed && settings.resizable && options_.windowWidth > 0 && options_.windowHeight > 0) {
+        w = options_.windowWidth;
+        h = options_.windowHeight;
+    }
+    if (settings.windowed && options_.windowX != platform::kWindowCentred &&
+        options_.windowY != platform::kWindowCentred) {
+        x = options_.windowX;
+        y = options_.windowY;
+    }
+    SDL_Rect bounds{};
+    if (!settings.windowed && SDL_GetDisplayBounds(display, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
+        // Made at the display's size from the start, so full screen fills it even where no window
         // manager resizes the window for us.
-        x = 0;
-        y = 0;
-        w = desktop.w;
-        h = desktop.h;
+        x = bounds.x;
+        y = bounds.y;
+        w = bounds.w;
+        h = bounds.h;
     }
     window_ = SDL_CreateWindow(settings.title.c_str(), x, y, w, h, flags);
     if (!window_) {
@@ -222,7 +278,8 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return false;
     }
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    renderer_ = SDL_CreateRenderer(
+        window_, -1, SDL_RENDERER_ACCELERATED | (options_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0));
     if (renderer_ && RendersOnTheProcessor(renderer_)) {
         // GL emulated on the processor (Xvfb, VMs, remote desktops) costs far more than handing
         // our finished picture straight to the window system.
@@ -247,7 +304,27 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
     SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
     input_ = platform::InputState{};
     input_.active = true;  // until the window system says otherwise (Xvfb may never send focus)
+    hasFrame_ = false;
+    framesShown_ = 0;
+    placement_.known = true;
+    placement_.windowed = settings.windowed;
+    // Where the window goes when the player leaves full screen; without a window manager nobody
+    // else remembers it.
+    if (settings.windowed) {
+        SDL_GetWindowPosition(window_, &settledX_, &settledY_);
+        SDL_GetWindowSize(window_, &settledW_, &settledH_);
+    } else {
+        settledW_ = options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowWidth : settings.width;
+        settledH_ = options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowHeight : settings.height;
+        settledX_ = bounds.x + std::max(0, bounds.w - settledW_) / 2;
+        settledY_ = bounds.y + std::max(0, bounds.h - settledH_) / 2;
+        if (options_.windowX != platform::kWindowCentred && options_.windowY != platform::kWindowCentred)
+            settledX_ = options_.windowX, settledY_ = options_.windowY;
+    }
     if (!settings.windowed) SDL_RaiseWindow(window_);
+    if (options_.gamepad && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenGamepad(i);
+    }
     return true;
 }
 
@@ -260,6 +337,9 @@ void SdlPlatform::ApplyPresentationMode() {
 void SdlPlatform::CloseWindow() {
     Capture(false);
     audio_.Close();
+    for (const Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
+    pads_.clear();
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     if (texture_) SDL_DestroyTexture(texture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
     if (window_) {
@@ -274,24 +354,103 @@ void SdlPlatform::CloseWindow() {
 
 bool SdlPlatform::SetWindowed(bool windowed) {
     settings_.windowed = windowed;
+    placement_.windowed = windowed;
     if (!window_) return true;
-    return SDL_SetWindowFullscreen(window_, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if (!windowed) {
+        // Without a window manager nobody enlarges the window for full screen: cover the display
+        // ourselves first, or only its top-left part would show the picture.
+        SDL_Rect bounds{};
+        const int display = SDL_GetWindowDisplayIndex(window_);
+        if (display >= 0 && SDL_GetDisplayBounds(display, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
+            SDL_SetWindowPosition(window_, bounds.x, bounds.y);
+            SDL_SetWindowSize(window_, bounds.w, bounds.h);
+        }
+    }
+    const bool ok = SDL_SetWindowFullscreen(window_, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    if (windowed && settledW_ > 0) {
+        SDL_SetWindowSize(window_, settledW_, settledH_);
+        SDL_SetWindowPosition(window_, settledX_, settledY_);
+    }
+    return ok;
 }
 
 void SdlPlatform::Present(const uint32_t* pixels, int width, int /*height*/) {
     if (!renderer_) return;
     SDL_UpdateTexture(texture_, nullptr, pixels, width * 4);
+    hasFrame_ = true;
+    Show();
+    if (++framesShown_ == kPlacementSettleFrames) FollowPlacement(true);
+}
+
+// The last frame, with a notice over it while one is due.
+void SdlPlatform::Show() {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    if (noticeUntil_ > NowMicros()) DrawNotice();
     SDL_RenderPresent(renderer_);
+}
+
+// A loudspeaker in the top-right corner, crossed out when muted, with sound waves when not.
+void SdlPlatform::DrawNotice() {
+    const int x0 = settings_.width - 64, y0 = 12;
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 170);
+    const SDL_Rect back{x0, y0, 52, 40};
+    SDL_RenderFillRect(renderer_, &back);
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(renderer_, 255, 255, 255, 255);
+    const SDL_Rect body{x0 + 6, y0 + 14, 8, 12};
+    SDL_RenderFillRect(renderer_, &body);
+    for (int i = 0; i < 10; ++i) {  // the cone widens to the right
+        const SDL_Rect cone{x0 + 14 + i, y0 + 14 - i, 1, 12 + 2 * i};
+        SDL_RenderFillRect(renderer_, &cone);
+    }
+    if (notice_ == platform::Notice::kMuted) {
+        SDL_SetRenderDrawColor(renderer_, 255, 80, 80, 255);
+        for (int i = 0; i < 14; ++i) {
+            const SDL_Rect a{x0 + 30 + i, y0 + 13 + i, 3, 3}, b{x0 + 30 + i, y0 + 26 - i, 3, 3};
+            SDL_RenderFillRect(renderer_, &a);
+            SDL_RenderFillRect(renderer_, &b);
+        }
+    } else {
+        for (int wave = 0; wave < 3; ++wave) {
+            const SDL_Rect bar{x0 + 29 + 6 * wave, y0 + 14 - 3 * wave, 3, 12 + 6 * wave};
+            SDL_RenderFillRect(renderer_, &bar);
+        }
+    }
+}
+
+// Remembers where the window is once it has settled; later changes are the player's.
+void SdlPlatform::FollowPlacement(bool settle) {
+    if (!window_ || !settings_.windowed ||
+        (SDL_GetWindowFlags(window_) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)))
+        return;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(window_, &x, &y);
+    SDL_GetWindowSize(window_, &w, &h);
+    if (settle) {
+        settledX_ = x, settledY_ = y, settledW_ = w, settledH_ = h;
+        return;
+    }
+    if (framesShown_ < kPlacementSettleFrames ||
+        (x == settledX_ && y == settledY_ && w == settledW_ && h == settledH_))
+        return;
+    settledX_ = x, settledY_ = y, settledW_ = w, settledH_ = h;
+    placement_.x = x;
+    placement_.y = y;
+    placement_.width = w;
+    placement_.height = h;
 }
 
 void SdlPlatform::PumpEvents(bool frame) {
     if (!window_) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) HandleEvent(e);
+    input_.mouseButtons = mouseBits_ | (keyFire_ || padFire_ ? 1u : 0u);
     if (frame) {
+        Steer();
+        audio_.Recover();
         // Steering re-centres the pointer every frame; once that stops (menus), let the pointer go.
         if (captured_ && !recentred_) Capture(false);
         recentred_ = false;
@@ -309,9 +468,15 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
                 input_.active = false;
                 Capture(false);
                 for (uint8_t& k : input_.keys) k = 0;
-                input_.mouseButtons = 0;
+                input_.mouseButtons = mouseBits_ = 0;
+                keyFire_ = padFire_ = false;
             } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 KeepAspect(e.window.data1, e.window.data2);
+                FollowPlacement(false);
+            } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
+                FollowPlacement(false);
+            } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+                if (hasFrame_) Show();  // paused or not, an uncovered window shows the last frame again
             } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                 input_.closeRequested = true;
             }
@@ -321,18 +486,46 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
             const bool down = e.type == SDL_KEYDOWN;
             if (down && !e.key.repeat && e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
                 SetWindowed(!settings_.windowed);  // Alt+Enter: window <-> full screen
+                placement_.toggled = true;
                 break;
             }
             if (const int code = ScanCodeFromSdl(e.key.keysym.scancode)) input_.keys[code] = down ? 1 : 0;
+            if (options_.keyboardSteering) {
+                const Uint8* held = SDL_GetKeyboardState(nullptr);
+                keyFire_ = held[SDL_SCANCODE_LCTRL] || held[SDL_SCANCODE_RCTRL];
+            }
             break;
         }
+        case SDL_CONTROLLERDEVICEADDED:
+            OpenGamepad(e.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            CloseGamepad(e.cdevice.which);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP: {
+            const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
+            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_A) padFire_ = down;
+            // Start abandons a game (Space), Back quits (Escape): the game's own keys.
+            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_START) input_.keys[57] = down ? 1 : 0;
+            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK) input_.keys[1] = down ? 1 : 0;
+            break;
+        }
+        case SDL_AUDIODEVICEREMOVED:
+            if (!e.adevice.iscapture) audio_.DeviceRemoved(e.adevice.which);
+            break;
+        case SDL_AUDIODEVICEADDED:
+            if (!e.adevice.iscapture) audio_.DeviceAdded();
+            break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
             const int bit = e.button.button == SDL_BUTTON_LEFT ? 0 : e.button.button == SDL_BUTTON_RIGHT ? 1
                           : e.button.button == SDL_BUTTON_MIDDLE ? 2 : e.button.button + 1;
             if (bit < 8) {
-                if (e.type == SDL_MOUSEBUTTONDOWN) input_.mouseButtons |= 1u << bit;
-                else input_.mouseButtons &= ~(1u << bit);
+                if (e.type == SDL_MOUSEBUTTONDOWN)
+                    mouseBits_ |= 1u << bit;
+                else
+                    mouseBits_ &= ~(1u << bit);
             }
             if (!cursorVisible_) SDL_ShowCursor(SDL_DISABLE);
             break;
@@ -357,8 +550,8 @@ void SdlPlatform::KeepAspect(int width, int height) {
     }
     const int W = settings_.width, H = settings_.height;
     int w = width, h = height;
-    if (std::abs(width - lastWidth_) >= std::abs(height - lastHeight_)) h = w * H / W;
-    else w = h * W / H;
+    if (width == lastWidth_ && height == lastHeight_) return;
+    AspectSize(W, H, width != lastWidth_, height != lastHeight_, &w, &h);
     SDL_Rect usable{};
     if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable) == 0 && usable.w > 0 && usable.h > 0) {
         if (w > usable.w) w = usable.w, h = w * H / W;
@@ -401,6 +594,7 @@ void SdlPlatform::GetPointer(int* x, int* y) {
     }
     float lx = float(px), ly = float(py);
     if (renderer_) SDL_RenderWindowToLogical(renderer_, px, py, &lx, &ly);
+    lx += float(pendingX_);
     // Truncated toward zero and not clamped: outside the window it may be negative.
     *x = int(std::trunc(lx));
     *y = int(std::trunc(ly));
@@ -408,6 +602,8 @@ void SdlPlatform::GetPointer(int* x, int* y) {
 
 void SdlPlatform::SetPointer(int x, int y) {
     if (!window_) return;
+    steering_ = true;
+    pendingX_ = 0;
     if (options_.mouseMode == platform::MouseMode::kRelative) {
         recentred_ = true;
         if (input_.active) Capture(true);
@@ -423,6 +619,65 @@ void SdlPlatform::SetPointer(int x, int y) {
     int wx = 0, wy = 0;
     SDL_RenderLogicalToWindow(renderer_, float(x), float(y), &wx, &wy);
     SDL_WarpMouseInWindow(window_, wx, wy);
+}
+
+// Keys and gamepads steer while the game re-centres the pointer (a stage), as the mouse would; in
+// the menus they move the pointer itself, so that a player without a mouse can pick a row.
+void SdlPlatform::Steer() {
+    const bool steering = steering_;
+    steering_ = false;
+    if (!input_.active) return;
+    double dx = 0, dy = 0;
+    if (options_.keyboardSteering) {
+        const Uint8* held = SDL_GetKeyboardState(nullptr);
+        dx += (held[SDL_SCANCODE_RIGHT] ? 1.0 : 0.0) - (held[SDL_SCANCODE_LEFT] ? 1.0 : 0.0);
+        dy += (held[SDL_SCANCODE_DOWN] ? 1.0 : 0.0) - (held[SDL_SCANCODE_UP] ? 1.0 : 0.0);
+    }
+    for (const Pad& pad : pads_) {
+        const int ax = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTX);
+        const int ay = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTY);
+        if (std::abs(ax) > kStickDeadZone) dx += double(ax) / 32767.0;
+        if (std::abs(ay) > kStickDeadZone) dy += double(ay) / 32767.0;
+        dx += SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) -
+              SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+        dy += SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
+              SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_UP);
+    }
+    dx = std::clamp(dx, -1.0, 1.0) * kSteerPixelsPerFrame * options_.mouseSensitivity;
+    dy = std::clamp(dy, -1.0, 1.0) * kSteerPixelsPerFrame * options_.mouseSensitivity;
+    if (steering) {
+        if (captured_)
+            virtualX_ += dx;
+        else
+            pendingX_ += dx;
+        return;
+    }
+    if ((dx == 0 && dy == 0) || captured_ || !window_ || !renderer_) return;
+    int x = 0, y = 0;
+    GetPointer(&x, &y);
+    const float nx = std::clamp(float(x + dx), 0.0f, float(settings_.width - 1));
+    const float ny = std::clamp(float(y + dy), 0.0f, float(settings_.height - 1));
+    int wx = 0, wy = 0;
+    SDL_RenderLogicalToWindow(renderer_, nx, ny, &wx, &wy);
+    SDL_WarpMouseInWindow(window_, wx, wy);
+}
+
+void SdlPlatform::OpenGamepad(int index) {
+    if (!options_.gamepad || !SDL_IsGameController(index)) return;
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+    for (const Pad& pad : pads_)
+        if (pad.id == id) return;
+    if (SDL_GameController* c = SDL_GameControllerOpen(index)) pads_.push_back({id, c});
+}
+
+void SdlPlatform::CloseGamepad(SDL_JoystickID id) {
+    for (size_t i = 0; i < pads_.size(); ++i)
+        if (pads_[i].id == id) {
+            SDL_GameControllerClose(pads_[i].controller);
+            pads_.erase(pads_.begin() + long(i));
+            padFire_ = false;
+            return;
+        }
 }
 
 int SdlPlatform::AskYesNo(const std::string& text, const std::string& caption) {

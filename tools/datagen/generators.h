@@ -12,5 +12,7 @@ bool WritePictureReview(const std::string& out, const std::string& sheet);
 bool WriteSounds(const std::string& out);
 bool WriteMusic(const std::string& out);
 bool WriteMaps(const std::string& out, const std::string& src);
+// The desktop icons in the hicolor sizes: dir/hicolor/NxN/apps/velmoran.png.
+bool WriteIcons(const std::string& dir);
 
 }  // namespace datagen

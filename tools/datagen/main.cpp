@@ -7,22 +7,26 @@
 #include "generators.h"
 
 int main(int argc, char** argv) {
-    std::string out = "data", src = "assets-src", sheet;
+    std::string out = "data", src = "assets-src", sheet, icons;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--out") && i + 1 < argc) {
             out = argv[++i];
         } else if (!std::strcmp(argv[i], "--src") && i + 1 < argc) {
             src = argv[++i];
+        } else if (!std::strcmp(argv[i], "--icons") && i + 1 < argc) {
+            icons = argv[++i];
         } else if (!std::strcmp(argv[i], "--contact-sheet") && i + 1 < argc) {
             sheet = argv[++i];
         } else {
-            std::fprintf(stderr,
-                         "velmoran-datagen: unknown argument \"%s\"; usage: velmoran-datagen --out DIR --src DIR"
-                         " | --contact-sheet OUT.png --out DIR\n",
-                         argv[i]);
+            std::fprintf(
+                stderr,
+                "velmoran-datagen: unknown argument \"%s\"; usage: velmoran-datagen --out DIR --src DIR"
+                " | --contact-sheet OUT.png --out DIR | --icons DIR\n",
+                argv[i]);
             return 2;
         }
     }
+    if (!icons.empty()) return datagen::WriteIcons(icons) ? 0 : 1;
     // Reviewing the art needs only the pictures: the sheet mode writes nothing else.
     if (!sheet.empty()) return datagen::WritePictureReview(out, sheet) ? 0 : 1;
     // Music is the longest part and needs nothing else: encode it beside the rest.

@@ -235,6 +235,42 @@ TEST_F(DrawTest, TurnedKeyedImagesKeepTheirFarthestPixels) {
     }
 }
 
+// At a large scale every covered pixel reads the source pixel under its centre, up to the rounding
+// of a walk across the screen, even with the image's centre far off the screen: the walk starts
+// from the first covered column, not from a step counted from the centre.
+TEST_F(DrawTest, LargeScalesReadTheSourcePixelUnderEachPixel) {
+    const int w = 64, h = 64;
+    const int handle = MakeNumbered(w, h);
+    struct Case {
+        int x, y;
+        double scale, angle;
+    };
+    for (Case c : {Case{-1400, 240, 50.0, 0.3}, Case{1900, 900, 50.0, -2.1}, Case{320, 240, 50.0, 1.2},
+                   Case{-300, 700, 20.0, 0.7}}) {
+        engine::ClearScreen();
+        engine::DrawImageRotated(c.x, c.y, c.scale, c.angle, handle, 1, 0);
+        const double cs = std::cos(c.angle), sn = std::sin(c.angle);
+        int checked = 0, wrong = 0;
+        for (int py = 0; py < 480; ++py) {
+            for (int px = 0; px < 640; ++px) {
+                const double dx = px + 0.5 - c.x, dy = py + 0.5 - c.y;
+                const double u = w / 2 + (dx * cs + dy * sn) / c.scale;
+                const double v = h / 2 + (-dx * sn + dy * cs) / c.scale;
+                // Skip pixels whose centre lies closer to a source edge than the 16.16 walk can drift
+                // over one whole row (half a unit per step).
+                const double margin = 642 * 0.5 / 65536;
+                if (std::fabs(u - std::round(u)) < margin || std::fabs(v - std::round(v)) < margin) continue;
+                if (u < 0 || v < 0 || u >= w || v >= h) continue;
+                ++checked;
+                const uint32_t want = 0xFF000001u | uint32_t(int(u) + 1) << 16 | uint32_t(int(v) + 1) << 8;
+                wrong += Pixel(px, py) != want;
+            }
+        }
+        EXPECT_GT(checked, 1000) << c.x << "," << c.y;
+        EXPECT_EQ(wrong, 0) << c.x << "," << c.y << " scale " << c.scale << " angle " << c.angle;
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "engine/image/picture.h"
+#include "engine/image/picture_cache.h"
 #include "support/engine_fixture.h"
 
 namespace {
@@ -155,6 +158,76 @@ TEST_F(ImageTest, CompanionGivesAlphaWhereItCoversThePicture) {
     EXPECT_EQ(engine::FindImage(handle)->sourceFile, "pair.bmp");
     engine::DecodedPicture empty;
     EXPECT_EQ(engine::CreateImageFromPicture(empty, nullptr, "empty.bmp"), -1);
+}
+
+// A one-row 24-bit BMP of the given 0xRRGGBB colours.
+void WriteBmp(const std::string& name, const std::vector<uint32_t>& colours) {
+    const int w = int(colours.size()), rowBytes = (w * 3 + 3) & ~3;
+    std::vector<uint8_t> f(54 + size_t(rowBytes), 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) f[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    f[0] = 'B', f[1] = 'M';
+    put32(2, uint32_t(f.size())), put32(10, 54), put32(14, 40), put32(18, uint32_t(w)), put32(22, 1);
+    f[26] = 1, f[28] = 24;
+    put32(34, uint32_t(rowBytes));
+    for (int i = 0; i < w; ++i)
+        for (int c = 0; c < 3; ++c)
+            f[54 + size_t(i) * 3 + size_t(c)] = uint8_t(colours[size_t(i)] >> (8 * c));
+    std::FILE* out = std::fopen(name.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(f.data(), 1, f.size(), out);
+    std::fclose(out);
+}
+
+// Loading a file again costs a copy of its kept picture; what is kept never shows through when the
+// file, its companion or the transparent colour changed, or when a loaded picture was drawn into.
+TEST_F(ImageTest, ReloadsCopyTheKeptPictureOfTheSameFileOnly) {
+    engine::ClearPictureCache();
+    auto pixels = [](int handle) { return engine::FindImage(handle)->picture->pixels; };
+    WriteBmp("a.bmp", {0xFF0000, 0xFF00FF});
+    const int first = engine::LoadImageFile("a.bmp");
+    ASSERT_NE(first, -1);
+    EXPECT_EQ(pixels(first), (std::vector<uint32_t>{0xFFFF0000u, 0x00FF00FFu}));
+    EXPECT_GT(engine::PictureCacheBytes(), 0u);
+    const int again = engine::LoadImageFile("a.bmp");
+    EXPECT_NE(engine::FindImage(again)->picture, engine::FindImage(first)->picture);
+    EXPECT_EQ(pixels(again), pixels(first));
+
+    // Drawn into, the loaded picture changes alone.
+    ASSERT_EQ(engine::SetDrawTarget(first), 0);
+    engine::DrawRectangle(0, 0, 2, 1, engine::MakeColor(0, 0, 255), 1);
+    engine::SetDrawTarget(engine::kBackScreen);
+    EXPECT_EQ(pixels(engine::LoadImageFile("a.bmp")), (std::vector<uint32_t>{0xFFFF0000u, 0x00FF00FFu}));
+
+    WriteBmp("a.bmp", {0x00FF00, 0xFF00FF});  // same size, other pixels
+    EXPECT_EQ(pixels(engine::LoadImageFile("a.bmp")), (std::vector<uint32_t>{0xFF00FF00u, 0x00FF00FFu}));
+    engine::SetTransparentColor(0, 255, 0);
+    EXPECT_EQ(pixels(engine::LoadImageFile("a.bmp")), (std::vector<uint32_t>{0x0000FF00u, 0xFFFF00FFu}));
+    WriteBmp("a_a.bmp", {0xFFFFFF, 0x000000});  // a companion appears
+    EXPECT_EQ(pixels(engine::LoadImageFile("a.bmp")), (std::vector<uint32_t>{0xFF00FF00u, 0x00FF00FFu}));
+
+    int cells[2];
+    ASSERT_EQ(engine::LoadDividedImage("a.bmp", 2, 2, 1, 1, 1, cells), 0);
+    EXPECT_EQ(engine::FindImage(cells[1])->offsetX, 1);
+
+    // A limit below every picture keeps none; loads still work.
+    engine::SetPictureCacheLimit(0);
+    EXPECT_EQ(engine::PictureCacheBytes(), 0u);
+    EXPECT_NE(engine::LoadImageFile("a.bmp"), -1);
+    EXPECT_EQ(engine::PictureCacheBytes(), 0u);
+    engine::SetPictureCacheLimit(size_t(96) << 20);
+    std::remove("a.bmp");
+    EXPECT_EQ(engine::LoadImageFile("a.bmp"), -1);
+
+    // Prefetched in the background, with the transparent colour in force when asked.
+    engine::ClearPictureCache();
+    std::remove("a_a.bmp");
+    WriteBmp("b.bmp", {0x123456, 0x00FF00});
+    engine::PrefetchImageFiles({"b.bmp", "none.bmp"});
+    engine::FinishPrefetching();
+    EXPECT_GT(engine::PictureCacheBytes(), 0u);
+    EXPECT_EQ(pixels(engine::LoadImageFile("b.bmp")), (std::vector<uint32_t>{0xFF123456u, 0x0000FF00u}));
 }
 
 TEST_F(ImageTest, LoadsOfMissingFilesFailAndLeaveTheArrayAlone) {

@@ -163,8 +163,8 @@ Picture Title() {
     StarField(cv, m, 1.1f);
     DrawPlanet(cv, {520, 520}, 190, kMoods[0], 0);
     DrawBunnyFigure(cv, {470, 340}, 0);
-    // The ship passing over the planet.
-    DrawShipIcon(cv, Xf{{400, 250}, -0.5f, 1.6f}, 1);
+    // The ship passing over the planet, clear of the stage-select arrows (x 263..407, y 250..282).
+    DrawShipIcon(cv, Xf{{560, 226}, -0.5f, 1.6f}, 1);
     Lettering sans(kSansFont);
     TextStyle logo;
     logo.size = 96;

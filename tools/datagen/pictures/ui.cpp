@@ -139,8 +139,8 @@ Picture Panel() {
     DrawText(cv, sans, "STAGE", 10, 300, cap, false);
     Bevel(cv, 66, 289, 150, 325, Hex(0x04060e), Hex(0x080a18), Hex(0x4a5a8a));
     Line(cv, {14, 330}, {146, 330}, 2, Hex(0x3a5aa0));
-    // Rivets.
-    for (float y : {60.0f, 200.0f, 470.0f})
+    // Rivets, in the gaps between the captions and wells.
+    for (float y : {60.0f, 282.0f, 470.0f})
         for (float x : {12.0f, 146.0f}) {
             Fill(cv, Circle({x, y}, 2.2f), Hex(0x6a7aaa));
             Fill(cv, Circle({x - 0.6f, y - 0.6f}, 0.9f), Hex(0xd0e0ff));

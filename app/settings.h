@@ -1,0 +1,49 @@
+// settings.ini: the player's lasting choices, "key = value" lines with # comments, read and rewritten.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/platform.h"
+
+namespace app {
+
+struct Settings {
+    platform::Options options;  // mouse, display, sound device and steering choices
+    bool askAtStart = true;     // ask "full screen?" at start, as the game always did
+    bool fullScreen = true;     // the stored answer when not asking; Alt+Enter updates it
+    int effectsVolume = 100;    // percent
+    int musicVolume = 100;      // percent
+    bool mute = false;
+    bool muteWhenInactive = false;
+};
+
+// A settings file as read: the values, and its lines for writing it back with comments and
+// unknown keys kept.
+struct SettingsFile {
+    Settings settings;
+    std::vector<std::string> lines;
+};
+
+// Reads settings text. A bad value keeps the default and adds one message to `warnings` (with the
+// line number); unknown keys are kept and ignored. Never fails.
+// `base` gives the values of keys the text does not name.
+SettingsFile ParseSettings(const std::string& text, std::vector<std::string>* warnings,
+                           const Settings& base = {});
+// True for a key this version knows.
+bool IsSettingKey(const std::string& name);
+
+// The text for `settings`: the file's own lines with the known keys' values replaced, and every
+// known key missing from it added at the end with its comment.
+std::string FormatSettings(const SettingsFile& file, const Settings& settings);
+
+// Reads `path` (a missing file gives the defaults); warnings go to stderr, one line each.
+SettingsFile LoadSettings(const std::string& path);
+// Writes through a temporary file and a rename, so a crash never leaves half a file. False (and
+// one line on stderr) when it cannot be written.
+bool SaveSettings(const std::string& path, const SettingsFile& file, const Settings& settings);
+
+// True when the values that are kept in the file differ.
+bool SameSettings(const Settings& a, const Settings& b);
+
+}  // namespace app
