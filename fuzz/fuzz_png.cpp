@@ -14,7 +14,8 @@ void FixChecksums(std::vector<uint8_t>* png) {
     uint8_t* p = png->data();
     size_t at = 8;  // after the signature
     while (png->size() >= 12 && at <= png->size() - 12) {
-        const uint64_t length = uint64_t(p[at]) << 24 | uint64_t(p[at + 1]) << 16 | uint64_t(p[at + 2]) << 8 | p[at + 3];
+        const uint64_t length =
+            uint64_t(p[at]) << 24 | uint64_t(p[at + 1]) << 16 | uint64_t(p[at + 2]) << 8 | p[at + 3];
         if (length > png->size() - 12 - at) break;
         const uLong crc = crc32(0, p + at + 4, uInt(length + 4));
         uint8_t* c = p + at + 8 + length;

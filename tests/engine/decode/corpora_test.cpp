@@ -95,8 +95,6 @@ const BmpCase kBmpCases[] = {
     {"q/rgb24largepal.bmp", Outcome::kMatches, "rgb24.png"},
     {"q/rgb24lprof.bmp", Outcome::kMatches, "rgb24.png"},
     {"q/rgb24png.bmp", Outcome::kFails, nullptr, "embedded PNG"},
-    {"q/rgb24prof.bmp", Outcome::kMatches, "rgb24.png"},
-    {"q/rgb24prof2.bmp", Outcome::kDecodes, nullptr, "colour profiles are not applied"},
     {"q/rgb24rle24.bmp", Outcome::kFails, nullptr, "OS/2 24-bit run-length"},
     {"q/rgb32-111110.bmp", Outcome::kDecodes},
     {"q/rgb32-7187.bmp", Outcome::kMatches, "rgb32-7187.png", "the reference has 16-bit samples", 1},
