@@ -16,6 +16,7 @@ recipes=(
   "stage_select_3|start.dat=3| select_stage |--autoplay --frames 8000"
   "stage_select_4|start.dat=4| select_stage |--autoplay --frames 12000"
   "stage_600|start.dat=600 score.dat=99999000| select_stage |--autoplay --frames 6000"
+  "last_ship|start.dat=600| last_ship |--frames 1500"
 )
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
