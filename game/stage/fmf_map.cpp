@@ -40,6 +40,11 @@ bool FmfMap::Open(const std::string& fileName) {
     // reach past it.
     uint64_t needed = 0;
     if (!CellBytes(U32(h + 8), U32(h + 12), h[18], bits, &needed) || needed > size) return false;
+    // The block must really follow the header: a 20-byte file claiming 256 MB takes no memory.
+    const std::streampos blockStart = f.tellg();
+    if (!f.seekg(0, std::ios::end)) return false;
+    const std::streamoff available = f.tellg() - blockStart;
+    if (available < std::streamoff(size) || !f.seekg(blockStart)) return false;
     std::vector<uint8_t> block(size);
     if (size > 0 && !f.read(reinterpret_cast<char*>(block.data()), size)) return false;
     width_ = U32(h + 8);
