@@ -72,7 +72,8 @@ const std::vector<Option>& Options() {
              c->options.frameLimit = n;
              return std::string();
          }},
-        {"--input", "FILE", "drive the inputs from an input script (see docs/input-script.md)",
+        {"--input", "FILE",
+         "drive the inputs from an input script, headless or in a window (docs/input-script.md)",
          [](const std::string& v, CommandLine* c) {
              if (v.empty()) return std::string("--input takes a file name");
              c->options.inputScript = Absolute(v);
@@ -212,10 +213,6 @@ ParseOutcome ParseCommandLine(int argc, char** argv, CommandLine* out) {
             Usage(error);
             return ParseOutcome::kUsageError;
         }
-    }
-    if (!out->headless && !out->options.inputScript.empty()) {
-        Usage("--input needs --headless");
-        return ParseOutcome::kUsageError;
     }
     return ParseOutcome::kRun;
 }

@@ -9,9 +9,9 @@
 
 #include "app/autopilot.h"
 #include "app/command_line.h"
+#include "app/replay.h"
 #include "app/settings.h"
 #include "app/user_folders.h"
-#include "app/replay.h"
 #include "engine/frame/frame.h"
 #include "engine/image/image.h"
 #include "engine/input/recorder.h"
@@ -23,6 +23,7 @@
 #include "game/shell/main_loop.h"
 #include "game/shell/reset_all.h"
 #include "game/state.h"
+#include "platform/common/script_feed.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/sdl2/sdl_platform.h"
 
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
     // ---- end of folders and settings ----
 
     platform::Options& options = cl.options;
-    std::vector<headless::ScriptRecord> verifyRecords;
+    std::vector<scripted::ScriptRecord> verifyRecords;
     if (!cl.digestPath.empty()) {
         digestFile = std::fopen(cl.digestPath.c_str(), "w");
         if (!digestFile) {
@@ -180,14 +181,15 @@ int main(int argc, char** argv) {
     if (!cl.recordPath.empty()) engine::StartRecording(cl.recordPath);
     game::SetFrameObserver(AfterFrame);
 
-    if (cl.headless) {
-        headless::InputScript script;
+    scripted::InputScript script;
+    if (!options.inputScript.empty()) {
         std::string error;
-        if (!options.inputScript.empty() &&
-            !headless::LoadInputScript(options.inputScript, &script, &error)) {
+        if (!scripted::LoadInputScript(options.inputScript, &script, &error)) {
             std::fprintf(stderr, "velmoran: %s\n", error.c_str());
             return kUsageError;
         }
+    }
+    if (cl.headless) {
         if (cl.verify) {
             replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
             verifyRecords = script.records;
@@ -197,6 +199,10 @@ int main(int argc, char** argv) {
             engine::SetPixelsSkipped(true);
         }
         platform::Install(std::make_unique<headless::HeadlessPlatform>(options, std::move(script)));
+    } else if (!options.inputScript.empty()) {
+        // A replay in a real window: the window and the sound are real, the input is the script's.
+        platform::Install(scripted::MakeScriptedPlatform(sdl::MakeSdlPlatform(options), std::move(script),
+                                                         options.frameLimit));
     } else {
         platform::Install(sdl::MakeSdlPlatform(options));
     }

@@ -29,7 +29,7 @@ void AddRecordFilesToRecording() {
     }
 }
 
-ScratchFolder::ScratchFolder(const std::vector<headless::ScriptRecord>& records) {
+ScratchFolder::ScratchFolder(const std::vector<scripted::ScriptRecord>& records) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path program = fs::current_path(ec);
@@ -47,7 +47,7 @@ ScratchFolder::ScratchFolder(const std::vector<headless::ScriptRecord>& records)
     fs::create_directory(folder / "ScreenShots", ec);
     fs::create_directory_symlink(program / "data", folder / "data", ec);
     if (ec) return;
-    for (const headless::ScriptRecord& r : records) {
+    for (const scripted::ScriptRecord& r : records) {
         std::FILE* f = std::fopen((folder / "Option" / r.file).string().c_str(), "wb");
         if (!f) return;
         std::fprintf(f, "%lld\r\n", r.value);
@@ -74,7 +74,7 @@ void ReplayCheck::AfterFrame() { Check(engine::FramePumps(), false); }
 
 void ReplayCheck::Check(int64_t frame, bool atEnd) {
     while (next_ < digests_.size() && digests_[next_].frame <= frame && (atEnd || !digests_[next_].atEnd)) {
-        const headless::ScriptDigest& d = digests_[next_++];
+        const scripted::ScriptDigest& d = digests_[next_++];
         if (firstBad_ >= 0) continue;
         const uint64_t now = game::StateDigest();
         if (d.frame == frame && d.atEnd == atEnd && d.digest == now) {

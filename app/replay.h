@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/input_script.h"
+#include "platform/common/input_script.h"
 
 namespace app {
 
@@ -17,7 +17,7 @@ void AddRecordFilesToRecording();
 // left and removed when destroyed.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::vector<headless::ScriptRecord>& records);
+    explicit ScratchFolder(const std::vector<scripted::ScriptRecord>& records);
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -36,14 +36,14 @@ void RecordFinalDigest();
 // Checks a replay against the digests it carries, after every frame and at the end.
 class ReplayCheck {
 public:
-    explicit ReplayCheck(std::vector<headless::ScriptDigest> digests) : digests_(std::move(digests)) {}
+    explicit ReplayCheck(std::vector<scripted::ScriptDigest> digests) : digests_(std::move(digests)) {}
     void AfterFrame();
     // At the end of the run: checks the final digest, prints the report; returns the exit code.
     int Finish(int result);
 
 private:
     void Check(int64_t frame, bool atEnd);
-    std::vector<headless::ScriptDigest> digests_;
+    std::vector<scripted::ScriptDigest> digests_;
     size_t next_ = 0;
     size_t matched_ = 0;
     int64_t lastGood_ = 0;

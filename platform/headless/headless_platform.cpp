@@ -6,8 +6,9 @@
 namespace headless {
 
 HeadlessPlatform::HeadlessPlatform(const platform::Options& options, InputScript script)
-    : options_(options), script_(std::move(script)),
-      nowMicros_((script_.hasClock ? script_.clockMillis : kDefaultClockMillis) * 1000u) {
+    : options_(options),
+      feed_(std::move(script), options.frameLimit),
+      nowMicros_((feed_.Script().hasClock ? feed_.Script().clockMillis : kDefaultClockMillis) * 1000u) {
     audio_.SetCapturePath(options_.audioCapture);
 }
 
@@ -16,9 +17,7 @@ bool HeadlessPlatform::OpenWindow(const platform::WindowSettings& settings, std:
     title_ = settings.title;
     windowed_ = settings.windowed;
     presented_.assign(size_t(settings.width) * size_t(settings.height), 0xFF000000u);
-    // Input for the first frame is in place before it starts, e.g. a key already held.
-    while (nextEvent_ < script_.events.size() && ApplyingPump(script_.events[nextEvent_]) <= 0)
-        Apply(script_.events[nextEvent_++]);
+    AdvanceMicros(feed_.Begin() * 1000u);
     return true;
 }
 
@@ -34,27 +33,7 @@ void HeadlessPlatform::Present(const uint32_t* pixels, int width, int height) {
 }
 
 void HeadlessPlatform::PumpEvents(bool frame) {
-    if (!frame) return;
-    ++framePumps_;
-    while (nextEvent_ < script_.events.size() && ApplyingPump(script_.events[nextEvent_]) <= framePumps_)
-        Apply(script_.events[nextEvent_++]);
-    if (options_.frameLimit > 0 && framePumps_ >= options_.frameLimit) input_.closeRequested = true;
-}
-
-void HeadlessPlatform::Apply(const ScriptEvent& e) {
-    switch (e.kind) {
-        case ScriptEvent::Kind::kKey: input_.keys[e.a] = uint8_t(e.b); break;
-        case ScriptEvent::Kind::kButton:
-            input_.mouseButtons = e.b ? (input_.mouseButtons | uint32_t(e.a)) : (input_.mouseButtons & ~uint32_t(e.a));
-            for (int bit = 0; bit < 8; ++bit)
-                if (e.b && (e.a >> bit & 1)) ++input_.buttonPresses[bit];
-            break;
-        case ScriptEvent::Kind::kMove: pointerX_ = e.a; pointerY_ = e.b; break;
-        case ScriptEvent::Kind::kRelative: pointerX_ += e.a; pointerY_ += e.b; break;
-        case ScriptEvent::Kind::kClose: input_.closeRequested = true; break;
-        case ScriptEvent::Kind::kFocus: input_.active = e.a != 0; break;
-        case ScriptEvent::Kind::kWork: AdvanceMicros(uint64_t(e.a) * 1000u); break;
-    }
+    if (frame) AdvanceMicros(feed_.Pump() * 1000u);
 }
 
 void HeadlessPlatform::SleepUntilMicros(uint64_t deadline) {
@@ -67,11 +46,7 @@ void HeadlessPlatform::SetNow(uint64_t micros) {
     audio_.Advance(nowMicros_);
 }
 
-bool HeadlessPlatform::RandomSeedOverride(uint32_t* seed) {
-    if (!script_.hasSeed) return false;
-    *seed = script_.seed;
-    return true;
-}
+bool HeadlessPlatform::RandomSeedOverride(uint32_t* seed) { return feed_.Seed(seed); }
 
 bool HeadlessPlatform::OpenAudio(platform::AudioSpec* format, platform::AudioCallback callback, void* user) {
     if (options_.noSound) return false;
@@ -79,7 +54,7 @@ bool HeadlessPlatform::OpenAudio(platform::AudioSpec* format, platform::AudioCal
 }
 
 std::unique_ptr<platform::AudioConverter> HeadlessPlatform::NewAudioConverter(int inRate, int inChannels,
-                                                                             int outRate, int outChannels) {
+                                                                              int outRate, int outChannels) {
     return sdl::NewAudioConverter(inRate, inChannels, outRate, outChannels);
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/platform.h"
+#include "platform/common/script_feed.h"
 #include "platform/headless/headless_audio.h"
 #include "platform/headless/input_script.h"
 
@@ -21,13 +22,16 @@ public:
     bool OpenWindow(const platform::WindowSettings& settings, std::string* error) override;
     void CloseWindow() override;
     void SetTitle(const std::string& title) override { title_ = title; }
-    bool SetWindowed(bool windowed) override { windowed_ = windowed; return true; }
+    bool SetWindowed(bool windowed) override {
+        windowed_ = windowed;
+        return true;
+    }
     void SetResizable(bool, bool) override {}
     void Present(const uint32_t* pixels, int width, int height) override;
     void PumpEvents(bool frame) override;
-    const platform::InputState& Input() const override { return input_; }
-    void GetPointer(int* x, int* y) override { *x = pointerX_; *y = pointerY_; }
-    void SetPointer(int x, int y) override { pointerX_ = x; pointerY_ = y; }
+    const platform::InputState& Input() const override { return feed_.Input(); }
+    void GetPointer(int* x, int* y) override { feed_.GetPointer(x, y); }
+    void SetPointer(int x, int y) override { feed_.SetPointer(x, y); }
     void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
     uint64_t NowMicros() override { return nowMicros_; }
     void SleepUntilMicros(uint64_t deadline) override;
@@ -46,14 +50,14 @@ public:
     void KeepPresented(bool keep) { keepPresented_ = keep; }
     const std::vector<uint32_t>& Presented() const { return presented_; }
     int64_t PresentCount() const { return presentCount_; }
-    int64_t FramePumps() const { return framePumps_; }
+    int64_t FramePumps() const { return feed_.Pumps(); }
     int64_t SleepCount() const { return sleepCount_; }
     bool WindowOpen() const { return windowOpen_; }
     const std::string& Title() const { return title_; }
     bool Windowed() const { return windowed_; }
     bool CursorVisible() const { return cursorVisible_; }
     // For tests: poke the input, move the clock, answer the dialog, pretend another copy runs.
-    platform::InputState& MutableInput() { return input_; }
+    platform::InputState& MutableInput() { return feed_.MutableInput(); }
     void AdvanceMicros(uint64_t micros) { SetNow(nowMicros_ + micros); }
     void SetAnswer(int answer) { answer_ = answer; }
     void SetInstanceTaken(bool taken) { instanceTaken_ = taken; }
@@ -61,14 +65,10 @@ public:
 
 private:
     void SetNow(uint64_t micros);
-    void Apply(const ScriptEvent& e);
 
     platform::Options options_;
-    InputScript script_;
-    size_t nextEvent_ = 0;
-    platform::InputState input_;
+    scripted::ScriptFeed feed_;
     uint64_t nowMicros_;
-    int pointerX_ = 0, pointerY_ = 0;
     bool cursorVisible_ = true;
     bool windowOpen_ = false;
     bool windowed_ = false;
@@ -78,7 +78,6 @@ private:
     std::vector<uint32_t> presented_;
     bool keepPresented_ = false;
     int64_t presentCount_ = 0;
-    int64_t framePumps_ = 0;
     int64_t sleepCount_ = 0;
     HeadlessAudio audio_;
 };

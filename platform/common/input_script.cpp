@@ -1,5 +1,5 @@
 // Reads input scripts: a version line, then "frame command arguments" lines.
-#include "platform/headless/input_script.h"
+#include "platform/common/input_script.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace headless {
+namespace scripted {
 
 namespace {
 
@@ -162,4 +162,4 @@ bool LoadInputScript(const std::string& path, InputScript* out, std::string* err
     return ParseInputScript(all.str(), path, out, error);
 }
 
-}  // namespace headless
+}  // namespace scripted
