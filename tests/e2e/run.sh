@@ -2,8 +2,8 @@
 # Plays one input script headless and checks its expectations: "# expect-exit: N" (the exit code) and
 # "#= LINE" (a line that the run's --summary must contain). "# repeat: yes" plays it a second time
 # and checks that both runs passed through the same state digest on every frame. "# args: ..." adds options, and
-# "# record: FILE VALUE" puts a record file into Option/ first. "# map1: empty W H", "# map1: damaged" or
-# "# map1: missing" replaces the first stage map; "# expect-stderr: TEXT" wants TEXT in what the run
+# "# record: FILE VALUE" puts a record file into Option/ first. "# mapN: empty W H", "# mapN: damaged" or
+# "# mapN: missing" replaces stage map N (1..4, one line each); "# expect-stderr: TEXT" wants TEXT in what the run
 # printed. Each run has a folder of its own
 # (a copy of the program beside the data), so records and screenshots never leak between runs.
 set -u
@@ -12,24 +12,29 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$exe" "$work/velmoran"
 data=$(cd "$(dirname "$exe")" && pwd)/data
-map1=$(sed -n 's/^# map1: *//p' "$script" | head -n1)
-if [ -z "$map1" ]; then
+maps=$(sed -n 's/^# map\([1-4]\): */\1 /p' "$script")
+if [ -z "$maps" ]; then
   ln -s "$data" "$work/data"
 else
-  # The generated data, linked entry by entry, with map1.fmf of the script's making.
+  # The generated data, linked entry by entry, with the maps of the script's making.
   mkdir -p "$work/data/map"
   for entry in "$data"/*; do [ "$(basename "$entry")" = map ] || ln -s "$entry" "$work/data/"; done
-  for entry in "$data"/map/*; do [ "$(basename "$entry")" = map1.fmf ] || ln -s "$entry" "$work/data/map/"; done
+  for entry in "$data"/map/*; do
+    n=$(basename "$entry" .fmf); n=${n#map}
+    grep -q "^$n " <<<"$maps" || ln -s "$entry" "$work/data/map/"
+  done
   le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
-  case $map1 in
-    empty\ *)
-      read -r _ w h <<<"$map1"
-      # shellcheck disable=SC2059
-      { printf "FMF_$(le32 $((w * h * 4)))$(le32 "$w")$(le32 "$h")\\x20\\x20\\x04\\x08"; head -c $((w * h * 4)) /dev/zero; } > "$work/data/map/map1.fmf" ;;
-    damaged) printf 'FMF_\377\377\377\377 not a map' > "$work/data/map/map1.fmf" ;;
-    missing) ;;
-    *) echo "unknown map1 directive: $map1"; exit 1 ;;
-  esac
+  while read -r n kind w h; do
+    file=$work/data/map/map$n.fmf
+    case $kind in
+      empty)
+        # shellcheck disable=SC2059
+        { printf "FMF_$(le32 $((w * h * 4)))$(le32 "$w")$(le32 "$h")\\x20\\x20\\x04\\x08"; head -c $((w * h * 4)) /dev/zero; } > "$file" ;;
+      damaged) printf 'FMF_\377\377\377\377 not a map' > "$file" ;;
+      missing) ;;
+      *) echo "unknown map$n directive: $kind"; exit 1 ;;
+    esac
+  done <<<"$maps"
 fi
 mkdir -p "$work/Option" "$work/ScreenShots"
 exe="$work/velmoran"
