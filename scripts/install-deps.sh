@@ -18,8 +18,9 @@ if [ "${1:-play}" = arm64 ]; then  # scripts/arm64-check.sh: the cross compiler,
   if ! dpkg --print-foreign-architectures | grep -qx arm64; then
     if [ "$(id -u)" -ne 0 ]; then sudo dpkg --add-architecture arm64; else dpkg --add-architecture arm64; fi
   fi
-  want=(g++-aarch64-linux-gnu pkg-config qemu-user qemu-user-binfmt
-        libsdl2-dev:arm64 libpng-dev:arm64 zlib1g-dev:arm64 libogg-dev:arm64 libvorbis-dev:arm64)
+  want=(g++-aarch64-linux-gnu pkg-config qemu-user
+        libsdl2-dev:arm64 libpng-dev:arm64 zlib1g-dev:arm64 libogg-dev:arm64 libvorbis-dev:arm64
+        libfreetype-dev:arm64)  # tools/ is configured too, though only the program is built
 fi
 missing=()
 for p in "${want[@]}"; do
