@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang-14 (AddressSanitizer + UndefinedBehaviorSanitizer), linked
-# against libpng, libogg and libvorbis built with coverage (scripts/build-fuzz-libs.sh), and runs each
+# against zlib, libpng, libogg and libvorbis built with coverage (scripts/build-fuzz-libs.sh), and runs each
 # target for SECONDS (default 20), as many at once as there are cores. Prints executions, coverage and
 # findings per target; exits non-zero on a finding or on a target without seeds in fuzz/seeds/<target>/.
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET]      e.g. scripts/fuzz.sh 600 fuzz_bmp
@@ -35,7 +35,8 @@ done
 
 prefix=$("$root/scripts/build-fuzz-libs.sh" | tail -n1)
 if [ ! -f "$fbuild/build.ninja" ] || ! grep -qx "VELMORAN_FUZZ_LIBS:PATH=$prefix" "$fbuild/CMakeCache.txt"; then
-  CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$fbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  # --fresh: libraries found under an earlier prefix stay in the cache otherwise.
+  CC=clang-14 CXX=clang++-14 cmake --fresh -S "$root" -B "$fbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELMORAN_FUZZ=ON -DVELMORAN_FUZZ_LIBS="$prefix" >/dev/null
 fi
 cmake --build "$fbuild" --target "${targets[@]}" -- -j"$(nproc)" >"$fbuild/build.log" 2>&1 ||
