@@ -170,7 +170,6 @@ int main(int argc, char** argv) {
     // ---- end of folders and settings ----
 
     platform::Options& options = cl.options;
-    std::vector<scripted::ScriptRecord> verifyRecords;
     if (!cl.digestPath.empty()) {
         digestFile = std::fopen(cl.digestPath.c_str(), "w");
         if (!digestFile) {
@@ -189,10 +188,13 @@ int main(int argc, char** argv) {
             return kUsageError;
         }
     }
+    // A recording carries the records it began with. Its replay plays from those, in a folder of its
+    // own, so that it plays as recorded and never changes the player's own records.
+    const bool ownFolder = cl.verify || !script.records.empty();
+    const std::vector<scripted::ScriptRecord> replayRecords = script.records;
     if (cl.headless) {
         if (cl.verify) {
             replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
-            verifyRecords = script.records;
             // A replay that goes on past the recorded end has gone astray: stop it there.
             if (!script.digests.empty() && script.digests.back().atEnd && options.frameLimit == 0)
                 options.frameLimit = script.digests.back().frame + 1;
@@ -223,16 +225,16 @@ int main(int argc, char** argv) {
         platform::Install(nullptr);
         return 1;
     }
-    if (!cl.recordPath.empty()) app::AddRecordFilesToRecording();
     std::unique_ptr<app::ScratchFolder> scratch;
-    if (cl.verify) {
-        scratch = std::make_unique<app::ScratchFolder>(verifyRecords);
+    if (ownFolder) {
+        scratch = std::make_unique<app::ScratchFolder>(replayRecords);
         if (!scratch->Ok()) {
-            std::fprintf(stderr, "velmoran: no scratch folder could be made for the replay check\n");
+            std::fprintf(stderr, "velmoran: no scratch folder could be made for the replay\n");
             return 1;
         }
-        game::SetUserFolder("");  // the check's records are the recorded ones, in its own folder
+        game::SetUserFolder("");  // the replay's records are the recorded ones, in its own folder
     }
+    if (!cl.recordPath.empty()) app::AddRecordFilesToRecording();
     game::ResetAll();
     int result = game::RunGame(cl.choice);
     app::RecordFinalDigest();

@@ -47,6 +47,11 @@ ScratchFolder::ScratchFolder(const std::vector<scripted::ScriptRecord>& records)
     fs::create_directory(folder / "ScreenShots", ec);
     fs::create_directory_symlink(program / "data", folder / "data", ec);
     if (ec) return;
+    // The pictures and sounds may come from the data archive beside the program.
+    if (std::error_code none; fs::is_regular_file(program / "data.ZRA", none)) {
+        fs::create_symlink(program / "data.ZRA", folder / "data.ZRA", ec);
+        if (ec) return;
+    }
     for (const scripted::ScriptRecord& r : records) {
         std::FILE* f = std::fopen((folder / "Option" / r.file).string().c_str(), "wb");
         if (!f) return;

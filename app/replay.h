@@ -12,9 +12,9 @@ namespace app {
 // Puts what the game's record files hold now (high score, highest stage) into the recording.
 void AddRecordFilesToRecording();
 
-// A folder of its own for a replay check, with the recorded record files and the program's data, so
-// that the check plays from the recorded records and never touches the player's. Entered at once,
-// left and removed when destroyed.
+// A folder of its own for a replay, with the recorded record files and the program's data, so that the
+// replay plays from the recorded records and never touches the player's. Entered at once, left and
+// removed when destroyed.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::vector<scripted::ScriptRecord>& records);
