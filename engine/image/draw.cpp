@@ -309,7 +309,7 @@ struct Held {
     // Paints all of `area` without reading what lies under it (a clear: the whole target).
     bool covers = false;
     Rect area;
-    // A clear leaves out what the calls right after it paint over anyway.
+    // A clear leaves out what later calls paint over without reading it.
     int skips = 0;
     Rect skip[4];
 };
@@ -331,6 +331,15 @@ Held& NewHeld(DrawCall::Kind kind, const DrawState& s) {
     h.state = s;
     h.area = Rect{s.clipX1, s.clipY1, s.clipX2, s.clipY2};
     return h;
+}
+
+// True when `area` adds nothing to what the clear leaves out already.
+bool InsideSkipped(const Rect& area, const Held& clear) {
+    for (int k = 0; k < clear.skips; ++k) {
+        const Rect& r = clear.skip[k];
+        if (area.x1 >= r.x1 && area.y1 >= r.y1 && area.x2 <= r.x2 && area.y2 <= r.y2) return true;
+    }
+    return false;
 }
 
 void ClearRows(const Held& h, int y0, int y1) {
@@ -389,9 +398,16 @@ void FlushDrawing() {
     for (size_t i = 0; i < held.size(); ++i) {
         Held& h = held[i];
         if (h.kind != DrawCall::Kind::kClear) continue;
+        // A pixel's new value depends on its own old value alone, never on its neighbours': where any
+        // later call of the list paints without reading, the clear's value is never seen, whatever
+        // came between.
         h.skips = 0;
-        for (size_t j = i + 1; j < held.size() && held[j].covers && h.skips < 4; ++j)
-            h.skip[h.skips++] = held[j].area;
+        for (size_t j = i + 1; j < held.size() && h.skips < 4; ++j) {
+            const Held& next = held[j];
+            if (!next.covers || InsideSkipped(next.area, h)) continue;
+            h.skip[h.skips++] = next.area;
+            if (next.kind == DrawCall::Kind::kClear) break;  // the rest is that clear's
+        }
     }
     // Bands thinner than this cost more to hand out than they save.
     const int bands = std::min(DrawThreads(), std::max(1, heldTarget.height / 32));

@@ -147,17 +147,34 @@ TEST_F(BandsTest, ClearsLeftOutOnlyUnderWhatCoversThem) {
         });
     }
     ExpectBandsAsDrawnAtOnce([&] {
-        // Two covers in a row, then a filled rectangle over all that is left.
+        // Covers with a blended draw between them, then a border.
         engine::SetBlendMode(0, 0);
         engine::SetClipRect(0, 0, 640, 480);
         engine::DrawRectangle(0, 0, 640, 480, white, 1);
         engine::ClearScreen();
         engine::SetClipRect(0, 0, 320, 480);
         engine::DrawRectangle(-5, -5, 400, 500, engine::MakeColor(10, 20, 30), 1);
+        engine::SetBlendMode(1, 100);
+        engine::DrawImageRotated(150, 200, 1.5, 0.4, opaque, 1, 0);
+        engine::SetBlendMode(0, 0);
         engine::SetClipRect(320, 0, 640, 240);
         engine::DrawImage(300, -10, big, 0);
         engine::SetClipRect(0, 0, 640, 480);
         engine::DrawRectangle(100, 100, 200, 200, engine::MakeColor(1, 2, 3), 0);
+    });
+    // A blended draw reads the clear where nothing paints over it later.
+    ExpectBandsAsDrawnAtOnce([&] {
+        engine::DrawRectangle(0, 0, 640, 480, white, 1);
+        engine::ClearScreen();
+        engine::SetClipRect(0, 0, 320, 480);
+        engine::DrawRectangle(0, 0, 320, 480, engine::MakeColor(10, 20, 30), 1);
+        engine::SetClipRect(200, 0, 640, 480);
+        engine::SetBlendMode(1, 100);
+        engine::DrawImageRotated(400, 300, 2.5, 0.4, opaque, 1, 0);
+        engine::SetBlendMode(0, 0);
+        engine::SetClipRect(320, 0, 640, 240);
+        engine::DrawRectangle(0, 0, 640, 480, engine::MakeColor(40, 50, 60), 1);
+        engine::SetClipRect(0, 0, 640, 480);
     });
 }
 
