@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -13,13 +12,11 @@ namespace engine {
 
 namespace {
 
-constexpr int kMaxThreads = 16;
-
 int DefaultThreads() {
     // The environment can force a count (1 to compare against one thread, or on a busy machine).
     if (const char* forced = std::getenv("VELMORAN_DRAW_THREADS")) {
         const int n = std::atoi(forced);
-        if (n >= 1 && n <= kMaxThreads) return n;
+        if (n >= 1 && n <= kMostBands) return n;
     }
     const int hardware = int(std::thread::hardware_concurrency());
     return std::clamp(hardware, 1, 4);
@@ -38,28 +35,30 @@ public:
         for (std::thread& t : workers_) t.join();
     }
 
-    void Run(int height, int bands, void (*work)(int, int)) {
+    void Run(const int* bounds, int bands, void (*work)(int, int)) {
+        // Only this thread changes round_: a new worker starts at the current round and waits for the next.
         while (int(workers_.size()) < bands - 1) {
             const int index = int(workers_.size()) + 1;
-            workers_.emplace_back([this, index] { Serve(index); });
+            const long now = round_;
+            workers_.emplace_back([this, index, now] { Serve(index, now); });
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            height_ = height, bands_ = bands, work_ = work;
+            std::copy(bounds, bounds + bands + 1, bounds_);
+            bands_ = bands, work_ = work;
             remaining_ = bands - 1;
             ++round_;
         }
         start_.notify_all();
-        work(0, height / bands);
+        work(bounds[0], bounds[1]);
         std::unique_lock<std::mutex> lock(mutex_);
         done_.wait(lock, [this] { return remaining_ == 0; });
     }
 
 private:
-    void Serve(int index) {
-        long seen = 0;
+    void Serve(int index, long seen) {
         for (;;) {
-            int height, bands;
+            int y0, y1;
             void (*work)(int, int);
             {
                 std::unique_lock<std::mutex> lock(mutex_);
@@ -67,9 +66,9 @@ private:
                 if (stop_) return;
                 seen = round_;
                 if (index >= bands_) continue;  // a round with fewer bands than threads
-                height = height_, bands = bands_, work = work_;
+                y0 = bounds_[index], y1 = bounds_[index + 1], work = work_;
             }
-            work(int(int64_t(height) * index / bands), int(int64_t(height) * (index + 1) / bands));
+            work(y0, y1);
             std::lock_guard<std::mutex> lock(mutex_);
             if (--remaining_ == 0) done_.notify_one();
         }
@@ -79,21 +78,21 @@ private:
     std::condition_variable start_, done_;
     std::vector<std::thread> workers_;
     long round_ = 0;
-    int height_ = 0, bands_ = 0, remaining_ = 0;
+    int bounds_[kMostBands + 1] = {};
+    int bands_ = 0, remaining_ = 0;
     void (*work_)(int, int) = nullptr;
     bool stop_ = false;
 };
 
 }  // namespace
 
-void RunInBands(int height, int bands, void (*work)(int y0, int y1)) {
-    bands = std::clamp(bands, 1, std::min(kMaxThreads, std::max(height, 1)));
-    if (bands == 1) return work(0, height);
+void RunInBands(const int* bounds, int bands, void (*work)(int y0, int y1)) {
+    if (bands <= 1) return work(bounds[0], bounds[1]);
     static Pool pool;
-    pool.Run(height, bands, work);
+    pool.Run(bounds, std::min(bands, kMostBands), work);
 }
 
-void SetDrawThreads(int n) { threads = n >= 1 ? std::min(n, kMaxThreads) : DefaultThreads(); }
+void SetDrawThreads(int n) { threads = n >= 1 ? std::min(n, kMostBands) : DefaultThreads(); }
 
 int DrawThreads() {
     if (threads == 0) threads = DefaultThreads();

@@ -3,9 +3,11 @@
 
 namespace engine {
 
-// Calls work(y0, y1) once for each of `bands` bands that split rows [0, height) evenly, the first
-// band on the calling thread, and returns when every band is done.
-void RunInBands(int height, int bands, void (*work)(int y0, int y1));
+inline constexpr int kMostBands = 16;
+
+// Calls work(bounds[i], bounds[i + 1]) for each band i < bands (at most kMostBands), the first band on
+// the calling thread and the others on threads of their own, and returns when every band is done.
+void RunInBands(const int* bounds, int bands, void (*work)(int y0, int y1));
 
 // Threads the drawing uses (1: everything on the calling thread). 0 or less picks the default:
 // VELMORAN_DRAW_THREADS from the environment when it holds 1 to 16, else the hardware threads, at most 4.

@@ -364,6 +364,58 @@ void ClearRows(const Held& h, int y0, int y1) {
     }
 }
 
+// Band edges that give each band about the same work: every call's rows weighted by the width it
+// paints, roughly. The edges only share out the work; the pixels are the same wherever they lie.
+void SplitRows(int bands, int* bounds) {
+    const int height = heldTarget.height;
+    thread_local std::vector<int64_t> cost;
+    cost.assign(size_t(height) + 1, 0);
+    for (const Held& h : held) {
+        double top, bottom, width;
+        switch (h.kind) {
+            case DrawCall::Kind::kImage:
+                top = double(h.y), bottom = double(h.y) + h.cell.height, width = h.cell.width;
+                break;
+            case DrawCall::Kind::kRotated: {
+                const double half = h.cell.radius >= 0
+                                        ? h.cell.radius * std::fabs(h.scale) + 0.5
+                                        : 0.5 * std::hypot(h.cell.width, h.cell.height) * std::fabs(h.scale);
+                top = double(h.y) - half, bottom = double(h.y) + half, width = 2 * half;
+                break;
+            }
+            case DrawCall::Kind::kRectangle:
+                top = double(h.y), bottom = double(h.y2), width = h.fill ? double(h.x2 - h.x) : 2.0;
+                break;
+            default:  // a clear writes a row far faster than a draw reads and writes one
+                top = 0, bottom = height, width = heldTarget.width / 8.0;
+                break;
+        }
+        const DrawState& s = h.state;
+        int from = 0, to = height;
+        if (h.kind != DrawCall::Kind::kClear) {
+            from = int(std::clamp(top, double(s.clipY1), double(s.clipY2)));
+            to = int(std::clamp(bottom, double(s.clipY1), double(s.clipY2)));
+            if (from >= to) continue;
+        }
+        const int64_t w = int64_t(std::min(width, double(s.clipX2 - s.clipX1))) + 16;  // + the row's set-up
+        cost[size_t(from)] += w;
+        cost[size_t(to)] -= w;
+    }
+    int64_t total = 0, running = 0;
+    for (int y = 0; y < height; ++y) total += (running += cost[size_t(y)]);
+    bounds[0] = 0;
+    int y = 0;
+    int64_t done = 0;
+    running = 0;
+    for (int band = 1; band < bands; ++band) {
+        const int64_t goal = total * band / bands;
+        while (y < height && done < goal) done += (running += cost[size_t(y++)]);
+        // At least one row per band, and room for the bands still to come.
+        bounds[band] = std::clamp(y, bounds[band - 1] + 1, height - (bands - band));
+    }
+    bounds[bands] = height;
+}
+
 void DrawBand(int y0, int y1) {
     Surface& t = heldTarget;
     for (const Held& h : held) {
@@ -411,7 +463,13 @@ void FlushDrawing() {
     }
     // Bands thinner than this cost more to hand out than they save.
     const int bands = std::min(DrawThreads(), std::max(1, heldTarget.height / 32));
-    RunInBands(heldTarget.height, bands, DrawBand);
+    if (bands == 1) {
+        DrawBand(0, heldTarget.height);
+    } else {
+        int bounds[kMostBands + 1];
+        SplitRows(bands, bounds);
+        RunInBands(bounds, bands, DrawBand);
+    }
     held.clear();
 }
 
