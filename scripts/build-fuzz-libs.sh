@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds libpng, libogg and libvorbis from Debian's own source packages with the fuzzer's coverage and
+# Builds zlib, libpng, libogg and libvorbis from Debian's own source packages with the fuzzer's coverage and
 # AddressSanitizer, so that the fuzz targets see inside the decoders, not only our wrappers. Static
 # libraries go to a cache outside the source tree (default ~/.cache/velmoran-fuzz-libs); a second run
 # with the same source versions does nothing. Prints the install prefix on its last line.
@@ -8,7 +8,9 @@ set -euo pipefail
 cache=${VELMORAN_FUZZ_LIBS:-${XDG_CACHE_HOME:-$HOME/.cache}/velmoran-fuzz-libs}
 cc=${CC:-clang-14}
 flags="-O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address"
-packages=(libogg libvorbis libpng1.6)  # in build order: libvorbis needs libogg
+# In build order: libvorbis needs libogg, libpng needs zlib (instrumented too, since a PNG's image
+# data is all inflate).
+packages=(zlib libogg libvorbis libpng1.6)
 jobs=${JOBS:-$(nproc)}
 
 if [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1; then SUDO=sudo; else SUDO=; fi
@@ -33,7 +35,7 @@ fi
 
 # Source versions: the one of the installed -dev package first (the library the ordinary build uses),
 # then whatever else the source lists offer, newest first, in case a mirror lacks it.
-dev_of() { case $1 in libpng1.6) echo libpng-dev ;; *) echo "$1-dev" ;; esac; }
+dev_of() { case $1 in libpng1.6) echo libpng-dev ;; zlib) echo zlib1g-dev ;; *) echo "$1-dev" ;; esac; }
 candidates() {
   dpkg-query -W -f='${Version}\n' "$(dev_of "$1")" 2>/dev/null || true
   apt-cache showsrc "$1" | awk -v p="$1" '$1=="Package:"{ok=($2==p)} ok&&$1=="Version:"{print $2}' | sort -Vr
@@ -47,7 +49,8 @@ if [ -f "$cache/$key/done" ]; then echo "$prefix"; exit 0; fi
 work=$cache/$key/src
 mkdir -p "$work" "$prefix"
 echo "build-fuzz-libs: building $(echo $versions) into $prefix" >&2
-export CC=$cc CFLAGS="$flags" LDFLAGS="-fsanitize=address" PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+export CC=$cc CFLAGS="$flags" CPPFLAGS="-I$prefix/include" LDFLAGS="-fsanitize=address -L$prefix/lib"
+export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
 for p in "${packages[@]}"; do
   [ -f "$work/$p.done" ] && continue
   dir=$work/$p
@@ -61,9 +64,11 @@ for p in "${packages[@]}"; do
   [ -n "$fetched" ] || { echo "build-fuzz-libs: apt-get source $p failed:" >&2; tail -n 20 "$work/$p.fetch.log" >&2; exit 1; }
   src=$(find "$dir" -maxdepth 1 -mindepth 1 -type d | head -n1)
   log=$work/$p.build.log
+  # zlib has its own configure script, with its own options.
+  if [ "$p" = zlib ]; then options=(--static); else
+    options=(--disable-shared --enable-static --with-pic --with-ogg="$prefix"); fi
   (cd "$src" &&
-    ./configure --prefix="$prefix" --disable-shared --enable-static --with-pic \
-      --with-ogg="$prefix" >"$log" 2>&1 &&
+    ./configure --prefix="$prefix" "${options[@]}" >"$log" 2>&1 &&
     make -j"$jobs" >>"$log" 2>&1 && make install >>"$log" 2>&1) ||
     { echo "build-fuzz-libs: building $p failed (log: $log):" >&2; tail -n 30 "$log" >&2; exit 1; }
   echo "$p=$fetched" >"$work/$p.done"

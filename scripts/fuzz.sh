@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang-14 (AddressSanitizer + UndefinedBehaviorSanitizer), linked
-# against libpng, libogg and libvorbis built with coverage (scripts/build-fuzz-libs.sh), and runs each
+# against zlib, libpng, libogg and libvorbis built with coverage (scripts/build-fuzz-libs.sh), and runs each
 # target for SECONDS (default 20), as many at once as there are cores. Prints executions, coverage and
 # findings per target; exits non-zero on a finding or on a target without seeds in fuzz/seeds/<target>/.
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET]      e.g. scripts/fuzz.sh 600 fuzz_bmp
@@ -18,6 +18,8 @@ jobs=${VELMORAN_FUZZ_JOBS:-$(nproc)}
 # One input may take this many seconds: the largest pictures take about one on a busy shared machine
 # with coverage and the sanitizers, so only a real hang gets near it.
 timeout=${VELMORAN_FUZZ_TIMEOUT:-25}
+# A campaign may also stop a target once it has run this many inputs (0: only the time counts).
+runs=${VELMORAN_FUZZ_RUNS:-0}
 
 targets=()
 for src in "$root"/fuzz/fuzz_*.cpp; do
@@ -35,7 +37,8 @@ done
 
 prefix=$("$root/scripts/build-fuzz-libs.sh" | tail -n1)
 if [ ! -f "$fbuild/build.ninja" ] || ! grep -qx "VELMORAN_FUZZ_LIBS:PATH=$prefix" "$fbuild/CMakeCache.txt"; then
-  CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$fbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  # --fresh: libraries found under an earlier prefix stay in the cache otherwise.
+  CC=clang-14 CXX=clang++-14 cmake --fresh -S "$root" -B "$fbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELMORAN_FUZZ=ON -DVELMORAN_FUZZ_LIBS="$prefix" >/dev/null
 fi
 cmake --build "$fbuild" --target "${targets[@]}" -- -j"$(nproc)" >"$fbuild/build.log" 2>&1 ||
@@ -58,7 +61,12 @@ run_target() {
   start=$(date +%s)
   while [ "$left" -gt 0 ]; do
     rc=0
-    "$bin" -max_total_time="$left" -print_final_stats=1 -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+    local limit=()
+    if [ "$runs" -gt 0 ]; then
+      [ "$execs" -ge "$runs" ] && break
+      limit=(-runs=$((runs - execs)))
+    fi
+    "$bin" "${limit[@]}" -max_total_time="$left" -print_final_stats=1 -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=1024 \
       -artifact_prefix="$art/" "$corpus" "${seeds[@]}" >>"$log" 2>&1 || rc=$?
     execs=$((execs + $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*$' || echo 0)))
     [ $rc = 0 ] && break

@@ -48,6 +48,7 @@ public:
         open_ = true;
         const vorbis_info* info = ov_info(&file_, -1);
         if (!info || info->channels < 1 || info->rate < 1 || info->rate > 1000000) return false;
+        if (!EveryLinkDecodes()) return false;
         compressed_ = true;
         channels_ = info->channels;
         rate_ = int(info->rate);
@@ -85,6 +86,20 @@ public:
     }
 
 private:
+    // libvorbis keeps a link's half-built codebooks when setting up its decoder fails, and the next
+    // set-up of that link (a seek or a loop back) then "succeeds" over empty books and divides by
+    // zero. Setting up every link once here refuses such a file before any of that can happen.
+    bool EveryLinkDecodes() {
+        for (long link = 0; link < ov_streams(&file_); ++link) {
+            vorbis_info* info = ov_info(&file_, int(link));
+            if (!info) return false;
+            vorbis_dsp_state dsp{};
+            if (vorbis_synthesis_init(&dsp, info) != 0) return false;
+            vorbis_dsp_clear(&dsp);
+        }
+        return true;
+    }
+
     Memory memory_{nullptr, 0};
     OggVorbis_File file_{};
     bool open_ = false;
