@@ -4,8 +4,11 @@
 // (--draw-only: only the recorded frame drawn N times, for a profiler; --per-call: the costliest calls)
 // Prints, as median and p90 of thread CPU time per frame over N frames (300 by default):
 //  - drawing alone: the frame's recorded draw calls drawn again by the engine, and, interleaved
-//    frame by frame in the same process, the same calls drawn by SDL2's software renderer;
-//  - update and drawing: the game's stage frame on a field kept full;
+//    frame by frame in the same process, the same calls drawn by SDL2's software renderer; on one
+//    thread, then in bands on the drawing threads (at least 2; there also the wall time and the CPU
+//    time of all threads, since one thread's CPU time leaves out the others' share);
+//  - update and drawing: the game's stage frame on a field kept full, on one thread (CPU time) and
+//    in bands (wall time);
 //  - the first frame of stages 1 to 8 (stage loading included), the picture cache's peak;
 //  - allocations over 1000 steady frames of the whole frame loop (message pump, present, sound).
 #include <algorithm>
