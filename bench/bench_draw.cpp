@@ -4,8 +4,11 @@
 // (--draw-only: only the recorded frame drawn N times, for a profiler; --per-call: the costliest calls)
 // Prints, as median and p90 of thread CPU time per frame over N frames (300 by default):
 //  - drawing alone: the frame's recorded draw calls drawn again by the engine, and, interleaved
-//    frame by frame in the same process, the same calls drawn by SDL2's software renderer;
-//  - update and drawing: the game's stage frame on a field kept full;
+//    frame by frame in the same process, the same calls drawn by SDL2's software renderer; on one
+//    thread, then in bands on the drawing threads (at least 2; there also the wall time and the CPU
+//    time of all threads, since one thread's CPU time leaves out the others' share);
+//  - update and drawing: the game's stage frame on a field kept full, on one thread (CPU time) and
+//    in bands (wall time);
 //  - the first frame of stages 1 to 8 (stage loading included), the picture cache's peak;
 //  - allocations over 1000 steady frames of the whole frame loop (message pump, present, sound).
 #include <algorithm>
@@ -23,9 +26,11 @@
 #include <string>
 #include <vector>
 
+#include "bench/busiest_frame.h"
 #include "engine/capture/capture.h"
 #include "engine/frame/frame.h"
 #include "engine/frame/screen.h"
+#include "engine/image/bands.h"
 #include "engine/image/blend.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
@@ -74,12 +79,31 @@ void operator delete[](void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
+using busiest::BuildBusiestField;
+using busiest::PresentAndClear;
+using busiest::recorded;
+using busiest::StageFrameBody;
 using game::gameState;
 
 double ThreadSeconds() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+// CPU time of every thread of the process (the drawing threads included).
+double ProcessSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+double WallSeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// The recorded calls drawn, held draws included.
+void Replay(const std::vector<engine::DrawCall>& calls) {
+    busiest::Replay(calls);
+    engine::FlushDrawing();
 }
 
 struct Figures {
@@ -119,130 +143,6 @@ struct Snapshot {
         std::memcpy(game::OptionRecords, options, sizeof options);
     }
 };
-
-// The stage frame of the game's main loop, up to the end of the frame (which the caller does).
-void StageFrameBody() {
-    gameState.frameCount += 1;
-    engine::SetClipRect(0, 0, 480, 480);
-    game::DrawBackgrounds();
-    game::UpdateShots();
-    game::UpdatePlayer();
-    game::UpdateEffects();
-    game::UpdateBullets();
-    engine::DrawImage(0, 0, game::BlindImage, 1);
-    game::DrawBunny();
-    game::DrawPanel();
-}
-
-// The end of a frame without the pacing wait: present, back to the back screen, clear.
-void PresentAndClear() {
-    engine::PresentScreen();
-    engine::SetDrawTarget(engine::kBackScreen);
-    engine::ClearScreen();
-}
-
-// A world position on screen: `t` 0..1 sweeps across the field seen from the ship (the bunny sits
-// at the bottom middle of the field), `r` is the distance from the bunny.
-void OnScreen(double t, double r, double* x, double* y) {
-    const double toShip = std::atan2(gameState.shipY, gameState.shipX);
-    const double a = toShip + (t - 0.5) * 2.4;
-    *x = r * std::cos(a), *y = r * std::sin(a);
-}
-
-// Fills every free slot of every pool, each kind in turn, all where the field shows them.
-void FillPools(int round) {
-    double x, y;
-    for (int i = 0; game::FindFreeEnemySlot(); ++i) {
-        const int kind = (i + round) % 16;
-        game::EnemyRecord* e = game::SpawnFromMap(kind, 0, 0, (i * 97) % 1024);
-        if (!e) break;
-        OnScreen((i * 0.618) - int(i * 0.618), 60 + (i * 37) % 300, &x, &y);
-        e->x = x, e->y = y;
-    }
-    for (int i = 0; game::FindFreeBulletSlot() && i < 256; ++i) {
-        OnScreen((i * 0.382 + round * 0.1) - int(i * 0.382 + round * 0.1), 40 + (i * 53) % 320, &x, &y);
-        game::SpawnBullet(x, y, 0.5, (i * 131) % 1024, i % 7, 64, false);
-    }
-    for (int i = 0; game::FindFreeItemSlot() && i < 256; ++i) {
-        OnScreen((i * 0.271 + round * 0.2) - int(i * 0.271 + round * 0.2), 50 + (i * 29) % 300, &x, &y);
-        game::SpawnItem(i % 5, x, y);
-    }
-    for (int i = 0; i < game::kEffectSlots; ++i) {
-        OnScreen((i * 0.707) - int(i * 0.707), 20 + (i * 29) % 330, &x, &y);
-        const int kind = (i + round) % game::kEffectKinds;
-        if (game::SpawnEffect(int16_t(kind), x, y, (i * 41) % 1024, int16_t((i * 73) % 1024), 0.3) < 0) break;
-    }
-    for (int slot = 0; slot < game::kShotSlots; ++slot) {
-        if (game::ShotTable[slot].state != 0) continue;
-        OnScreen(slot / double(game::kShotSlots), 130 + slot * 7, &x, &y);
-        game::SpawnShot(slot, slot % 4, x, y, (slot * 31) % 1024);
-    }
-}
-
-bool BuildBusiestField() {
-    using namespace game;
-    gameState.stage = 600;
-    gameState.loopIndex = (600 - 1) / 4;  // loop 150
-    gameState.lives = 3;
-    gameState.bunnyHealth = 5;
-    gameState.weaponMode = 3;
-    gameState.weaponTimer = 30000;
-    ResetPlayerForGame();
-    ResetEnemyPool();
-    ResetShots();
-    ResetBulletPool();
-    ResetItemPool();
-    ClearEffects();
-    ClearShake();
-    if (!LoadStage(600)) return false;
-    PlaceShipOnRing();
-    gameState.mapRow = 1;
-    for (int i = 0; i < 8; ++i) GainOption();
-    SpawnFromMap(19, 0, 0, 256);  // map 4's boss, in slot 0
-    for (int round = 0; round < 3; ++round) {
-        FillPools(round);
-        StartShake(200);
-        StageFrameBody();
-        PresentAndClear();
-    }
-    FillPools(3);
-    // The boss enters at the rim; it is put back over the field once it has entered.
-    if (EnemyPool[0].kind == 19 && EnemyPool[0].state == kSlotActive)
-        OnScreen(0.5, 250, &EnemyPool[0].x, &EnemyPool[0].y);
-    StartShake(200);
-    gameState.bunnyHitTimer = 60;  // the hurt picture grows over the bunny
-    gameState.bunnyHitStep = 8;
-    return true;
-}
-
-// The draw calls of one frame, recorded as the game makes them.
-std::vector<engine::DrawCall> recorded;
-void Record(const engine::DrawCall& call) { recorded.push_back(call); }
-
-void Replay(const std::vector<engine::DrawCall>& calls) {
-    for (const engine::DrawCall& c : calls) {
-        const engine::DrawState& s = c.state;
-        if (c.kind == engine::DrawCall::Kind::kClear) {
-            engine::ClearScreen();
-            continue;
-        }
-        engine::SetClipRect(s.clipX1, s.clipY1, s.clipX2, s.clipY2);
-        engine::SetBlendMode(s.blendMode, s.blendParameter);
-        switch (c.kind) {
-            case engine::DrawCall::Kind::kImage:
-                engine::DrawImage(c.x, c.y, c.handle, c.transparent);
-                break;
-            case engine::DrawCall::Kind::kRotated:
-                engine::DrawImageRotated(c.x, c.y, c.scale, c.angle, c.handle, c.transparent, c.mirror);
-                break;
-            case engine::DrawCall::Kind::kRectangle:
-                engine::DrawRectangle(c.x, c.y, c.x2, c.y2, c.colour, c.fill);
-                break;
-            default:
-                break;
-        }
-    }
-}
 
 #ifdef BENCH_SDL_PEER
 // The same calls through SDL2's software renderer, one texture per picture.
@@ -378,10 +278,10 @@ int main(int argc, char** argv) {
     for (const auto& fx : game::EffectPool) live[3] += fx.state != 0;
 
     // One frame's calls, recorded as the game makes them.
-    engine::SetDrawCallObserver(Record);
+    busiest::StartRecording();
     StageFrameBody();
     PresentAndClear();
-    engine::SetDrawCallObserver(nullptr);
+    busiest::StopRecording();
     int turned = 0, blended = 0, rects = 0;
     for (const auto& c : recorded) {
         turned += c.kind == engine::DrawCall::Kind::kRotated;
@@ -433,31 +333,48 @@ int main(int argc, char** argv) {
     sdlOpen = useSdl && peer.Open(recorded);
 #endif
     (void)useSdl;
-    for (int f = 0; f < 20; ++f) Replay(recorded);  // warm-up
-    std::vector<double> ours, theirs;
-    for (int f = 0; f < frames; ++f) {
-        double t = ThreadSeconds();
-        Replay(recorded);
-        ours.push_back((ThreadSeconds() - t) * 1e3);
+    // One thread, then the bands on the drawing threads (CPU time of one thread means little there:
+    // the wall time and the CPU time of all threads are printed as well).
+    const int bandThreads = std::max(2, engine::DrawThreads());
+    Figures draw;
+    for (int threads : {1, bandThreads}) {
+        engine::SetDrawThreads(threads);
+        for (int f = 0; f < 20; ++f) Replay(recorded);  // warm-up
+        std::vector<double> ours, wall, cpu, theirs;
+        for (int f = 0; f < frames; ++f) {
+            double t = ThreadSeconds();
+            const double w = WallSeconds(), p = ProcessSeconds();
+            Replay(recorded);
+            ours.push_back((ThreadSeconds() - t) * 1e3);
+            wall.push_back((WallSeconds() - w) * 1e3);
+            cpu.push_back((ProcessSeconds() - p) * 1e3);
 #ifdef BENCH_SDL_PEER
-        if (sdlOpen) {
-            t = ThreadSeconds();
-            peer.Draw(recorded);
-            theirs.push_back((ThreadSeconds() - t) * 1e3);
-        }
+            if (sdlOpen) {
+                t = ThreadSeconds();
+                peer.Draw(recorded);
+                theirs.push_back((ThreadSeconds() - t) * 1e3);
+            }
 #endif
-    }
-    const Figures draw = Summarise(ours);
-    std::printf("drawing alone: median %.3f ms, p90 %.3f ms (%d frames, thread CPU time)\n", draw.median,
-                draw.p90, frames);
-    if (sdlOpen) {
-        const Figures sdl = Summarise(theirs);
+        }
+        const Figures one = Summarise(ours), w = Summarise(wall), c = Summarise(cpu);
+        if (threads == 1) draw = one;
         std::printf(
-            "SDL2 software renderer, same calls: median %.3f ms, p90 %.3f ms; ours is %.1f times faster\n",
-            sdl.median, sdl.p90, sdl.median / draw.median);
-    } else {
-        std::printf("SDL2 software renderer: not available\n");
+            "drawing alone, %d thread%s: median %.3f ms, p90 %.3f ms thread CPU; wall median %.3f ms, p90 "
+            "%.3f ms; all threads' CPU median %.3f ms (%d frames)\n",
+            threads, threads == 1 ? "" : "s", one.median, one.p90, w.median, w.p90, c.median, frames);
+        if (sdlOpen) {
+            const Figures sdl = Summarise(theirs);
+            std::printf(
+                "  SDL2 software renderer, same calls: median %.3f ms, p90 %.3f ms; ours is %.1f times "
+                "faster "
+                "(%s)\n",
+                sdl.median, sdl.p90, sdl.median / (threads == 1 ? one.median : w.median),
+                threads == 1 ? "CPU time" : "our wall time against its CPU time");
+        } else {
+            std::printf("  SDL2 software renderer: not available\n");
+        }
     }
+    engine::SetDrawThreads(1);
 
     // Copying one 640 x 480 frame, for scale.
     {
@@ -484,7 +401,21 @@ int main(int argc, char** argv) {
         if (f >= 20) whole.push_back((ThreadSeconds() - t) * 1e3);
     }
     const Figures both = Summarise(whole);
-    std::printf("busiest frame, update and drawing: median %.3f ms, p90 %.3f ms\n", both.median, both.p90);
+    std::printf("busiest frame, update and drawing, 1 thread: median %.3f ms, p90 %.3f ms (thread CPU)\n",
+                both.median, both.p90);
+    engine::SetDrawThreads(bandThreads);
+    whole.clear();
+    for (int f = 0; f < frames + 20; ++f) {
+        full.Put();
+        gameState.shipAngle = (full.state.shipAngle + f * 3) % 1024;
+        const double t = WallSeconds();
+        StageFrameBody();
+        PresentAndClear();
+        if (f >= 20) whole.push_back((WallSeconds() - t) * 1e3);
+    }
+    const Figures banded = Summarise(whole);
+    std::printf("busiest frame, update and drawing, %d threads: median %.3f ms, p90 %.3f ms (wall)\n",
+                bandThreads, banded.median, banded.p90);
 
     // Allocations of the whole frame loop (message pump, present, sounds, pacing) over steady frames.
     for (int f = 0; f < 50; ++f) {

@@ -7,6 +7,7 @@
 #include <new>
 
 #include "engine/frame/frame.h"
+#include "engine/image/image.h"
 
 namespace engine {
 
@@ -96,6 +97,7 @@ std::vector<uint8_t> EncodeBmp24(const Surface& s, int x1, int y1, int x2, int y
 
 int SaveDrawScreen(int x1, int y1, int x2, int y2, const std::string& fileName, int saveType, int, int,
                    int pngLevel) {
+    FlushDrawing();
     const Surface& s = DrawTargetSurface();
     if (!s.pixels || x1 >= x2 || y1 >= y2 || x1 < 0 || y1 < 0 || x2 > s.width || y2 > s.height) return -1;
     const int depth = ScreenColourDepth();

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/frame/engine_state.h"
 #include "engine/frame/frame.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
-#include "engine/frame/engine_state.h"
 
 namespace engine {
 
@@ -27,12 +27,20 @@ void MakeSurface(std::vector<uint32_t>& memory, Surface& surface, int width, int
 }
 }  // namespace
 
-Surface& BackScreen() { return S().backSurface; }
-Surface& FrontScreen() { return S().frontSurface; }
+// Whoever asks for a screen reads its pixels: the held draws are drawn first.
+Surface& BackScreen() {
+    FlushDrawing();
+    return S().backSurface;
+}
+Surface& FrontScreen() {
+    FlushDrawing();
+    return S().frontSurface;
+}
 Surface& DrawTargetSurface() { return S().target; }
 int DrawTarget() { return S().targetHandle; }
 
 void AllocateScreens(int width, int height) {
+    DiscardDrawing();
     Screens& s = S();
     MakeSurface(s.back, s.backSurface, width, height);
     MakeSurface(s.front, s.frontSurface, width, height);
@@ -41,19 +49,24 @@ void AllocateScreens(int width, int height) {
 }
 
 void SwapScreens() {
+    FlushDrawing();
     Screens& s = S();
     std::swap(s.back, s.front);
     std::swap(s.backSurface, s.frontSurface);
-    if (s.targetHandle == kBackScreen) s.target = s.backSurface;
-    else if (s.targetHandle == kFrontScreen) s.target = s.frontSurface;
+    if (s.targetHandle == kBackScreen)
+        s.target = s.backSurface;
+    else if (s.targetHandle == kFrontScreen)
+        s.target = s.frontSurface;
 }
 
 void ReleaseScreens() {
+    DiscardDrawing();
     Screens& s = S();
     s = Screens{};
 }
 
 int SetDrawTarget(int target) {
+    FlushDrawing();
     Screens& s = S();
     Surface next;
     if (target == kBackScreen) {
@@ -81,6 +94,7 @@ int ClearScreen() {
     }
     if (PixelsSkipped()) return 0;
     const uint32_t colour = BackgroundColour();
+    if (HoldClear(colour)) return 0;
     for (int y = 0; y < t.height; ++y) std::fill_n(t.pixels + size_t(y) * t.pitch, t.width, colour);
     return 0;
 }

@@ -13,10 +13,11 @@ struct Surface {
     int pitch = 0;
 };
 
+// The screens for reading: draws held back for the frame are drawn first.
 Surface& BackScreen();
 Surface& FrontScreen();
 // The surface that drawing goes to now (back screen, front screen or a drawable image); never null
-// after InitEngine.
+// after InitEngine. Held draws are not drawn first: read through the two above or FlushDrawing.
 Surface& DrawTargetSurface();
 // The draw target as the game named it: -2 back screen, -4 front screen, or an image handle.
 int DrawTarget();

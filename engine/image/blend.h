@@ -93,8 +93,9 @@ void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);
 // Tests: use the portable loops even where the AVX2 ones could run (both give the same pixels).
 void UsePortableLoops(bool portable);
 
-// Destination pixels the row loops have visited since the start (for the drawing benchmark).
-inline int64_t visitedPixels = 0;
+// Destination pixels the row loops of this thread have visited since the start (for the drawing
+// benchmark).
+inline thread_local int64_t visitedPixels = 0;
 
 namespace avx2 {
 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded);

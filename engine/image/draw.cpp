@@ -1,11 +1,14 @@
-// The drawing primitives: an image at a point, an image scaled and turned, a rectangle, colours.
+// The drawing primitives (an image at a point, an image scaled and turned, a rectangle, colours) and
+// the frame list that holds draws to a screen back until they are drawn in bands.
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "engine/frame/engine_state.h"
 #include "engine/frame/frame.h"
 #include "engine/frame/screen.h"
+#include "engine/image/bands.h"
 #include "engine/image/blend.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
@@ -37,14 +40,22 @@ const Picture* PictureForReading(ImageRecord& r, const Surface& target, Picture*
     return copy;
 }
 
+// What a draw needs of an image besides its picture; copied when the draw is held back.
+struct Cell {
+    int width = 0, height = 0, offsetX = 0, offsetY = 0;
+    double radius = -1;  // visible radius (only read for transparent turned draws)
+};
+
+Cell CellOf(const ImageRecord& r) { return Cell{r.width, r.height, r.offsetX, r.offsetY, -1}; }
+
 AlphaUse UseOf(const Picture& p, int transparent) {
     if (transparent == 0 || (!p.hasTransparent && !p.hasPartial)) return AlphaUse::kIgnore;
     return p.hasPartial ? AlphaUse::kFull : AlphaUse::kKey;
 }
 
 // Draws rows [j0, j1) and columns [i0, i1) of an image with its top-left pixel at (x, y).
-void DrawUnscaled(const Picture& p, const ImageRecord& r, int64_t x, int64_t y, int transparent,
-                  const DrawState& s, Surface& target) {
+void DrawUnscaled(const Picture& p, const Cell& r, int64_t x, int64_t y, int transparent, const DrawState& s,
+                  Surface& target) {
     const int64_t i0 = std::max<int64_t>(0, s.clipX1 - x), i1 = std::min<int64_t>(r.width, s.clipX2 - x);
     const int64_t j0 = std::max<int64_t>(0, s.clipY1 - y), j1 = std::min<int64_t>(r.height, s.clipY2 - y);
     if (i0 >= i1 || j0 >= j1) return;
@@ -109,65 +120,21 @@ inline bool Inside(double a, double d, double inv, double limit, int* k0, int* k
 constexpr double kCentreStepLimit = 2048;
 
 std::vector<uint32_t>& RowBuffer(size_t n) {
-    static std::vector<uint32_t> buffer;
+    thread_local std::vector<uint32_t> buffer;  // one per band thread
     if (buffer.size() < n) buffer.resize(n);
     return buffer;
 }
 
 bool pixelsSkipped = false;
 
-}  // namespace
-
-void SetPixelsSkipped(bool skipped) { pixelsSkipped = skipped; }
-bool PixelsSkipped() { return pixelsSkipped; }
-
-int DrawImage(int x, int y, int handle, int transparent) {
-    if (!EngineInitialised()) return -1;
-    WaitWhileInactive();
-    const DrawState& s = CurrentDrawState();
-    if (drawCallObserver) {
-        DrawCall call{DrawCall::Kind::kImage, x, y, 0, 0, handle, transparent};
-        call.state = s;
-        drawCallObserver(call);
-    }
-    if (s.nothingDrawn || pixelsSkipped) return 0;
-    ImageRecord* r = FindImage(handle);
-    if (!r) return -1;
-    Surface& target = DrawTargetSurface();
-    if (!target.pixels) return 0;
-    Picture copy;
-    const Picture* p = PictureForReading(*r, target, &copy);
-    DrawUnscaled(*p, *r, x, y, transparent, s, target);
-    return 0;
-}
-
-int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transparent, int mirror) {
-    if (!EngineInitialised()) return -1;
-    WaitWhileInactive();
-    const DrawState& s = CurrentDrawState();
-    if (drawCallObserver) {
-        DrawCall call{DrawCall::Kind::kRotated, x, y, 0, 0, handle, transparent, mirror};
-        call.scale = scale, call.angle = angle, call.state = s;
-        drawCallObserver(call);
-    }
-    if (s.nothingDrawn || pixelsSkipped) return 0;
-    ImageRecord* r = FindImage(handle);
-    if (!r || scale == 0 || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
-    Surface& target = DrawTargetSurface();
-    // Below this scale an image is far smaller than a pixel; the limit and the picture size keep
-    // source positions and steps inside the 16.16 fixed point.
-    if (!target.pixels || std::fabs(scale) < 1.0 / 16384) return 0;
-    Picture copy;
-    const Picture* p = PictureForReading(*r, target, &copy);
-    if (p->width > 32767 || p->height > 32767) return 0;
-    const double c = std::cos(angle), sn = std::sin(angle);
-    // The centre point (width / 2, height / 2) in whole pixels: at scale 1, angle 0 and an integral
-    // centre the top-left pixel then lands on (x - width / 2, y - height / 2) for every size.
+// Draws a turned or scaled image (not the plain case) about (x, y); c and sn are the cosine and
+// sine of its angle. Rows depend only on the call and the column clip, never on the row clip, so
+// drawing in horizontal bands gives the same pixels as drawing at once.
+void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double scale, double c, double sn,
+                int transparent, int mirror, const DrawState& s, Surface& target) {
+    const Picture* p = &picture;
+    const Cell* r = &cell;
     const int cx = r->width / 2, cy = r->height / 2;
-    if (scale == 1 && c == 1 && sn == 0 && mirror == 0) {
-        DrawUnscaled(*p, *r, int64_t(x) - cx, int64_t(y) - cy, transparent, s, target);
-        return 0;
-    }
     // Screen pixel centre (px + 0.5, py + 0.5) reads the source pixel under
     //   u = (dx cos + dy sin) / scale, v = (-dx sin + dy cos) / scale   (dx, dy from (x, y)),
     // u negated for a mirrored image, at (cx + u, cy + v).
@@ -193,8 +160,8 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     // (half a pixel wider for the rounding of the walk): the corners of round sprites cost nothing.
     double reach = -1;
     if (use != AlphaUse::kIgnore) {
-        const double radius = VisibleRadius(r);
-        if (radius < 0) return 0;
+        const double radius = r->radius;
+        if (radius < 0) return;
         reach = radius * std::fabs(scale) + 0.5;
         minY = std::max(minY, -reach), maxY = std::min(maxY, reach);
     }
@@ -206,7 +173,7 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     // Clamped into the clip as doubles first: far-off images must not overflow the int conversion.
     const int py0 = int(std::clamp<double>(std::floor(y + minY) - 1, s.clipY1, s.clipY2));
     const int py1 = int(std::clamp<double>(std::ceil(y + maxY) + 1, s.clipY1, s.clipY2));
-    if (!(py0 < py1)) return 0;
+    if (!(py0 < py1)) return;
     const int X0 = s.clipX1, n = s.clipX2 - s.clipX1;
     const uint32_t* base = p->pixels.data() + size_t(r->offsetY) * size_t(p->width) + size_t(r->offsetX);
     const int pitch = p->width;
@@ -277,6 +244,325 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
             blend::BlendRow(dst, row, count, mode, param, use);
         }
     }
+}
+
+// Paints [a, b) x [top, bottom) of a rectangle, clipped; each pixel of a border is painted once.
+void PaintRectangle(int64_t a, int64_t b, int64_t top, int64_t bottom, uint32_t rgb, const DrawState& s,
+                    Surface& target) {
+    a = std::max<int64_t>(a, s.clipX1), b = std::min<int64_t>(b, s.clipX2);
+    top = std::max<int64_t>(top, s.clipY1), bottom = std::min<int64_t>(bottom, s.clipY2);
+    if (a >= b) return;
+    for (int64_t yy = top; yy < bottom; ++yy)
+        blend::FillRow(target.pixels + size_t(yy) * size_t(target.pitch) + size_t(a), rgb, int(b - a),
+                       s.blendMode, s.blendParameter);
+}
+
+// A rectangle with x1 < x2 and y1 < y2, filled or as a one-pixel border.
+void DrawRectangleRows(int64_t l, int64_t t, int64_t rt, int64_t b, uint32_t rgb, int fill,
+                       const DrawState& s, Surface& target) {
+    if (fill) return PaintRectangle(l, rt, t, b, rgb, s, target);
+    PaintRectangle(l, rt, t, t + 1, rgb, s, target);
+    if (b - 1 > t) PaintRectangle(l, rt, b - 1, b, rgb, s, target);
+    PaintRectangle(l, l + 1, t + 1, b - 1, rgb, s, target);
+    if (rt - 1 > l) PaintRectangle(rt - 1, rt, t + 1, b - 1, rgb, s, target);
+}
+
+struct Rect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+// Modes 1 and 2 read the pixels under them; every other mode only writes.
+bool Overwrites(const DrawState& s) { return s.blendMode != 1 && s.blendMode != 2; }
+
+bool ContainsClip(int64_t x1, int64_t y1, int64_t x2, int64_t y2, const DrawState& s) {
+    return x1 <= s.clipX1 && y1 <= s.clipY1 && x2 >= s.clipX2 && y2 >= s.clipY2;
+}
+
+// True when every pixel centre of the clip rectangle reads a source position at least a pixel inside
+// the turned picture: the affine map takes the clip's corners to the extremes, the row ends then lie
+// outside the clip on both sides, and every pixel of the clip is painted.
+bool TurnedCoversClip(const Cell& r, int x, int y, double scale, double c, double sn, int mirror,
+                      const DrawState& s) {
+    const double inv = 1.0 / scale, mu = mirror ? -1.0 : 1.0;
+    const int cx = r.width / 2, cy = r.height / 2;
+    for (double px : {s.clipX1 + 0.5, s.clipX2 - 0.5}) {
+        for (double py : {s.clipY1 + 0.5, s.clipY2 - 0.5}) {
+            const double dx = px - x, dy = py - y;
+            const double u = cx + mu * (dx * c + dy * sn) * inv, v = cy + (dy * c - dx * sn) * inv;
+            if (!(u >= 1 && u <= r.width - 1 && v >= 1 && v <= r.height - 1)) return false;
+        }
+    }
+    return true;
+}
+
+// Draws to a screen wait in the frame's list until the frame is shown or its pixels are read; then
+// each band of rows runs every call in order, clipped to itself, on the drawing threads.
+struct Held {
+    DrawCall::Kind kind = DrawCall::Kind::kClear;
+    DrawState state;
+    std::shared_ptr<Picture> picture;  // kept alive until drawn, even if its image is deleted first
+    Cell cell;
+    int64_t x = 0, y = 0, x2 = 0, y2 = 0;
+    int transparent = 0, mirror = 0, fill = 0;
+    double scale = 1, c = 1, sn = 0;
+    uint32_t colour = 0;  // of a rectangle or a clear
+    // Paints all of `area` without reading what lies under it (a clear: the whole target).
+    bool covers = false;
+    Rect area;
+    // A clear leaves out what later calls paint over without reading it.
+    int skips = 0;
+    Rect skip[4];
+};
+
+constexpr size_t kMostHeld = 4096;  // a frame of more calls is drawn in parts
+std::vector<Held> held;
+Surface heldTarget;
+
+bool HoldsDraws() {
+    const int t = DrawTarget();
+    return t == kBackScreen || t == kFrontScreen;
+}
+
+Held& NewHeld(DrawCall::Kind kind, const DrawState& s) {
+    if (held.size() >= kMostHeld) FlushDrawing();
+    if (held.empty()) heldTarget = DrawTargetSurface();
+    Held& h = held.emplace_back();
+    h.kind = kind;
+    h.state = s;
+    h.area = Rect{s.clipX1, s.clipY1, s.clipX2, s.clipY2};
+    return h;
+}
+
+// True when `area` adds nothing to what the clear leaves out already.
+bool InsideSkipped(const Rect& area, const Held& clear) {
+    for (int k = 0; k < clear.skips; ++k) {
+        const Rect& r = clear.skip[k];
+        if (area.x1 >= r.x1 && area.y1 >= r.y1 && area.x2 <= r.x2 && area.y2 <= r.y2) return true;
+    }
+    return false;
+}
+
+void ClearRows(const Held& h, int y0, int y1) {
+    const Surface& t = heldTarget;
+    for (int y = y0; y < y1; ++y) {
+        // The row's stretches that later calls paint over, in order.
+        int a[4], b[4], n = 0;
+        for (int k = 0; k < h.skips; ++k) {
+            const Rect& r = h.skip[k];
+            if (y < r.y1 || y >= r.y2) continue;
+            int i = n++;
+            for (; i > 0 && a[i - 1] > r.x1; --i) a[i] = a[i - 1], b[i] = b[i - 1];
+            a[i] = r.x1, b[i] = r.x2;
+        }
+        uint32_t* row = t.pixels + size_t(y) * size_t(t.pitch);
+        int x = 0;
+        for (int k = 0; k < n; ++k) {
+            if (a[k] > x) std::fill(row + x, row + a[k], h.colour);
+            x = std::max(x, b[k]);
+        }
+        if (x < t.width) std::fill(row + x, row + t.width, h.colour);
+    }
+}
+
+// Band edges that give each band about the same work: every call's rows weighted by the width it
+// paints, roughly. The edges only share out the work; the pixels are the same wherever they lie.
+void SplitRows(int bands, int* bounds) {
+    const int height = heldTarget.height;
+    thread_local std::vector<int64_t> cost;
+    cost.assign(size_t(height) + 1, 0);
+    for (const Held& h : held) {
+        double top, bottom, width;
+        switch (h.kind) {
+            case DrawCall::Kind::kImage:
+                top = double(h.y), bottom = double(h.y) + h.cell.height, width = h.cell.width;
+                break;
+            case DrawCall::Kind::kRotated: {
+                const double half = h.cell.radius >= 0
+                                        ? h.cell.radius * std::fabs(h.scale) + 0.5
+                                        : 0.5 * std::hypot(h.cell.width, h.cell.height) * std::fabs(h.scale);
+                top = double(h.y) - half, bottom = double(h.y) + half, width = 2 * half;
+                break;
+            }
+            case DrawCall::Kind::kRectangle:
+                top = double(h.y), bottom = double(h.y2), width = h.fill ? double(h.x2 - h.x) : 2.0;
+                break;
+            default:  // a clear writes a row far faster than a draw reads and writes one
+                top = 0, bottom = height, width = heldTarget.width / 8.0;
+                break;
+        }
+        const DrawState& s = h.state;
+        int from = 0, to = height;
+        if (h.kind != DrawCall::Kind::kClear) {
+            from = int(std::clamp(top, double(s.clipY1), double(s.clipY2)));
+            to = int(std::clamp(bottom, double(s.clipY1), double(s.clipY2)));
+            if (from >= to) continue;
+        }
+        const int64_t w = int64_t(std::min(width, double(s.clipX2 - s.clipX1))) + 16;  // + the row's set-up
+        cost[size_t(from)] += w;
+        cost[size_t(to)] -= w;
+    }
+    int64_t total = 0, running = 0;
+    for (int y = 0; y < height; ++y) total += (running += cost[size_t(y)]);
+    bounds[0] = 0;
+    int y = 0;
+    int64_t done = 0;
+    running = 0;
+    for (int band = 1; band < bands; ++band) {
+        const int64_t goal = total * band / bands;
+        while (y < height && done < goal) done += (running += cost[size_t(y++)]);
+        // At least one row per band, and room for the bands still to come.
+        bounds[band] = std::clamp(y, bounds[band - 1] + 1, height - (bands - band));
+    }
+    bounds[bands] = height;
+}
+
+void DrawBand(int y0, int y1) {
+    Surface& t = heldTarget;
+    for (const Held& h : held) {
+        if (h.kind == DrawCall::Kind::kClear) {
+            ClearRows(h, y0, y1);
+            continue;
+        }
+        DrawState s = h.state;
+        s.clipY1 = std::max(s.clipY1, y0), s.clipY2 = std::min(s.clipY2, y1);
+        if (s.clipY1 >= s.clipY2) continue;
+        switch (h.kind) {
+            case DrawCall::Kind::kImage:
+                DrawUnscaled(*h.picture, h.cell, h.x, h.y, h.transparent, s, t);
+                break;
+            case DrawCall::Kind::kRotated:
+                DrawTurned(*h.picture, h.cell, int(h.x), int(h.y), h.scale, h.c, h.sn, h.transparent,
+                           h.mirror, s, t);
+                break;
+            case DrawCall::Kind::kRectangle:
+                DrawRectangleRows(h.x, h.y, h.x2, h.y2, h.colour, h.fill, s, t);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+void FlushDrawing() {
+    if (held.empty()) return;
+    for (size_t i = 0; i < held.size(); ++i) {
+        Held& h = held[i];
+        if (h.kind != DrawCall::Kind::kClear) continue;
+        // A pixel's new value depends on its own old value alone, never on its neighbours': where any
+        // later call of the list paints without reading, the clear's value is never seen, whatever
+        // came between.
+        h.skips = 0;
+        for (size_t j = i + 1; j < held.size() && h.skips < 4; ++j) {
+            const Held& next = held[j];
+            if (!next.covers || InsideSkipped(next.area, h)) continue;
+            h.skip[h.skips++] = next.area;
+            if (next.kind == DrawCall::Kind::kClear) break;  // the rest is that clear's
+        }
+    }
+    // Bands thinner than this cost more to hand out than they save.
+    const int bands = std::min(DrawThreads(), std::max(1, heldTarget.height / 32));
+    if (bands == 1) {
+        DrawBand(0, heldTarget.height);
+    } else {
+        int bounds[kMostBands + 1];
+        SplitRows(bands, bounds);
+        RunInBands(bounds, bands, DrawBand);
+    }
+    held.clear();
+}
+
+void DiscardDrawing() { held.clear(); }
+
+bool HoldClear(uint32_t colour) {
+    if (!HoldsDraws()) return false;
+    Held& h = NewHeld(DrawCall::Kind::kClear, CurrentDrawState());
+    h.colour = colour;
+    h.covers = true;
+    h.area = Rect{0, 0, heldTarget.width, heldTarget.height};
+    return true;
+}
+
+void SetPixelsSkipped(bool skipped) { pixelsSkipped = skipped; }
+bool PixelsSkipped() { return pixelsSkipped; }
+
+int DrawImage(int x, int y, int handle, int transparent) {
+    if (!EngineInitialised()) return -1;
+    WaitWhileInactive();
+    const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kImage, x, y, 0, 0, handle, transparent};
+        call.state = s;
+        drawCallObserver(call);
+    }
+    if (s.nothingDrawn || pixelsSkipped) return 0;
+    ImageRecord* r = FindImage(handle);
+    if (!r) return -1;
+    Surface& target = DrawTargetSurface();
+    if (!target.pixels) return 0;
+    Picture copy;
+    const Picture* p = PictureForReading(*r, target, &copy);
+    if (!HoldsDraws()) {
+        DrawUnscaled(*p, CellOf(*r), x, y, transparent, s, target);
+        return 0;
+    }
+    Held& h = NewHeld(DrawCall::Kind::kImage, s);
+    h.picture = r->picture;
+    h.cell = CellOf(*r);
+    h.x = x, h.y = y, h.transparent = transparent;
+    h.covers = Overwrites(s) && UseOf(*p, transparent) == AlphaUse::kIgnore &&
+               ContainsClip(h.x, h.y, h.x + r->width, h.y + r->height, s);
+    return 0;
+}
+
+int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transparent, int mirror) {
+    if (!EngineInitialised()) return -1;
+    WaitWhileInactive();
+    const DrawState& s = CurrentDrawState();
+    if (drawCallObserver) {
+        DrawCall call{DrawCall::Kind::kRotated, x, y, 0, 0, handle, transparent, mirror};
+        call.scale = scale, call.angle = angle, call.state = s;
+        drawCallObserver(call);
+    }
+    if (s.nothingDrawn || pixelsSkipped) return 0;
+    ImageRecord* r = FindImage(handle);
+    if (!r || scale == 0 || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
+    Surface& target = DrawTargetSurface();
+    // Below this scale an image is far smaller than a pixel; the limit and the picture size keep
+    // source positions and steps inside the 16.16 fixed point.
+    if (!target.pixels || std::fabs(scale) < 1.0 / 16384) return 0;
+    Picture copy;
+    const Picture* p = PictureForReading(*r, target, &copy);
+    if (p->width > 32767 || p->height > 32767) return 0;
+    const double c = std::cos(angle), sn = std::sin(angle);
+    // The centre point (width / 2, height / 2) in whole pixels: at scale 1, angle 0 and an integral
+    // centre the top-left pixel then lands on (x - width / 2, y - height / 2) for every size.
+    const int cx = r->width / 2, cy = r->height / 2;
+    const bool plain = scale == 1 && c == 1 && sn == 0 && mirror == 0;
+    Cell cell = CellOf(*r);
+    const AlphaUse use = UseOf(*p, transparent);
+    if (!plain && use != AlphaUse::kIgnore) cell.radius = VisibleRadius(r);
+    if (!HoldsDraws()) {
+        if (plain)
+            DrawUnscaled(*p, cell, int64_t(x) - cx, int64_t(y) - cy, transparent, s, target);
+        else
+            DrawTurned(*p, cell, x, y, scale, c, sn, transparent, mirror, s, target);
+        return 0;
+    }
+    Held& h = NewHeld(plain ? DrawCall::Kind::kImage : DrawCall::Kind::kRotated, s);
+    h.picture = r->picture;
+    h.cell = cell;
+    h.transparent = transparent;
+    if (plain) {
+        h.x = int64_t(x) - cx, h.y = int64_t(y) - cy;
+        h.covers = Overwrites(s) && use == AlphaUse::kIgnore &&
+                   ContainsClip(h.x, h.y, h.x + r->width, h.y + r->height, s);
+    } else {
+        h.x = x, h.y = y, h.scale = scale, h.c = c, h.sn = sn, h.mirror = mirror;
+        h.covers = Overwrites(s) && use == AlphaUse::kIgnore &&
+                   TurnedCoversClip(cell, x, y, scale, c, sn, mirror, s);
+    }
     return 0;
 }
 
@@ -301,24 +587,13 @@ int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
     } else {
         rgb = c & 0xFFFFFF;
     }
-    // Paints [a, b) x [top, bottom) after clipping; each pixel of the border is painted once.
-    auto paint = [&](int64_t a, int64_t b, int64_t top, int64_t bottom) {
-        a = std::max<int64_t>(a, s.clipX1), b = std::min<int64_t>(b, s.clipX2);
-        top = std::max<int64_t>(top, s.clipY1), bottom = std::min<int64_t>(bottom, s.clipY2);
-        if (a >= b) return;
-        for (int64_t yy = top; yy < bottom; ++yy)
-            blend::FillRow(target.pixels + size_t(yy) * size_t(target.pitch) + size_t(a), rgb, int(b - a),
-                           s.blendMode, s.blendParameter);
-    };
-    const int64_t l = x1, rt = x2, t = y1, b = y2;
-    if (fill) {
-        paint(l, rt, t, b);
+    if (!HoldsDraws()) {
+        DrawRectangleRows(x1, y1, x2, y2, rgb, fill, s, target);
         return 0;
     }
-    paint(l, rt, t, t + 1);
-    if (b - 1 > t) paint(l, rt, b - 1, b);
-    paint(l, l + 1, t + 1, b - 1);
-    if (rt - 1 > l) paint(rt - 1, rt, t + 1, b - 1);
+    Held& h = NewHeld(DrawCall::Kind::kRectangle, s);
+    h.x = x1, h.y = y1, h.x2 = x2, h.y2 = y2, h.colour = rgb, h.fill = fill;
+    h.covers = fill && Overwrites(s) && ContainsClip(x1, y1, x2, y2, s);
     return 0;
 }
 

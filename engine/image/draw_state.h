@@ -31,6 +31,10 @@ void SetDrawCallObserver(DrawCallObserver observer);
 inline DrawCallObserver drawCallObserver = nullptr;
 // Called when the draw target changes: a target of another size gets the whole target as clip.
 void DrawTargetChanged(int oldWidth, int oldHeight, int newWidth, int newHeight);
+// A clear of a screen joins the held draws (true), or is left to the caller for other targets.
+bool HoldClear(uint32_t colour);
+// Forgets the held draws (the screens are being replaced).
+void DiscardDrawing();
 // Back to the start-up drawing state (InitEngine, tests).
 void ResetDrawState(int width, int height);
 

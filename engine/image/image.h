@@ -20,6 +20,9 @@ int DrawImage(int x, int y, int handle, int transparent);
 int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transparent, int mirror);
 int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill);
 int MakeColor(int red, int green, int blue);
+// Draws to the screens are held back and drawn when the frame is presented or its pixels are read
+// (BackScreen, FrontScreen, SaveDrawScreen, a change of draw target); this draws them now.
+void FlushDrawing();
 // Skips writing pixels (replay checks): drawing calls still return as they would, nothing is painted.
 void SetPixelsSkipped(bool skipped);
 bool PixelsSkipped();
