@@ -56,6 +56,9 @@ run_target() {
   local seeds=("$root/fuzz/seeds/$name") log=$fbuild/$name.log
   [ -d "$root/tests/regressions/$name" ] && seeds+=("$root/tests/regressions/$name")
   mkdir -p "$corpus" "$art"
+  # fuzz/<target>.options: libFuzzer flags of its own, one per line.
+  local extra=()
+  [ -f "$root/fuzz/$name.options" ] && mapfile -t extra < <(grep -v '^#' "$root/fuzz/$name.options")
   : >"$log"
   local start execs=0 findings=0 left=$seconds rc
   start=$(date +%s)
@@ -66,7 +69,7 @@ run_target() {
       [ "$execs" -ge "$runs" ] && break
       limit=(-runs=$((runs - execs)))
     fi
-    "$bin" "${limit[@]}" -max_total_time="$left" -print_final_stats=1 -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=1024 \
+    "$bin" "${limit[@]}" "${extra[@]}" -max_total_time="$left" -print_final_stats=1 -timeout="$timeout" -rss_limit_mb=2048 -malloc_limit_mb=1024 \
       -artifact_prefix="$art/" "$corpus" "${seeds[@]}" >>"$log" 2>&1 || rc=$?
     execs=$((execs + $(grep -o 'stat::number_of_executed_units: [0-9]*' "$log" | tail -n1 | grep -o '[0-9]*$' || echo 0)))
     [ $rc = 0 ] && break
