@@ -9,8 +9,12 @@ namespace {
 
 // The processor's features may be asked before the run-time library has looked them up itself.
 bool HasAvx2() {
+#if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
+#else
+    return false;
+#endif
 }
 
 bool useAvx2 = HasAvx2();

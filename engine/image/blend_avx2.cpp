@@ -1,6 +1,7 @@
 // The hottest row loops again, eight pixels at a time with AVX2 (chosen at run time).
 // Channels are widened to 16-bit lanes: x = S x a + D x (255 - a) fits, and
 // round(x / 255) = ((x + 128) x 257) >> 16 for every such x, so results equal the portable loops.
+#if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
 
 #include <algorithm>
@@ -198,3 +199,16 @@ VELMORAN_AVX2 void AddRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p,
 }
 
 }  // namespace engine::blend::avx2
+#else
+// Other processors never choose these loops (HasAvx2 is false there); they only have to link.
+#include "engine/image/blend.h"
+
+namespace engine::blend::avx2 {
+void Gather(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
+void GatherKeyed(const SourceWalk&, int, uint32_t*) {}
+void KeyRow(uint32_t*, const uint32_t*, int) {}
+void AlphaRow(uint32_t*, const uint32_t*, int) {}
+void FadeRow(uint32_t*, const uint32_t*, int, uint32_t, bool) {}
+void AddRow(uint32_t*, const uint32_t*, int, uint32_t, bool) {}
+}  // namespace engine::blend::avx2
+#endif
