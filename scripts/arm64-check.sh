@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
+[ -d "$build" ] && build=$(cd "$build" && pwd)  # the data link below needs an absolute path
 "$root/scripts/install-deps.sh" arm64
 dir=$root/build-arm64
 [ -d "$build/data" ] || { echo "arm64-check: $build/data is missing; build the game first" >&2; exit 2; }
