@@ -3,19 +3,19 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/headless/input_script.h"
+#include "platform/common/input_script.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    headless::InputScript script;
+    scripted::InputScript script;
     std::string error;
-    if (!headless::ParseInputScript(std::string(reinterpret_cast<const char*>(data), size), "fuzz", &script,
+    if (!scripted::ParseInputScript(std::string(reinterpret_cast<const char*>(data), size), "fuzz", &script,
                                     &error)) {
         if (error.empty()) __builtin_trap();  // a refusal always says where and why
         return 0;
     }
     // The runner replays events in pump order.
     for (size_t i = 1; i < script.events.size(); ++i)
-        if (headless::ApplyingPump(script.events[i - 1]) > headless::ApplyingPump(script.events[i]))
+        if (scripted::ApplyingPump(script.events[i - 1]) > scripted::ApplyingPump(script.events[i]))
             __builtin_trap();
     return 0;
 }

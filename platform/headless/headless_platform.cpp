@@ -5,7 +5,7 @@
 
 namespace headless {
 
-HeadlessPlatform::HeadlessPlatform(const platform::Options& options, InputScript script)
+HeadlessPlatform::HeadlessPlatform(const platform::Options& options, scripted::InputScript script)
     : options_(options),
       feed_(std::move(script), options.frameLimit),
       nowMicros_((feed_.Script().hasClock ? feed_.Script().clockMillis : kDefaultClockMillis) * 1000u) {

@@ -8,7 +8,7 @@
 #include "engine/platform.h"
 #include "platform/common/script_feed.h"
 #include "platform/headless/headless_audio.h"
-#include "platform/headless/input_script.h"
+#include "platform/common/input_script.h"
 
 namespace headless {
 
@@ -17,7 +17,7 @@ inline constexpr uint64_t kDefaultClockMillis = 100000;
 
 class HeadlessPlatform : public platform::Platform {
 public:
-    explicit HeadlessPlatform(const platform::Options& options = {}, InputScript script = {});
+    explicit HeadlessPlatform(const platform::Options& options = {}, scripted::InputScript script = {});
 
     bool OpenWindow(const platform::WindowSettings& settings, std::string* error) override;
     void CloseWindow() override;

@@ -18,10 +18,10 @@ namespace testsupport {
 class HeadlessSession {
 public:
     explicit HeadlessSession(const std::string& script = "", platform::Options options = {}) {
-        headless::InputScript parsed;
+        scripted::InputScript parsed;
         if (!script.empty()) {
             std::string error;
-            EXPECT_TRUE(headless::ParseInputScript(script, "test", &parsed, &error)) << error;
+            EXPECT_TRUE(scripted::ParseInputScript(script, "test", &parsed, &error)) << error;
         }
         options.noSound = true;
         auto owned = std::make_unique<headless::HeadlessPlatform>(options, std::move(parsed));

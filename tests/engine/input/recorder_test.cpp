@@ -66,10 +66,10 @@ TEST(Recorder, PlaybackOfARecordingReadsWhatTheRecordedRunRead) {
 }
 
 TEST(Recorder, DigestLinesAreReadBackAndBadOnesRefused) {
-    headless::InputScript s;
+    scripted::InputScript s;
     std::string error;
     ASSERT_TRUE(
-        headless::ParseInputScript("velmoran-input 2\nrecord score.dat 240\n60 digest 0123456789abcdef\n"
+        scripted::ParseInputScript("velmoran-input 2\nrecord score.dat 240\n60 digest 0123456789abcdef\n"
                                    "120 digest FEDCBA9876543210\n",
                                    "t", &s, &error))
         << error;
@@ -86,8 +86,8 @@ TEST(Recorder, DigestLinesAreReadBackAndBadOnesRefused) {
         "velmoran-input 2\n120 digest 0000000000000000\n60 digest 0000000000000000\n",
         "velmoran-input 2\nrecord savess.dat 3\n",
     };
-    for (const char* text : bad) EXPECT_FALSE(headless::ParseInputScript(text, "t", &s, &error)) << text;
-    headless::ParseInputScript("velmoran-input 3\n", "t", &s, &error);
+    for (const char* text : bad) EXPECT_FALSE(scripted::ParseInputScript(text, "t", &s, &error)) << text;
+    scripted::ParseInputScript("velmoran-input 3\n", "t", &s, &error);
     EXPECT_NE(error.find("version 3 is unknown"), std::string::npos) << error;
 }
 

@@ -209,10 +209,10 @@ public:
 
 TEST(StageLoading, AMissingMapIsShownInAMessageBoxWhileTheWindowIsOpen) {
     HeadlessSession session;
-    headless::InputScript script;
+    scripted::InputScript script;
     std::string error;
     ASSERT_TRUE(
-        headless::ParseInputScript("velmoran-input 1\n5 button left down\n", "test", &script, &error));
+        scripted::ParseInputScript("velmoran-input 1\n5 button left down\n", "test", &script, &error));
     platform::Options options;
     options.noSound = true;
     auto owned = std::make_unique<MessageRecorder>(options, std::move(script));
