@@ -1,8 +1,12 @@
-// The band threads: each waits for a frame's turn, draws its band and reports back.
+// The band threads: woken when a frame's first draw is held, they wait for its rows awake, then take
+// bands of rows until none is left.
 #include "engine/image/bands.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -24,6 +28,20 @@ int DefaultThreads() {
 
 int threads = 0;  // 0: not chosen yet
 
+// A sleeping thread takes tens of microseconds to wake, a good part of a frame's drawing: the threads
+// are woken early and wait for the bands awake, for a few milliseconds at most.
+constexpr auto kAwakeAtMost = std::chrono::milliseconds(3);
+
+inline void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// The rows left are taken from both ends, a band at a time: the calling thread from the top, the
+// others from the bottom. Each keeps to the same part of the picture from frame to frame (and its
+// cache). A band is a share of the work left, so bands shrink as the threads near each other and
+// the first to finish waits on a small band at most, however late the other woke.
 class Pool {
 public:
     ~Pool() {
@@ -35,61 +53,139 @@ public:
         for (std::thread& t : workers_) t.join();
     }
 
-    void Run(const int* bounds, int bands, void (*work)(int, int)) {
-        // Only this thread changes round_: a new worker starts at the current round and waits for the next.
-        while (int(workers_.size()) < bands - 1) {
-            const int index = int(workers_.size()) + 1;
-            const long now = round_;
-            workers_.emplace_back([this, index, now] { Serve(index, now); });
-        }
+    void Wake(int helpers) {
+        Grow(helpers);
         {
             std::lock_guard<std::mutex> lock(mutex_);
-            std::copy(bounds, bounds + bands + 1, bounds_);
-            bands_ = bands, work_ = work;
-            remaining_ = bands - 1;
-            ++round_;
+            helpers_ = helpers;
+            ++wakes_;
         }
         start_.notify_all();
-        work(bounds[0], bounds[1]);
+    }
+
+    void Run(const int64_t* workAbove, int rows, int helpers, void (*work)(int, int)) {
+        Grow(helpers);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            workAbove_ = workAbove, rows_ = rows, work_ = work, helpers_ = helpers;
+            // The last band's work: rows are shared out down to about a 64th of the frame.
+            smallest_ = std::max<int64_t>(1, workAbove[rows] / 64);
+            drawn_.store(0, std::memory_order_relaxed);
+            ++round_;
+            left_.store(Left(round_, 0, uint32_t(rows)), std::memory_order_release);
+        }
+        start_.notify_all();
+        TakeBands(round_, true);
+        if (drawn_.load(std::memory_order_acquire) >= rows) return;
         std::unique_lock<std::mutex> lock(mutex_);
-        done_.wait(lock, [this] { return remaining_ == 0; });
+        finished_.wait(lock, [&] { return drawn_.load(std::memory_order_acquire) >= rows; });
     }
 
 private:
-    void Serve(int index, long seen) {
+    // The round in the high half (a worker still finishing the last round can take nothing from this
+    // one), then the first row left and one past the last.
+    static uint64_t Left(uint32_t round, uint32_t top, uint32_t bottom) {
+        return uint64_t(round) << 32 | uint64_t(top) << 16 | bottom;
+    }
+
+    // Only the calling thread changes round_: a new worker starts at the current round.
+    void Grow(int helpers) {
+        while (int(workers_.size()) < helpers) {
+            const int index = int(workers_.size());
+            const uint32_t now = round_;
+            workers_.emplace_back([this, index, now] { Serve(index, now); });
+        }
+    }
+
+    // Draws bands of `round` until every row is taken.
+    void TakeBands(uint32_t round, bool fromTop) {
+        const int64_t* above = workAbove_;
+        const int threads = helpers_ + 1;
         for (;;) {
+            uint64_t left = left_.load(std::memory_order_acquire), taken;
             int y0, y1;
-            void (*work)(int, int);
+            do {
+                const int top = int(uint32_t(left >> 16) & 0xFFFFu), bottom = int(uint32_t(left) & 0xFFFFu);
+                if (uint32_t(left >> 32) != round || top >= bottom) return;
+                // A share of the work left for every thread and then some: each thread comes back
+                // for more a few times, less each time.
+                const int64_t share = std::max(smallest_, (above[bottom] - above[top]) / (2 * threads));
+                if (fromTop) {
+                    y0 = top;
+                    y1 = int(std::lower_bound(above + top + 1, above + bottom, above[top] + share) - above);
+                    taken = Left(round, uint32_t(y1), uint32_t(bottom));
+                } else {
+                    y1 = bottom;
+                    y0 = int(std::upper_bound(above + top, above + bottom, above[bottom] - share) - above) - 1;
+                    y0 = std::clamp(y0, top, bottom - 1);
+                    taken = Left(round, uint32_t(top), uint32_t(y0));
+                }
+            } while (!left_.compare_exchange_weak(left, taken, std::memory_order_acq_rel));
+            work_(y0, y1);
+            const int before = drawn_.fetch_add(y1 - y0, std::memory_order_acq_rel);
+            if (before < rows_ && before + (y1 - y0) >= rows_) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                finished_.notify_one();
+            }
+        }
+    }
+    void Serve(int index, uint32_t seen) {
+        long wakesSeen = 0;
+        for (;;) {
             {
                 std::unique_lock<std::mutex> lock(mutex_);
-                start_.wait(lock, [&] { return stop_ || round_ != seen; });
+                start_.wait(lock, [&] { return stop_ || round_ != seen || wakes_ != wakesSeen; });
                 if (stop_) return;
+                wakesSeen = wakes_;
+                if (index >= helpers_) {
+                    seen = round_;
+                    continue;
+                }
+                if (round_ == seen) {  // woken early: wait awake for the round, then take it as usual
+                    lock.unlock();
+                    const auto until = std::chrono::steady_clock::now() + kAwakeAtMost;
+                    for (int spin = 1; uint32_t(left_.load(std::memory_order_acquire) >> 32) == seen; ++spin) {
+                        Pause();
+                        if (spin % 256 == 0 && std::chrono::steady_clock::now() > until) break;
+                    }
+                    continue;
+                }
                 seen = round_;
-                if (index >= bands_) continue;  // a round with fewer bands than threads
-                y0 = bounds_[index], y1 = bounds_[index + 1], work = work_;
             }
-            work(y0, y1);
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (--remaining_ == 0) done_.notify_one();
+            TakeBands(seen, false);
         }
     }
 
     std::mutex mutex_;
-    std::condition_variable start_, done_;
+    std::condition_variable start_, finished_;
     std::vector<std::thread> workers_;
-    long round_ = 0;
-    int bounds_[kMostBands + 1] = {};
-    int bands_ = 0, remaining_ = 0;
+    uint32_t round_ = 0;
+    long wakes_ = 0;
+    // The round's work, set before it starts.
+    const int64_t* workAbove_ = nullptr;
+    int rows_ = 0, helpers_ = 0;
+    int64_t smallest_ = 1;
     void (*work_)(int, int) = nullptr;
+    std::atomic<uint64_t> left_{0};  // round, first row left, one past the last row left
+    std::atomic<int> drawn_{0};      // rows of this round drawn
     bool stop_ = false;
 };
 
+Pool& ThePool() {
+    static Pool pool;
+    return pool;
+}
+
 }  // namespace
 
-void RunInBands(const int* bounds, int bands, void (*work)(int y0, int y1)) {
-    if (bands <= 1) return work(bounds[0], bounds[1]);
-    static Pool pool;
-    pool.Run(bounds, std::min(bands, kMostBands), work);
+void WakeBandThreads(int threadCount) {
+    if (threadCount > 1) ThePool().Wake(std::min(threadCount, kMostBands) - 1);
+}
+
+void RunInBands(const int64_t* workAbove, int rows, int threadCount, void (*work)(int y0, int y1)) {
+    // Rows are counted in 16 bits as they are shared out; a taller picture is drawn on one thread.
+    if (threadCount <= 1 || rows < 2 || rows > 0xFFFF) return work(0, rows);
+    ThePool().Run(workAbove, rows, std::min(threadCount, kMostBands) - 1, work);
 }
 
 void SetDrawThreads(int n) { threads = n >= 1 ? std::min(n, kMostBands) : DefaultThreads(); }

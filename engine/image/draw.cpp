@@ -312,6 +312,8 @@ struct Held {
     // A clear leaves out what later calls paint over without reading it.
     int skips = 0;
     Rect skip[4];
+    // Rows the call may paint, at least: a band outside them passes the call by.
+    int rowFrom = 0, rowTo = 0;
 };
 
 constexpr size_t kMostHeld = 4096;  // a frame of more calls is drawn in parts
@@ -323,9 +325,17 @@ bool HoldsDraws() {
     return t == kBackScreen || t == kFrontScreen;
 }
 
+bool bandThreadsWoken = false;
+
 Held& NewHeld(DrawCall::Kind kind, const DrawState& s) {
     if (held.size() >= kMostHeld) FlushDrawing();
     if (held.empty()) heldTarget = DrawTargetSurface();
+    // The frame's first draw (a frame's closing clear can wait long for the next one): the band
+    // threads get up now, while the rest of the frame is held.
+    if (kind != DrawCall::Kind::kClear && !bandThreadsWoken) {
+        bandThreadsWoken = true;
+        WakeBandThreads(std::min(DrawThreads(), std::max(1, heldTarget.height / 32)));
+    }
     Held& h = held.emplace_back();
     h.kind = kind;
     h.state = s;
@@ -364,11 +374,13 @@ void ClearRows(const Held& h, int y0, int y1) {
     }
 }
 
-// Band edges that give each band about the same work: every call's rows weighted by the width it
-// paints, roughly. The edges only share out the work; the pixels are the same wherever they lie.
-void SplitRows(int bands, int* bounds) {
+// The work of the rows above each row (height + 1 entries): every call's rows weighted by the width
+// it paints, roughly. It only shares out the work; the pixels are the same wherever bands begin.
+std::vector<int64_t> workAbove;
+
+void MeasureRows() {
     const int height = heldTarget.height;
-    thread_local std::vector<int64_t> cost;
+    std::vector<int64_t>& cost = workAbove;
     cost.assign(size_t(height) + 1, 0);
     for (const Held& h : held) {
         double top, bottom, width;
@@ -401,19 +413,42 @@ void SplitRows(int bands, int* bounds) {
         cost[size_t(from)] += w;
         cost[size_t(to)] -= w;
     }
-    int64_t total = 0, running = 0;
-    for (int y = 0; y < height; ++y) total += (running += cost[size_t(y)]);
-    bounds[0] = 0;
-    int y = 0;
-    int64_t done = 0;
-    running = 0;
-    for (int band = 1; band < bands; ++band) {
-        const int64_t goal = total * band / bands;
-        while (y < height && done < goal) done += (running += cost[size_t(y++)]);
-        // At least one row per band, and room for the bands still to come.
-        bounds[band] = std::clamp(y, bounds[band - 1] + 1, height - (bands - band));
+    // Row starts to work per row, then to the work above each row.
+    int64_t running = 0, above = 0;
+    for (int y = 0; y <= height; ++y) {
+        const int64_t row = (running += cost[size_t(y)]);
+        cost[size_t(y)] = above;
+        above += row;
     }
-    bounds[bands] = height;
+}
+
+// Rows a held call may paint, a row or two wider than it can: for passing it by in other bands.
+void FindRows(Held& h) {
+    const DrawState& s = h.state;
+    double top = 0, bottom = heldTarget.height;
+    switch (h.kind) {
+        case DrawCall::Kind::kImage:
+            top = double(h.y), bottom = double(h.y) + h.cell.height;
+            break;
+        case DrawCall::Kind::kRotated: {
+            // The farthest corner from the centre, measured along both axes, bounds every row the
+            // turned rectangle reaches; a transparent image reaches no farther than its disc.
+            const Cell& r = h.cell;
+            const int cx = r.width / 2, cy = r.height / 2;
+            double reach = std::fabs(h.scale) * (std::max(cx, r.width - cx) + std::max(cy, r.height - cy));
+            if (r.radius >= 0) reach = std::min(reach, r.radius * std::fabs(h.scale) + 0.5);
+            top = std::floor(double(h.y) - reach) - 2, bottom = std::ceil(double(h.y) + reach) + 3;
+            break;
+        }
+        case DrawCall::Kind::kRectangle:
+            top = double(std::min(h.y, h.y2)), bottom = double(std::max(h.y, h.y2)) + 1;
+            break;
+        default:
+            break;
+    }
+    h.rowFrom = int(std::clamp(top, double(s.clipY1), double(s.clipY2)));
+    h.rowTo = int(std::clamp(bottom, double(s.clipY1), double(s.clipY2)));
+    if (h.kind == DrawCall::Kind::kClear) h.rowFrom = 0, h.rowTo = heldTarget.height;
 }
 
 void DrawBand(int y0, int y1) {
@@ -423,6 +458,7 @@ void DrawBand(int y0, int y1) {
             ClearRows(h, y0, y1);
             continue;
         }
+        if (h.rowTo <= y0 || h.rowFrom >= y1) continue;
         DrawState s = h.state;
         s.clipY1 = std::max(s.clipY1, y0), s.clipY2 = std::min(s.clipY2, y1);
         if (s.clipY1 >= s.clipY2) continue;
@@ -449,6 +485,7 @@ void FlushDrawing() {
     if (held.empty()) return;
     for (size_t i = 0; i < held.size(); ++i) {
         Held& h = held[i];
+        FindRows(h);
         if (h.kind != DrawCall::Kind::kClear) continue;
         // A pixel's new value depends on its own old value alone, never on its neighbours': where any
         // later call of the list paints without reading, the clear's value is never seen, whatever
@@ -461,19 +498,22 @@ void FlushDrawing() {
             if (next.kind == DrawCall::Kind::kClear) break;  // the rest is that clear's
         }
     }
-    // Bands thinner than this cost more to hand out than they save.
-    const int bands = std::min(DrawThreads(), std::max(1, heldTarget.height / 32));
-    if (bands == 1) {
+    // Threads for fewer rows than this cost more to wake than they save.
+    const int threadCount = std::min(DrawThreads(), std::max(1, heldTarget.height / 32));
+    if (threadCount == 1) {
         DrawBand(0, heldTarget.height);
     } else {
-        int bounds[kMostBands + 1];
-        SplitRows(bands, bounds);
-        RunInBands(bounds, bands, DrawBand);
+        MeasureRows();
+        RunInBands(workAbove.data(), heldTarget.height, threadCount, DrawBand);
     }
     held.clear();
+    bandThreadsWoken = false;
 }
 
-void DiscardDrawing() { held.clear(); }
+void DiscardDrawing() {
+    held.clear();
+    bandThreadsWoken = false;
+}
 
 bool HoldClear(uint32_t colour) {
     if (!HoldsDraws()) return false;

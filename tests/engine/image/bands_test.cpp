@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -228,6 +229,40 @@ TEST_F(BandsTest, BusiestFrameInBandsAsDrawnAtOnce) {
     ASSERT_GT(busiest::recorded.size(), 200u);
     ExpectBandsAsDrawnAtOnce([] { busiest::Replay(busiest::recorded); });
     game::ReleaseImages();
+}
+
+}  // namespace
+
+namespace {
+
+std::atomic<int> drawnTimes[600];
+
+void CountRows(int y0, int y1) {
+    for (int y = y0; y < y1; ++y) drawnTimes[y].fetch_add(1, std::memory_order_relaxed);
+}
+
+// Bands are cut from the work left as the threads take them: whatever the work per row (none, all
+// on one row, even) and the thread count, every row is drawn exactly once.
+TEST(RunInBands, EveryRowOnceWhateverTheWork) {
+    for (int rows : {1, 2, 33, 480, 600}) {
+        for (int shape = 0; shape < 3; ++shape) {
+            std::vector<int64_t> above(size_t(rows) + 1, 0);
+            for (int y = 0; y < rows; ++y) {
+                const int64_t work = shape == 0 ? 0 : shape == 1 ? (y == rows / 2 ? 1000 : 0) : 7;
+                above[size_t(y) + 1] = above[size_t(y)] + work;
+            }
+            for (int threads : {1, 2, 3, 16}) {
+                for (int round = 0; round < 20; ++round) {
+                    for (auto& n : drawnTimes) n = 0;
+                    engine::WakeBandThreads(threads);
+                    engine::RunInBands(above.data(), rows, threads, CountRows);
+                    for (int y = 0; y < 600; ++y)
+                        ASSERT_EQ(drawnTimes[y].load(), y < rows ? 1 : 0)
+                            << rows << " rows, shape " << shape << ", " << threads << " threads, row " << y;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
