@@ -17,7 +17,17 @@ bool HasAvx2() {
 #endif
 }
 
+bool HasAvx512() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+#else
+    return false;
+#endif
+}
+
 bool useAvx2 = HasAvx2();
+const bool hasAvx512 = HasAvx512();
 
 void CopyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
     for (int i = 0; i < n; ++i) dst[i] = src[i] | kOpaque;
@@ -68,6 +78,7 @@ void ParamFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int 
 }  // namespace
 
 void UsePortableLoops(bool portable) { useAvx2 = !portable && HasAvx2(); }
+bool UsesVectorLoops() { return useAvx2; }
 
 namespace {
 
@@ -87,12 +98,14 @@ inline void WalkPortable(const SourceWalk& w, int n, Put put) {
 }  // namespace
 
 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded) {
+    if (useAvx2 && hasAvx512 && !padded) return avx2::GatherMasked(walk, n, out, orMask);
     if (useAvx2) return avx2::Gather(walk, n, out, orMask, padded);
     WalkPortable(walk, n, [=](int k, uint32_t v) { out[k] = v | orMask; });
 }
 
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
     visitedPixels += n;
+    if (useAvx2 && hasAvx512) return avx2::GatherKeyedMasked(walk, n, dst);
     if (useAvx2) return avx2::GatherKeyed(walk, n, dst);
     WalkPortable(walk, n, [=](int k, uint32_t v) {
         if (v >> 24) dst[k] = v;

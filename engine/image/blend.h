@@ -92,6 +92,8 @@ void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);
 
 // Tests: use the portable loops even where the AVX2 ones could run (both give the same pixels).
 void UsePortableLoops(bool portable);
+// Whether the AVX2 loops run (the row set-up of turned draws follows the same choice).
+bool UsesVectorLoops();
 
 // Destination pixels the row loops of this thread have visited since the start (for the drawing
 // benchmark).
@@ -100,6 +102,9 @@ inline thread_local int64_t visitedPixels = 0;
 namespace avx2 {
 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded);
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
+// The same two with AVX-512's masked stores (the processor must have AVX-512 F and VL).
+void GatherMasked(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask);
+void GatherKeyedMasked(const SourceWalk& walk, int n, uint32_t* dst);
 void KeyRow(uint32_t* dst, const uint32_t* src, int n);
 void AlphaRow(uint32_t* dst, const uint32_t* src, int n);
 void FadeRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p, bool keyed);

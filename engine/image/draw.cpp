@@ -13,6 +13,7 @@
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
 #include "engine/image/picture.h"
+#include "engine/image/turn_rows.h"
 
 namespace engine {
 
@@ -20,10 +21,11 @@ namespace {
 
 using blend::AlphaUse;
 
-constexpr double kOne = 65536.0;  // 1.0 in the 16.16 fixed point of source positions
-
-// Nearest integer, halves away from zero (no library call in the row set-up).
-inline int64_t Round(double v) { return int64_t(v + (v >= 0 ? 0.5 : -0.5)); }
+using turn::Ceil;
+using turn::Floor;
+using turn::Inside;
+using turn::kOne;
+using turn::Round;
 
 // The picture ready to be read: its runs rebuilt if it was drawn into, and a private copy when it is
 // the draw target itself, so a row never reads pixels it has just written.
@@ -82,36 +84,6 @@ void DrawUnscaled(const Picture& p, const Cell& r, int64_t x, int64_t y, int tra
                             span->opaque ? AlphaUse::kIgnore : AlphaUse::kFull);
         }
     }
-}
-
-// floor and ceil for values well inside the int range, without a library call.
-inline int Floor(double v) {
-    const int i = int(v);
-    return i - (v < i);
-}
-inline int Ceil(double v) {
-    const int i = int(v);
-    return i + (v > i);
-}
-
-// Narrows [*k0, *k1) to the k with 0 <= a + k d < limit in real numbers (inv = 1 / d); false when
-// empty. Rounding of the fixed-point walk at the two ends is caught by its clamping.
-inline bool Inside(double a, double d, double inv, double limit, int* k0, int* k1) {
-    if (d == 0) return a >= 0 && a < limit && *k0 < *k1;
-    double lo, hi;  // a + k d enters the picture at k = lo and leaves it at k = hi
-    if (d > 0) {
-        lo = -a * inv, hi = (limit - a) * inv;
-    } else {
-        lo = (limit - a) * inv, hi = -a * inv;
-    }
-    const double bottom = *k0 - 1, top = *k1 + 1;
-    lo = std::clamp(lo, bottom, top), hi = std::clamp(hi, bottom, top);
-    // d > 0: k >= lo and k < hi; d < 0: k > lo and k <= hi.
-    const int first = d > 0 ? Ceil(lo) : Floor(lo) + 1;
-    const int end = d > 0 ? Ceil(hi) : Floor(hi) + 1;
-    *k0 = std::max(*k0, first);
-    *k1 = std::min(*k1, end);
-    return *k0 < *k1;
 }
 
 // Stepping from the centre drifts by up to half a 16.16 unit per column, that times the scale on the
@@ -190,6 +162,40 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
     const double farthest = std::max(std::fabs(double(x)), std::fabs(double(target.width) - x));
     const bool fromCentre = farthest * std::fabs(scale) <= kCentreStepLimit;
     const int64_t clipFromCentre = int64_t(X0) - x;  // screen column X0, counted from the centre column x
+    auto drawRow = [&](int py, int k0, int count) {
+        uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
+        if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) {
+            blend::visitedPixels += count;
+            blend::Gather(walk, count, dst, blend::kOpaque);
+        } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
+            blend::GatherKeyed(walk, count, dst);
+        } else {
+            uint32_t* row = RowBuffer(size_t(count) + 8).data();
+            blend::Gather(walk, count, row, 0, true);
+            blend::BlendRow(dst, row, count, mode, param, use);
+        }
+    };
+    if (fromCentre) {
+        // The rows' set-up a batch at a time (four rows at once where the vector loops run), then
+        // their pixels.
+        const turn::Rows rows{double(y),     cx + 0.5 * du, cy + 0.5 * dv, duRow,     dvRow,
+                              double(clipFromCentre) * du,  double(clipFromCentre) * dv,
+                              du,            dv,            invDu,         invDv,     reach,
+                              double(x),     double(X0),    n,             r->width,  r->height,
+                              discInside,    clipFromCentre, int32_t(dfx), int32_t(dfy)};
+        const bool four = blend::UsesVectorLoops() && turn::VectorRowsFit(rows, py0, py1);
+        constexpr int kBatch = 64;
+        turn::Row made[kBatch];
+        for (int from = py0; from < py1; from += kBatch) {
+            const int to = std::min(py1, from + kBatch);
+            const int m = four ? turn::avx2::MakeRows(rows, from, to, made) : turn::MakeRows(rows, from, to, made);
+            for (int i = 0; i < m; ++i) {
+                walk.fx = made[i].fx, walk.fy = made[i].fy;
+                drawRow(made[i].py, made[i].k0, made[i].count);
+            }
+        }
+        return;
+    }
     for (int py = py0; py < py1; ++py) {
         // Column X0 + k reads source position (sx + k du, sy + k dv).
         const double dy = py + 0.5 - y;
@@ -209,40 +215,24 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
                    !Inside(sy, dv, invDv, r->height, &k0, &k1)) {
             continue;
         }
-        const int count = k1 - k0;
-        if (fromCentre) {
-            const int64_t steps = clipFromCentre + k0;
-            walk.fx = int32_t(Round(sxCentre * kOne) + steps * dfx);
-            walk.fy = int32_t(Round(syCentre * kOne) + steps * dfy);
-        } else {
-            const double sxAt0 = sxCentre - double(x) * du, syAt0 = syCentre - double(x) * dv;
-            int anchor = X0 + k0;  // with the clip starting at column 0, the first covered column
-            if (X0 != 0) {
-                int a0 = 0, a1 = target.width;
-                if (reach >= 0) {
-                    const double half = std::sqrt(reach * reach - dy * dy);
-                    a0 = std::max(a0, Ceil(std::clamp(x - half - 0.5, -1.0, target.width + 1.0)));
-                    a1 = std::min(a1, Floor(std::clamp(x + half - 0.5, -2.0, target.width + 1.0)) + 1);
-                }
-                Inside(sxAt0, du, invDu, r->width, &a0, &a1);
-                Inside(syAt0, dv, invDv, r->height, &a0, &a1);
-                anchor = std::min(a0, anchor);  // never past the first drawn column
+        // Far from the centre: the walk starts from the first column of the draw target it covers.
+        const double sxAt0 = sxCentre - double(x) * du, syAt0 = syCentre - double(x) * dv;
+        int anchor = X0 + k0;  // with the clip starting at column 0, the first covered column
+        if (X0 != 0) {
+            int a0 = 0, a1 = target.width;
+            if (reach >= 0) {
+                const double half = std::sqrt(reach * reach - dy * dy);
+                a0 = std::max(a0, Ceil(std::clamp(x - half - 0.5, -1.0, target.width + 1.0)));
+                a1 = std::min(a1, Floor(std::clamp(x + half - 0.5, -2.0, target.width + 1.0)) + 1);
             }
-            const uint32_t steps = uint32_t(X0 + k0 - anchor);
-            walk.fx = int32_t(uint32_t(int32_t(Round((sxAt0 + anchor * du) * kOne))) + steps * uint32_t(dfx));
-            walk.fy = int32_t(uint32_t(int32_t(Round((syAt0 + anchor * dv) * kOne))) + steps * uint32_t(dfy));
+            Inside(sxAt0, du, invDu, r->width, &a0, &a1);
+            Inside(syAt0, dv, invDv, r->height, &a0, &a1);
+            anchor = std::min(a0, anchor);  // never past the first drawn column
         }
-        uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
-        if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) {
-            blend::visitedPixels += count;
-            blend::Gather(walk, count, dst, blend::kOpaque);
-        } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
-            blend::GatherKeyed(walk, count, dst);
-        } else {
-            uint32_t* row = RowBuffer(size_t(count) + 8).data();
-            blend::Gather(walk, count, row, 0, true);
-            blend::BlendRow(dst, row, count, mode, param, use);
-        }
+        const uint32_t steps = uint32_t(X0 + k0 - anchor);
+        walk.fx = int32_t(uint32_t(int32_t(Round((sxAt0 + anchor * du) * kOne))) + steps * uint32_t(dfx));
+        walk.fy = int32_t(uint32_t(int32_t(Round((syAt0 + anchor * dv) * kOne))) + steps * uint32_t(dfy));
+        drawRow(py, k0, k1 - k0);
     }
 }
 

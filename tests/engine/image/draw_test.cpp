@@ -316,3 +316,63 @@ TEST_F(DrawTest, WildArgumentsStayInBounds) {
 }
 
 }  // namespace
+
+namespace {
+
+// Turned draws of every kind: the vector loops (four rows' set-up at once, masked stores where the
+// processor has them) give the portable loops' pixels, row ends and rounding included.
+TEST_F(DrawTest, TurnedDrawsTheSameWithVectorAndPortableLoops) {
+    if (!engine::blend::UsesVectorLoops()) GTEST_SKIP() << "no vector loops on this processor";
+    uint32_t state = 2024;
+    auto next = [&] { return state = state * 1664525u + 1013904223u; };
+    // Opaque, keyed with holes and a margin, and partly transparent pictures, small to large.
+    std::vector<int> images;
+    for (int kind = 0; kind < 3; ++kind) {
+        for (const auto& [w, h] : {std::pair{32, 32}, {17, 40}, {96, 64}, {300, 220}}) {
+            std::vector<uint32_t> v(size_t(w) * size_t(h));
+            for (int j = 0; j < h; ++j) {
+                for (int i = 0; i < w; ++i) {
+                    uint32_t alpha = 255;
+                    if (kind == 1 && ((i - w / 2) * (i - w / 2) + (j - h / 2) * (j - h / 2) > w * h / 5 || (i * j) % 7 == 0))
+                        alpha = 0;
+                    if (kind == 2) alpha = uint32_t(i * 13 + j * 7) % 256;
+                    v[size_t(j) * size_t(w) + size_t(i)] = alpha << 24 | next() % 0x7F7F7Fu;
+                }
+            }
+            images.push_back(engine::CreateImageFromArgb(v.data(), w, h, kind != 0));
+        }
+    }
+    const std::vector<uint32_t> black(640 * 480, kBlack);
+    const int canvas[2] = {engine::CreateImageFromArgb(black.data(), 640, 480, false),
+                           engine::CreateImageFromArgb(black.data(), 640, 480, false)};
+    for (int round = 0; round < 40; ++round) {
+        const uint32_t start = state;
+        for (int side = 0; side < 2; ++side) {
+            state = start;  // the same draws on both canvases
+            engine::blend::UsePortableLoops(side == 0);
+            ASSERT_EQ(engine::SetDrawTarget(canvas[side]), 0);
+            for (int i = 0; i < 60; ++i) {
+                engine::SetClipRect(int(next() % 300), int(next() % 200), 340 + int(next() % 300),
+                                    280 + int(next() % 200));
+                engine::SetBlendMode(int(next() % 3), int(next() % 256));
+                const double scales[] = {1.0, 0.26, 0.51, 0.8, 1.7, 3.1, -1.0};
+                const double scale = i % 5 == 0 ? 0.05 + (next() % 4000) / 1000.0 : scales[next() % 7];
+                const double angle = (int(next() % 20001) - 10000) / 1000.0;
+                ASSERT_EQ(engine::DrawImageRotated(int(next() % 800) - 80, int(next() % 640) - 80, scale, angle,
+                                                   images[next() % images.size()], int(next() % 2),
+                                                   int(next() % 2)),
+                          0);
+            }
+        }
+        engine::Surface a, b;
+        ASSERT_TRUE(engine::ImageSurface(canvas[0], &a));
+        ASSERT_TRUE(engine::ImageSurface(canvas[1], &b));
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x)
+                ASSERT_EQ(a.pixels[y * a.pitch + x], b.pixels[y * b.pitch + x]) << "round " << round << ", " << x << "," << y;
+    }
+    engine::blend::UsePortableLoops(false);
+    engine::SetDrawTarget(engine::kBackScreen);
+}
+
+}  // namespace
