@@ -29,8 +29,11 @@ int DefaultThreads() {
 int threads = 0;  // 0: not chosen yet
 
 // A sleeping thread takes tens of microseconds to wake, a good part of a frame's drawing: the threads
-// are woken early and wait for the bands awake, for a few milliseconds at most.
-constexpr auto kAwakeAtMost = std::chrono::milliseconds(3);
+// are woken early and wait for the bands awake, but only briefly. When the frame's draws take
+// longer to come (a game's update between its first draw and the flush), they sleep again and the
+// bands wake them: waiting awake through every update would cost far more processor time than
+// the wake saves.
+constexpr auto kAwakeAtMost = std::chrono::microseconds(200);
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
