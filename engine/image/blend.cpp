@@ -112,6 +112,23 @@ void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
     });
 }
 
+bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int parameter, AlphaUse use) {
+    if (!useAvx2 || !hasAvx512 || n <= 0) return false;
+    const uint32_t p = uint32_t(parameter);
+    // The same choice of blend as BlendRow's vector loops.
+    if (mode == 1 && use != AlphaUse::kFull) {
+        avx2::GatherFadeMasked(walk, n, dst, p, use == AlphaUse::kKey);
+    } else if (mode == 2 && use != AlphaUse::kFull) {
+        avx2::GatherAddMasked(walk, n, dst, p, use == AlphaUse::kKey);
+    } else if (mode != 1 && mode != 2 && use == AlphaUse::kFull) {
+        avx2::GatherAlphaMasked(walk, n, dst);
+    } else {
+        return false;
+    }
+    visitedPixels += n;
+    return true;
+}
+
 void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter, AlphaUse use) {
     if (n <= 0) return;
     visitedPixels += n;

@@ -86,6 +86,9 @@ struct SourceWalk {
 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded = false);
 // Gather for mode 0 with a keyed picture: pixels of alpha 0 leave the destination as it is.
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
+// Gather and BlendRow in one pass where the processor's vector loops can (false: nothing done, use
+// the two).
+bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int parameter, AlphaUse use);
 
 // Blends one colour onto n destination pixels (rectangles).
 void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);
@@ -105,6 +108,9 @@ void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
 // The same two with AVX-512's masked stores (the processor must have AVX-512 F and VL).
 void GatherMasked(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask);
 void GatherKeyedMasked(const SourceWalk& walk, int n, uint32_t* dst);
+void GatherFadeMasked(const SourceWalk& walk, int n, uint32_t* dst, uint32_t p, bool keyed);
+void GatherAddMasked(const SourceWalk& walk, int n, uint32_t* dst, uint32_t p, bool keyed);
+void GatherAlphaMasked(const SourceWalk& walk, int n, uint32_t* dst);
 void KeyRow(uint32_t* dst, const uint32_t* src, int n);
 void AlphaRow(uint32_t* dst, const uint32_t* src, int n);
 void FadeRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p, bool keyed);

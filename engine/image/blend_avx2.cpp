@@ -245,6 +245,32 @@ VELMORAN_AVX2 void AddRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p,
     EachEight(dst, src, n, keyed, AddMix{_mm256_set1_epi16(short(p))});
 }
 
+// A turned row blended as it is read (the row loops' blends, without the row buffer between).
+template <class Blend>
+struct PutBlended {
+    uint32_t* dst;
+    Blend blend;
+    bool keyed;
+    VELMORAN_AVX512 void operator()(int k, __mmask8 row, __m256i s) const {
+        const __m256i d = _mm256_maskz_loadu_epi32(row, dst + k);
+        const __mmask8 keep = keyed ? __mmask8(row & _mm256_test_epi32_mask(s, Opaque())) : row;
+        _mm256_mask_storeu_epi32(dst + k, keep, blend(s, d));
+    }
+};
+
+VELMORAN_AVX512 void GatherFadeMasked(const SourceWalk& walk, int n, uint32_t* dst, uint32_t p, bool keyed) {
+    const FadeMix fade{_mm256_set1_epi16(short(p)), _mm256_set1_epi16(short(255 - p))};
+    WalkMasked(walk, n, PutBlended<FadeMix>{dst, fade, keyed});
+}
+
+VELMORAN_AVX512 void GatherAddMasked(const SourceWalk& walk, int n, uint32_t* dst, uint32_t p, bool keyed) {
+    WalkMasked(walk, n, PutBlended<AddMix>{dst, AddMix{_mm256_set1_epi16(short(p))}, keyed});
+}
+
+VELMORAN_AVX512 void GatherAlphaMasked(const SourceWalk& walk, int n, uint32_t* dst) {
+    WalkMasked(walk, n, PutBlended<AlphaMix>{dst, AlphaMix{}, true});
+}
+
 }  // namespace engine::blend::avx2
 #else
 // Other processors never choose these loops (HasAvx2 is false there); they only have to link.
@@ -255,6 +281,9 @@ void Gather(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
 void GatherKeyed(const SourceWalk&, int, uint32_t*) {}
 void GatherMasked(const SourceWalk&, int, uint32_t*, uint32_t) {}
 void GatherKeyedMasked(const SourceWalk&, int, uint32_t*) {}
+void GatherFadeMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
+void GatherAddMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
+void GatherAlphaMasked(const SourceWalk&, int, uint32_t*) {}
 void KeyRow(uint32_t*, const uint32_t*, int) {}
 void AlphaRow(uint32_t*, const uint32_t*, int) {}
 void FadeRow(uint32_t*, const uint32_t*, int, uint32_t, bool) {}

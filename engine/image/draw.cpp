@@ -169,7 +169,7 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
             blend::Gather(walk, count, dst, blend::kOpaque);
         } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
             blend::GatherKeyed(walk, count, dst);
-        } else {
+        } else if (!blend::GatherBlended(walk, count, dst, mode, param, use)) {
             uint32_t* row = RowBuffer(size_t(count) + 8).data();
             blend::Gather(walk, count, row, 0, true);
             blend::BlendRow(dst, row, count, mode, param, use);
