@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "engine/image/turn_rows.h"
+
 namespace engine::blend {
 
 namespace {
@@ -110,6 +112,13 @@ void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
     WalkPortable(walk, n, [=](int k, uint32_t v) {
         if (v >> 24) dst[k] = v;
     });
+}
+
+bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch, bool keyed) {
+    if (!useAvx2 || !hasAvx512) return false;
+    avx2::GatherRowsMasked(walk, rows, m, origin, pitch, keyed);
+    for (int i = 0; i < m; ++i) visitedPixels += rows[i].count;
+    return true;
 }
 
 bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int parameter, AlphaUse use) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "engine/image/blend.h"
+#include "engine/image/turn_rows.h"
 
 namespace engine::blend::avx2 {
 
@@ -125,24 +126,39 @@ VELMORAN_AVX2 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
 // no read of the destination, no lane-by-lane tail.
 #define VELMORAN_AVX512 __attribute__((target("avx2,avx512f,avx512vl")))
 
+// The walk's constants, set up once for all the rows of a draw.
+struct Walker {
+    __m256i laneX, laneY, stepX, stepY, pitch, maxX, maxY;
+    const int* source;
+
+    VELMORAN_AVX512 explicit Walker(const SourceWalk& w) {
+        const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        laneX = _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfx));
+        laneY = _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfy));
+        stepX = _mm256_set1_epi32(int32_t(uint32_t(w.dfx) * 8));
+        stepY = _mm256_set1_epi32(int32_t(uint32_t(w.dfy) * 8));
+        pitch = _mm256_set1_epi32(w.pitch);
+        maxX = _mm256_set1_epi32(w.maxX), maxY = _mm256_set1_epi32(w.maxY);
+        source = reinterpret_cast<const int*>(w.base);
+    }
+
+    // One row of n pixels from (fx, fy); `put` gets each step's pixels and the mask of those in the row.
+    template <class Put>
+    VELMORAN_AVX512 void Row(int32_t fx, int32_t fy, int n, Put put) const {
+        __m256i vx = _mm256_add_epi32(_mm256_set1_epi32(fx), laneX);
+        __m256i vy = _mm256_add_epi32(_mm256_set1_epi32(fy), laneY);
+        for (int k = 0; k < n; k += 8) {
+            const __mmask8 row = n - k >= 8 ? __mmask8(0xFF) : __mmask8((1u << (n - k)) - 1);
+            put(k, row, _mm256_i32gather_epi32(source, Index(vx, vy, pitch, maxX, maxY), 4));
+            vx = _mm256_add_epi32(vx, stepX);
+            vy = _mm256_add_epi32(vy, stepY);
+        }
+    }
+};
+
 template <class Put>
 VELMORAN_AVX512 inline void WalkMasked(const SourceWalk& w, int n, Put put) {
-    const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i vx =
-        _mm256_add_epi32(_mm256_set1_epi32(w.fx), _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfx)));
-    __m256i vy =
-        _mm256_add_epi32(_mm256_set1_epi32(w.fy), _mm256_mullo_epi32(lane, _mm256_set1_epi32(w.dfy)));
-    const __m256i stepX = _mm256_set1_epi32(int32_t(uint32_t(w.dfx) * 8)),
-                  stepY = _mm256_set1_epi32(int32_t(uint32_t(w.dfy) * 8));
-    const __m256i pitch = _mm256_set1_epi32(w.pitch);
-    const __m256i maxX = _mm256_set1_epi32(w.maxX), maxY = _mm256_set1_epi32(w.maxY);
-    const int* source = reinterpret_cast<const int*>(w.base);
-    for (int k = 0; k < n; k += 8) {
-        const __mmask8 row = n - k >= 8 ? __mmask8(0xFF) : __mmask8((1u << (n - k)) - 1);
-        put(k, row, _mm256_i32gather_epi32(source, Index(vx, vy, pitch, maxX, maxY), 4));
-        vx = _mm256_add_epi32(vx, stepX);
-        vy = _mm256_add_epi32(vy, stepY);
-    }
+    Walker(w).Row(w.fx, w.fy, n, put);
 }
 
 struct PutAllMasked {
@@ -166,6 +182,19 @@ VELMORAN_AVX512 void GatherMasked(const SourceWalk& walk, int n, uint32_t* out, 
 
 VELMORAN_AVX512 void GatherKeyedMasked(const SourceWalk& walk, int n, uint32_t* dst) {
     WalkMasked(walk, n, PutVisibleMasked{dst});
+}
+
+VELMORAN_AVX512 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin,
+                                      size_t pitch, bool keyed) {
+    const Walker w(walk);
+    for (int i = 0; i < m; ++i) {
+        const turn::Row& r = rows[i];
+        uint32_t* dst = origin + size_t(r.py) * pitch + size_t(r.k0);
+        if (keyed)
+            w.Row(r.fx, r.fy, r.count, PutVisibleMasked{dst});
+        else
+            w.Row(r.fx, r.fy, r.count, PutAllMasked{dst, Opaque()});
+    }
 }
 
 VELMORAN_AVX2 void KeyRow(uint32_t* dst, const uint32_t* src, int n) {
@@ -284,6 +313,7 @@ void GatherKeyedMasked(const SourceWalk&, int, uint32_t*) {}
 void GatherFadeMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
 void GatherAddMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
 void GatherAlphaMasked(const SourceWalk&, int, uint32_t*) {}
+void GatherRowsMasked(const SourceWalk&, const turn::Row*, int, uint32_t*, size_t, bool) {}
 void KeyRow(uint32_t*, const uint32_t*, int) {}
 void AlphaRow(uint32_t*, const uint32_t*, int) {}
 void FadeRow(uint32_t*, const uint32_t*, int, uint32_t, bool) {}
