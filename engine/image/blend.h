@@ -94,10 +94,10 @@ void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
 // Gather and BlendRow in one pass where the processor's vector loops can (false: nothing done, use
 // the two).
 bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int parameter, AlphaUse use);
-// Gather (every pixel opaque) or GatherKeyed for a batch of rows of one turned draw, row r written
-// from origin + r.py x pitch + r.k0, where the vector loops can do the batch at once (false: nothing
-// done, draw row by row).
-bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch, bool keyed);
+// A batch of rows of one turned draw read and blended, row r written from origin + r.py x pitch + r.k0,
+// where the vector loops can do the batch at once (false: nothing done, draw row by row).
+bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch, int mode,
+                int parameter, AlphaUse use);
 
 // Blends one colour onto n destination pixels (rectangles).
 void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);
@@ -121,7 +121,7 @@ void GatherFadeMasked(const SourceWalk& walk, int n, uint32_t* dst, uint32_t p, 
 void GatherAddMasked(const SourceWalk& walk, int n, uint32_t* dst, uint32_t p, bool keyed);
 void GatherAlphaMasked(const SourceWalk& walk, int n, uint32_t* dst);
 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch,
-                      bool keyed);
+                      int mode, uint32_t p, AlphaUse use);
 void KeyRow(uint32_t* dst, const uint32_t* src, int n);
 void AlphaRow(uint32_t* dst, const uint32_t* src, int n);
 void FadeRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p, bool keyed);

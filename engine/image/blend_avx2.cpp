@@ -184,18 +184,6 @@ VELMORAN_AVX512 void GatherKeyedMasked(const SourceWalk& walk, int n, uint32_t* 
     WalkMasked(walk, n, PutVisibleMasked{dst});
 }
 
-VELMORAN_AVX512 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin,
-                                      size_t pitch, bool keyed) {
-    const Walker w(walk);
-    for (int i = 0; i < m; ++i) {
-        const turn::Row& r = rows[i];
-        uint32_t* dst = origin + size_t(r.py) * pitch + size_t(r.k0);
-        if (keyed)
-            w.Row(r.fx, r.fy, r.count, PutVisibleMasked{dst});
-        else
-            w.Row(r.fx, r.fy, r.count, PutAllMasked{dst, Opaque()});
-    }
-}
 
 VELMORAN_AVX2 void KeyRow(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
@@ -300,6 +288,47 @@ VELMORAN_AVX512 void GatherAlphaMasked(const SourceWalk& walk, int n, uint32_t* 
     WalkMasked(walk, n, PutBlended<AlphaMix>{dst, AlphaMix{}, true});
 }
 
+// Rows of one draw, each put by `Put` made for its first pixel.
+template <class MakePut>
+VELMORAN_AVX512 inline void EachRow(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin,
+                                    size_t pitch, MakePut make) {
+    const Walker w(walk);
+    for (int i = 0; i < m; ++i) {
+        const turn::Row& r = rows[i];
+        w.Row(r.fx, r.fy, r.count, make(origin + size_t(r.py) * pitch + size_t(r.k0)));
+    }
+}
+
+struct MakeAll {
+    VELMORAN_AVX512 PutAllMasked operator()(uint32_t* dst) const { return PutAllMasked{dst, Opaque()}; }
+};
+struct MakeVisible {
+    VELMORAN_AVX512 PutVisibleMasked operator()(uint32_t* dst) const { return PutVisibleMasked{dst}; }
+};
+template <class Blend>
+struct MakeBlended {
+    Blend blend;
+    bool keyed;
+    VELMORAN_AVX512 PutBlended<Blend> operator()(uint32_t* dst) const { return PutBlended<Blend>{dst, blend, keyed}; }
+};
+
+VELMORAN_AVX512 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin,
+                                      size_t pitch, int mode, uint32_t p, AlphaUse use) {
+    const bool keyed = use == AlphaUse::kKey;
+    if (mode == 1) {
+        const FadeMix fade{_mm256_set1_epi16(short(p)), _mm256_set1_epi16(short(255 - p))};
+        EachRow(walk, rows, m, origin, pitch, MakeBlended<FadeMix>{fade, keyed});
+    } else if (mode == 2) {
+        EachRow(walk, rows, m, origin, pitch, MakeBlended<AddMix>{AddMix{_mm256_set1_epi16(short(p))}, keyed});
+    } else if (use == AlphaUse::kFull) {
+        EachRow(walk, rows, m, origin, pitch, MakeBlended<AlphaMix>{AlphaMix{}, true});
+    } else if (keyed) {
+        EachRow(walk, rows, m, origin, pitch, MakeVisible{});
+    } else {
+        EachRow(walk, rows, m, origin, pitch, MakeAll{});
+    }
+}
+
 }  // namespace engine::blend::avx2
 #else
 // Other processors never choose these loops (HasAvx2 is false there); they only have to link.
@@ -313,7 +342,7 @@ void GatherKeyedMasked(const SourceWalk&, int, uint32_t*) {}
 void GatherFadeMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
 void GatherAddMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
 void GatherAlphaMasked(const SourceWalk&, int, uint32_t*) {}
-void GatherRowsMasked(const SourceWalk&, const turn::Row*, int, uint32_t*, size_t, bool) {}
+void GatherRowsMasked(const SourceWalk&, const turn::Row*, int, uint32_t*, size_t, int, uint32_t, AlphaUse) {}
 void KeyRow(uint32_t*, const uint32_t*, int) {}
 void AlphaRow(uint32_t*, const uint32_t*, int) {}
 void FadeRow(uint32_t*, const uint32_t*, int, uint32_t, bool) {}

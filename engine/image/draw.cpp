@@ -189,8 +189,7 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
         for (int from = py0; from < py1; from += kBatch) {
             const int to = std::min(py1, from + kBatch);
             const int m = four ? turn::avx2::MakeRows(rows, from, to, made) : turn::MakeRows(rows, from, to, made);
-            if (mode != 1 && mode != 2 && use != AlphaUse::kFull &&
-                blend::GatherRows(walk, made, m, target.pixels + X0, size_t(target.pitch), use == AlphaUse::kKey))
+            if (blend::GatherRows(walk, made, m, target.pixels + X0, size_t(target.pitch), mode, param, use))
                 continue;
             for (int i = 0; i < m; ++i) {
                 walk.fx = made[i].fx, walk.fy = made[i].fy;
