@@ -121,7 +121,9 @@ bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* 
     if ((mode == 1 || mode == 2) && use == AlphaUse::kFull) return false;
     avx2::GatherRowsMasked(walk, rows, m, origin, pitch, mode == 1 || mode == 2 ? mode : 0, uint32_t(parameter),
                            use);
-    for (int i = 0; i < m; ++i) visitedPixels += rows[i].count;
+    int64_t visited = 0;
+    for (int i = 0; i < m; ++i) visited += rows[i].count;
+    visitedPixels += visited;
     return true;
 }
 
