@@ -2,6 +2,7 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -98,7 +99,8 @@ TEST(Settings, ARepeatedKeyIsReadLastAndWrittenOnce) {
 }
 
 TEST(Settings, SaveReplacesTheFileWholeAndLoadReadsItBack) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "velmoran_settings_test";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("velmoran_settings_test_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "settings.ini").string();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -28,9 +29,12 @@ public:
         platform_ = owned.get();
         platform::Install(std::move(owned));
         previous_ = std::filesystem::current_path();
+        // The process id too: tests run side by side in processes of their own, and a sanitizer's
+        // allocator gives each of them the same addresses.
         folder_ = std::filesystem::temp_directory_path() /
-                  ("velmoran-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "-" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+                  ("velmoran-test-" + std::to_string(::getpid()) + "-" +
+                   std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                   std::to_string(reinterpret_cast<uintptr_t>(this)));
         std::filesystem::create_directories(folder_);
         std::filesystem::current_path(folder_);
         engine::ResetEngine();
