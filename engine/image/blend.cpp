@@ -151,6 +151,7 @@ void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter
     if (useAvx2) {
         if (mode == 1 && use != AlphaUse::kFull) return avx2::FadeRow(dst, src, n, p, use == AlphaUse::kKey);
         if (mode == 2 && use != AlphaUse::kFull) return avx2::AddRow(dst, src, n, p, use == AlphaUse::kKey);
+        if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) return avx2::CopyRow(dst, src, n);
         if (mode != 1 && mode != 2 && use == AlphaUse::kKey) return avx2::KeyRow(dst, src, n);
         if (mode != 1 && mode != 2 && use == AlphaUse::kFull) return avx2::AlphaRow(dst, src, n);
     }

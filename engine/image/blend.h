@@ -122,6 +122,7 @@ void GatherAddMasked(const SourceWalk& walk, int n, uint32_t* dst, uint32_t p, b
 void GatherAlphaMasked(const SourceWalk& walk, int n, uint32_t* dst);
 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch,
                       int mode, uint32_t p, AlphaUse use);
+void CopyRow(uint32_t* dst, const uint32_t* src, int n);
 void KeyRow(uint32_t* dst, const uint32_t* src, int n);
 void AlphaRow(uint32_t* dst, const uint32_t* src, int n);
 void FadeRow(uint32_t* dst, const uint32_t* src, int n, uint32_t p, bool keyed);

@@ -185,6 +185,12 @@ VELMORAN_AVX512 void GatherKeyedMasked(const SourceWalk& walk, int n, uint32_t* 
 }
 
 
+VELMORAN_AVX2 void CopyRow(uint32_t* dst, const uint32_t* src, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) Store(dst + i, _mm256_or_si256(Load(src + i), Opaque()));
+    for (; i < n; ++i) dst[i] = src[i] | kOpaque;
+}
+
 VELMORAN_AVX2 void KeyRow(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
@@ -343,6 +349,7 @@ void GatherFadeMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
 void GatherAddMasked(const SourceWalk&, int, uint32_t*, uint32_t, bool) {}
 void GatherAlphaMasked(const SourceWalk&, int, uint32_t*) {}
 void GatherRowsMasked(const SourceWalk&, const turn::Row*, int, uint32_t*, size_t, int, uint32_t, AlphaUse) {}
+void CopyRow(uint32_t*, const uint32_t*, int) {}
 void KeyRow(uint32_t*, const uint32_t*, int) {}
 void AlphaRow(uint32_t*, const uint32_t*, int) {}
 void FadeRow(uint32_t*, const uint32_t*, int, uint32_t, bool) {}
