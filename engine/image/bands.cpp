@@ -119,7 +119,8 @@ private:
                     taken = Left(round, uint32_t(y1), uint32_t(bottom));
                 } else {
                     y1 = bottom;
-                    y0 = int(std::upper_bound(above + top, above + bottom, above[bottom] - share) - above) - 1;
+                    y0 =
+                        int(std::upper_bound(above + top, above + bottom, above[bottom] - share) - above) - 1;
                     y0 = std::clamp(y0, top, bottom - 1);
                     taken = Left(round, uint32_t(top), uint32_t(y0));
                 }
@@ -147,7 +148,8 @@ private:
                 if (round_ == seen) {  // woken early: wait awake for the round, then take it as usual
                     lock.unlock();
                     const auto until = std::chrono::steady_clock::now() + kAwakeAtMost;
-                    for (int spin = 1; uint32_t(left_.load(std::memory_order_acquire) >> 32) == seen; ++spin) {
+                    for (int spin = 1; uint32_t(left_.load(std::memory_order_acquire) >> 32) == seen;
+                         ++spin) {
                         Pause();
                         if (spin % 256 == 0 && std::chrono::steady_clock::now() > until) break;
                     }

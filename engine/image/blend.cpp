@@ -114,13 +114,13 @@ void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
     });
 }
 
-bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch, int mode,
-                int parameter, AlphaUse use) {
+bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch,
+                int mode, int parameter, AlphaUse use) {
     if (!useAvx2 || !hasAvx512) return false;
     // Modes 1 and 2 with any alpha weigh each pixel by both: the portable loops do those.
     if ((mode == 1 || mode == 2) && use == AlphaUse::kFull) return false;
-    avx2::GatherRowsMasked(walk, rows, m, origin, pitch, mode == 1 || mode == 2 ? mode : 0, uint32_t(parameter),
-                           use);
+    avx2::GatherRowsMasked(walk, rows, m, origin, pitch, mode == 1 || mode == 2 ? mode : 0,
+                           uint32_t(parameter), use);
     int64_t visited = 0;
     for (int i = 0; i < m; ++i) visited += rows[i].count;
     visitedPixels += visited;

@@ -96,8 +96,8 @@ void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);
 bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int parameter, AlphaUse use);
 // A batch of rows of one turned draw read and blended, row r written from origin + r.py x pitch + r.k0,
 // where the vector loops can do the batch at once (false: nothing done, draw row by row).
-bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch, int mode,
-                int parameter, AlphaUse use);
+bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch,
+                int mode, int parameter, AlphaUse use);
 
 // Blends one colour onto n destination pixels (rectangles).
 void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);

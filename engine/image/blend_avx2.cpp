@@ -184,7 +184,6 @@ VELMORAN_AVX512 void GatherKeyedMasked(const SourceWalk& walk, int n, uint32_t* 
     WalkMasked(walk, n, PutVisibleMasked{dst});
 }
 
-
 VELMORAN_AVX2 void CopyRow(uint32_t* dst, const uint32_t* src, int n) {
     int i = 0;
     for (; i + 8 <= n; i += 8) Store(dst + i, _mm256_or_si256(Load(src + i), Opaque()));
@@ -315,7 +314,9 @@ template <class Blend>
 struct MakeBlended {
     Blend blend;
     bool keyed;
-    VELMORAN_AVX512 PutBlended<Blend> operator()(uint32_t* dst) const { return PutBlended<Blend>{dst, blend, keyed}; }
+    VELMORAN_AVX512 PutBlended<Blend> operator()(uint32_t* dst) const {
+        return PutBlended<Blend>{dst, blend, keyed};
+    }
 };
 
 VELMORAN_AVX512 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin,
@@ -325,7 +326,8 @@ VELMORAN_AVX512 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* r
         const FadeMix fade{_mm256_set1_epi16(short(p)), _mm256_set1_epi16(short(255 - p))};
         EachRow(walk, rows, m, origin, pitch, MakeBlended<FadeMix>{fade, keyed});
     } else if (mode == 2) {
-        EachRow(walk, rows, m, origin, pitch, MakeBlended<AddMix>{AddMix{_mm256_set1_epi16(short(p))}, keyed});
+        EachRow(walk, rows, m, origin, pitch,
+                MakeBlended<AddMix>{AddMix{_mm256_set1_epi16(short(p))}, keyed});
     } else if (use == AlphaUse::kFull) {
         EachRow(walk, rows, m, origin, pitch, MakeBlended<AlphaMix>{AlphaMix{}, true});
     } else if (keyed) {

@@ -175,20 +175,37 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
             blend::BlendRow(dst, row, count, mode, param, use);
         }
     };
+    const turn::Rows rows{double(y),
+                          cx + 0.5 * du,
+                          cy + 0.5 * dv,
+                          duRow,
+                          dvRow,
+                          double(clipFromCentre) * du,
+                          double(clipFromCentre) * dv,
+                          du,
+                          dv,
+                          invDu,
+                          invDv,
+                          reach,
+                          double(x),
+                          double(X0),
+                          n,
+                          r->width,
+                          r->height,
+                          discInside,
+                          clipFromCentre,
+                          int32_t(dfx),
+                          int32_t(dfy)};
     if (fromCentre) {
         // The rows' set-up a batch at a time (four rows at once where the vector loops run), then
         // their pixels.
-        const turn::Rows rows{double(y),     cx + 0.5 * du, cy + 0.5 * dv, duRow,     dvRow,
-                              double(clipFromCentre) * du,  double(clipFromCentre) * dv,
-                              du,            dv,            invDu,         invDv,     reach,
-                              double(x),     double(X0),    n,             r->width,  r->height,
-                              discInside,    clipFromCentre, int32_t(dfx), int32_t(dfy)};
         const bool four = blend::UsesVectorLoops() && turn::VectorRowsFit(rows, py0, py1);
         constexpr int kBatch = 64;
         turn::Row made[kBatch];
         for (int from = py0; from < py1; from += kBatch) {
             const int to = std::min(py1, from + kBatch);
-            const int m = four ? turn::avx2::MakeRows(rows, from, to, made) : turn::MakeRows(rows, from, to, made);
+            const int m =
+                four ? turn::avx2::MakeRows(rows, from, to, made) : turn::MakeRows(rows, from, to, made);
             if (blend::GatherRows(walk, made, m, target.pixels + X0, size_t(target.pitch), mode, param, use))
                 continue;
             for (int i = 0; i < m; ++i) {
@@ -199,30 +216,16 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
         return;
     }
     for (int py = py0; py < py1; ++py) {
-        // Column X0 + k reads source position (sx + k du, sy + k dv).
-        const double dy = py + 0.5 - y;
-        const double sxCentre = cx + 0.5 * du + dy * duRow, syCentre = cy + 0.5 * dv + dy * dvRow;
-        const double sx = sxCentre + clipFromCentre * du, sy = syCentre + clipFromCentre * dv;
-        int k0 = 0, k1 = n;
-        if (reach >= 0) {
-            const double half2 = reach * reach - dy * dy;
-            if (half2 < 0) continue;
-            const double half = std::sqrt(half2);  // screen columns whose centre lies in the disc
-            k0 = std::max(k0, Ceil(std::clamp(x - half - 0.5 - X0, -1.0, n + 1.0)));
-            k1 = std::min(k1, Floor(std::clamp(x + half - 0.5 - X0, -2.0, n + 1.0)) + 1);
-        }
-        if (discInside) {
-            if (k0 >= k1) continue;
-        } else if (!Inside(sx, du, invDu, r->width, &k0, &k1) ||
-                   !Inside(sy, dv, invDv, r->height, &k0, &k1)) {
-            continue;
-        }
+        int k0, k1;
+        double sxCentre, syCentre;
+        if (!turn::RowSpan(rows, py, &k0, &k1, &sxCentre, &syCentre)) continue;
         // Far from the centre: the walk starts from the first column of the draw target it covers.
         const double sxAt0 = sxCentre - double(x) * du, syAt0 = syCentre - double(x) * dv;
         int anchor = X0 + k0;  // with the clip starting at column 0, the first covered column
         if (X0 != 0) {
             int a0 = 0, a1 = target.width;
             if (reach >= 0) {
+                const double dy = py + 0.5 - y;
                 const double half = std::sqrt(reach * reach - dy * dy);
                 a0 = std::max(a0, Ceil(std::clamp(x - half - 0.5, -1.0, target.width + 1.0)));
                 a1 = std::min(a1, Floor(std::clamp(x + half - 0.5, -2.0, target.width + 1.0)) + 1);

@@ -65,6 +65,10 @@ struct Row {
     int32_t fx, fy;
 };
 
+// Row py's clip columns [*k0, *k1) that draw (column X0 + k reads source position sx + k du, sy + k dv)
+// and its source position at the centre column; false when the row draws nothing.
+bool RowSpan(const Rows& r, int py, int* k0, int* k1, double* sxCentre, double* syCentre);
+
 // The rows of [py0, py1) that draw anything, in order, into `out` (room for py1 - py0); returns how
 // many. Rows step from the centre column (the caller's choice for all but very large scales).
 int MakeRows(const Rows& r, int py0, int py1, Row* out);

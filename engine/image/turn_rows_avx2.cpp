@@ -51,7 +51,8 @@ VELMORAN_AVX2 inline void Inside(__m256d a, double d, double inv, double limit, 
     if (d > 0) {
         first = Ceil(lo), end = Ceil(hi);
     } else {
-        first = _mm_add_epi32(Floor(lo), _mm_set1_epi32(1)), end = _mm_add_epi32(Floor(hi), _mm_set1_epi32(1));
+        first = _mm_add_epi32(Floor(lo), _mm_set1_epi32(1)),
+        end = _mm_add_epi32(Floor(hi), _mm_set1_epi32(1));
     }
     *k0 = _mm_max_epi32(*k0, first);
     *k1 = _mm_min_epi32(*k1, end);
@@ -59,7 +60,8 @@ VELMORAN_AVX2 inline void Inside(__m256d a, double d, double inv, double limit, 
 
 // Low 32 bits of Round(v) for |v| < 2^50: halves away from zero, then the integer's bits.
 VELMORAN_AVX2 inline __m128i RoundLow(__m256d v) {
-    const __m256d half = _mm256_blendv_pd(Set(-0.5), Set(0.5), _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_GE_OQ));
+    const __m256d half =
+        _mm256_blendv_pd(Set(-0.5), Set(0.5), _mm256_cmp_pd(v, _mm256_setzero_pd(), _CMP_GE_OQ));
     const __m256d whole = _mm256_round_pd(_mm256_add_pd(v, half), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
     // 1.5 x 2^52 puts the integer in the low bits of the mantissa.
     const __m256i bits = _mm256_castpd_si256(_mm256_add_pd(whole, Set(0x1.8p52)));
@@ -75,14 +77,15 @@ VELMORAN_AVX2 int MakeRows(const Rows& r, int py0, int py1, Row* out) {
     const bool disc = r.reach >= 0;
     const uint32_t stepBase = uint32_t(r.clipFromCentre);
     for (int py = py0; py < py1; py += 4) {
-        const __m256d rows = _mm256_cvtepi32_pd(_mm_add_epi32(_mm_set1_epi32(py), _mm_setr_epi32(0, 1, 2, 3)));
+        const __m256d rows =
+            _mm256_cvtepi32_pd(_mm_add_epi32(_mm_set1_epi32(py), _mm_setr_epi32(0, 1, 2, 3)));
         const __m256d dy = _mm256_sub_pd(_mm256_add_pd(rows, Set(0.5)), Set(r.y));
         const __m256d sxCentre = _mm256_add_pd(Set(r.sxAt), _mm256_mul_pd(dy, Set(r.duRow)));
         const __m256d syCentre = _mm256_add_pd(Set(r.syAt), _mm256_mul_pd(dy, Set(r.dvRow)));
         __m128i k0 = _mm_setzero_si128(), k1 = _mm_set1_epi32(r.n);
         // All ones in a row's lane while it may draw; rows past py1 never do.
-        __m256d valid = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(
-            _mm_cmplt_epi32(_mm_add_epi32(_mm_set1_epi32(py), _mm_setr_epi32(0, 1, 2, 3)), _mm_set1_epi32(py1))));
+        __m256d valid = _mm256_castsi256_pd(_mm256_cvtepi32_epi64(_mm_cmplt_epi32(
+            _mm_add_epi32(_mm_set1_epi32(py), _mm_setr_epi32(0, 1, 2, 3)), _mm_set1_epi32(py1))));
         if (disc) {
             const __m256d half2 = _mm256_sub_pd(Set(r.reach * r.reach), _mm256_mul_pd(dy, dy));
             valid = _mm256_and_pd(valid, _mm256_cmp_pd(half2, _mm256_setzero_pd(), _CMP_GE_OQ));
@@ -95,7 +98,8 @@ VELMORAN_AVX2 int MakeRows(const Rows& r, int py0, int py1, Row* out) {
             k1 = _mm_min_epi32(k1, _mm_add_epi32(Floor(Clamp(right, Set(-2.0), n1)), _mm_set1_epi32(1)));
         }
         if (!r.discInside) {
-            const __m256d sx = _mm256_add_pd(sxCentre, Set(r.sxClip)), sy = _mm256_add_pd(syCentre, Set(r.syClip));
+            const __m256d sx = _mm256_add_pd(sxCentre, Set(r.sxClip)),
+                          sy = _mm256_add_pd(syCentre, Set(r.syClip));
             // The second test sees the first one's narrowing, as in the single-row loop; a row the
             // first one empties stays empty.
             Inside(sx, r.du, r.invDu, r.width, &k0, &k1, &valid);
@@ -114,7 +118,8 @@ VELMORAN_AVX2 int MakeRows(const Rows& r, int py0, int py1, Row* out) {
         _mm_store_si128(reinterpret_cast<__m128i*>(fys), fy);
         const int drawn = _mm256_movemask_pd(valid);
         for (int i = 0; i < 4; ++i) {
-            if ((drawn >> i & 1) && counts[i] > 0) out[made++] = Row{py + i, k0s[i], counts[i], fxs[i], fys[i]};
+            if ((drawn >> i & 1) && counts[i] > 0)
+                out[made++] = Row{py + i, k0s[i], counts[i], fxs[i], fys[i]};
         }
     }
     return made;

@@ -333,7 +333,8 @@ TEST_F(DrawTest, TurnedDrawsTheSameWithVectorAndPortableLoops) {
             for (int j = 0; j < h; ++j) {
                 for (int i = 0; i < w; ++i) {
                     uint32_t alpha = 255;
-                    if (kind == 1 && ((i - w / 2) * (i - w / 2) + (j - h / 2) * (j - h / 2) > w * h / 5 || (i * j) % 7 == 0))
+                    if (kind == 1 && ((i - w / 2) * (i - w / 2) + (j - h / 2) * (j - h / 2) > w * h / 5 ||
+                                      (i * j) % 7 == 0))
                         alpha = 0;
                     if (kind == 2) alpha = uint32_t(i * 13 + j * 7) % 256;
                     v[size_t(j) * size_t(w) + size_t(i)] = alpha << 24 | next() % 0x7F7F7Fu;
@@ -358,8 +359,8 @@ TEST_F(DrawTest, TurnedDrawsTheSameWithVectorAndPortableLoops) {
                 const double scales[] = {1.0, 0.26, 0.51, 0.8, 1.7, 3.1, -1.0};
                 const double scale = i % 5 == 0 ? 0.05 + (next() % 4000) / 1000.0 : scales[next() % 7];
                 const double angle = (int(next() % 20001) - 10000) / 1000.0;
-                ASSERT_EQ(engine::DrawImageRotated(int(next() % 800) - 80, int(next() % 640) - 80, scale, angle,
-                                                   images[next() % images.size()], int(next() % 2),
+                ASSERT_EQ(engine::DrawImageRotated(int(next() % 800) - 80, int(next() % 640) - 80, scale,
+                                                   angle, images[next() % images.size()], int(next() % 2),
                                                    int(next() % 2)),
                           0);
             }
@@ -369,7 +370,8 @@ TEST_F(DrawTest, TurnedDrawsTheSameWithVectorAndPortableLoops) {
         ASSERT_TRUE(engine::ImageSurface(canvas[1], &b));
         for (int y = 0; y < 480; ++y)
             for (int x = 0; x < 640; ++x)
-                ASSERT_EQ(a.pixels[y * a.pitch + x], b.pixels[y * b.pitch + x]) << "round " << round << ", " << x << "," << y;
+                ASSERT_EQ(a.pixels[y * a.pitch + x], b.pixels[y * b.pitch + x])
+                    << "round " << round << ", " << x << "," << y;
     }
     engine::blend::UsePortableLoops(false);
     engine::SetDrawTarget(engine::kBackScreen);
