@@ -390,30 +390,24 @@ int main(int argc, char** argv) {
                     draw.median / c.median);
     }
 
-    // Update and drawing: the game's stage frame on the full field.
-    std::vector<double> whole;
-    for (int f = 0; f < frames + 20; ++f) {
-        full.Put();
-        gameState.shipAngle = (full.state.shipAngle + f * 3) % 1024;
-        const double t = ThreadSeconds();
-        StageFrameBody();
-        PresentAndClear();
-        if (f >= 20) whole.push_back((ThreadSeconds() - t) * 1e3);
-    }
-    const Figures both = Summarise(whole);
+    // Update and drawing: the game's stage frame on the full field, timed by `clock`.
+    auto updateAndDraw = [&](double (*clock)()) {
+        std::vector<double> whole;
+        for (int f = 0; f < frames + 20; ++f) {
+            full.Put();
+            gameState.shipAngle = (full.state.shipAngle + f * 3) % 1024;
+            const double t = clock();
+            StageFrameBody();
+            PresentAndClear();
+            if (f >= 20) whole.push_back((clock() - t) * 1e3);
+        }
+        return Summarise(whole);
+    };
+    const Figures both = updateAndDraw(ThreadSeconds);
     std::printf("busiest frame, update and drawing, 1 thread: median %.3f ms, p90 %.3f ms (thread CPU)\n",
                 both.median, both.p90);
     engine::SetDrawThreads(bandThreads);
-    whole.clear();
-    for (int f = 0; f < frames + 20; ++f) {
-        full.Put();
-        gameState.shipAngle = (full.state.shipAngle + f * 3) % 1024;
-        const double t = WallSeconds();
-        StageFrameBody();
-        PresentAndClear();
-        if (f >= 20) whole.push_back((WallSeconds() - t) * 1e3);
-    }
-    const Figures banded = Summarise(whole);
+    const Figures banded = updateAndDraw(WallSeconds);
     std::printf("busiest frame, update and drawing, %d threads: median %.3f ms, p90 %.3f ms (wall)\n",
                 bandThreads, banded.median, banded.p90);
 
