@@ -66,7 +66,7 @@ void DrawUnscaled(const Picture& p, const Cell& r, int64_t x, int64_t y, int tra
     const int c0 = r.offsetX + int(i0), c1 = r.offsetX + int(i1);
     for (int64_t j = j0; j < j1; ++j) {
         const int row = r.offsetY + int(j);
-        const uint32_t* src = p.pixels.data() + size_t(row) * size_t(p.width) + c0;
+        const uint32_t* src = p.pixels.data() + size_t(row) * size_t(p.pitch) + c0;
         uint32_t* dst = target.pixels + size_t(y + j) * size_t(target.pitch) + size_t(x + i0);
         if (transparent == 0) {
             blend::BlendRow(dst, src, c1 - c0, mode, param, AlphaUse::kIgnore);
@@ -147,8 +147,8 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
     const int py1 = int(std::clamp<double>(std::ceil(y + maxY) + 1, s.clipY1, s.clipY2));
     if (!(py0 < py1)) return;
     const int X0 = s.clipX1, n = s.clipX2 - s.clipX1;
-    const uint32_t* base = p->pixels.data() + size_t(r->offsetY) * size_t(p->width) + size_t(r->offsetX);
-    const int pitch = p->width;
+    const uint32_t* base = p->pixels.data() + size_t(r->offsetY) * size_t(p->pitch) + size_t(r->offsetX);
+    const int pitch = p->pitch;
     const int mode = s.blendMode, param = s.blendParameter;
 
     const double invDu = du != 0 ? 1.0 / du : 0, invDv = dv != 0 ? 1.0 / dv : 0;

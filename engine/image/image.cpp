@@ -38,7 +38,7 @@ void ClassifyPicture(Picture* p) {
     p->hasTransparent = false;
     p->hasPartial = false;
     for (int y = 0; y < p->height; ++y) {
-        const uint32_t* row = p->pixels.data() + size_t(y) * size_t(p->width);
+        const uint32_t* row = p->pixels.data() + size_t(y) * size_t(p->pitch);
         int x = 0;
         while (x < p->width) {
             const uint32_t a = row[x] >> 24;
@@ -126,15 +126,15 @@ std::shared_ptr<Picture> MakePicture(const uint32_t* argb, int width, int height
     auto p = std::make_shared<Picture>();
     p->width = width;
     p->height = height;
-    const size_t count = size_t(width) * size_t(height);
-    p->pixels.resize(count);
+    p->pitch = RowPitch(width);
+    p->pixels.assign(size_t(p->pitch) * size_t(height), 0);
     const uint32_t key = transparentColour & 0xFFFFFF;
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t c = argb[i];
-        if (hasAlpha) {
-            p->pixels[i] = c;
-        } else {
-            p->pixels[i] = (c & 0xFFFFFF) == key ? (c & 0xFFFFFF) : (c | 0xFF000000u);
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* from = argb + size_t(y) * size_t(width);
+        uint32_t* to = p->pixels.data() + size_t(y) * size_t(p->pitch);
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = from[x];
+            to[x] = hasAlpha ? c : (c & 0xFFFFFF) == key ? (c & 0xFFFFFF) : (c | 0xFF000000u);
         }
     }
     ClassifyPicture(p.get());
@@ -266,7 +266,7 @@ bool ImageSurface(int handle, Surface* out) {
     out->pixels = p.pixels.data() + size_t(r->offsetY) * size_t(p.width) + size_t(r->offsetX);
     out->width = r->width;
     out->height = r->height;
-    out->pitch = p.width;
+    out->pitch = p.pitch;
     return true;
 }
 

@@ -15,11 +15,14 @@ namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
 
-// A picture whose every pixel differs: red = column, green = row, blue = 1.
+// A picture whose every pixel differs (up to 1023 x 255): red = column, green = row, blue = 1, and
+// blue's next bits count columns past 255.
 std::vector<uint32_t> Numbered(int w, int h) {
     std::vector<uint32_t> v;
     for (int j = 0; j < h; ++j)
-        for (int i = 0; i < w; ++i) v.push_back(0xFF000001u | uint32_t(i + 1) << 16 | uint32_t(j + 1) << 8);
+        for (int i = 0; i < w; ++i)
+            v.push_back(0xFF000001u | uint32_t((i + 1) & 0xFF) << 16 | uint32_t(j + 1) << 8 |
+                        uint32_t((i + 1) >> 8) << 1);
     return v;
 }
 
@@ -86,13 +89,14 @@ TEST_F(DrawTest, QuarterTurnsMapEveryPixel) {
     struct Size {
         int w, h;
     };
-    for (Size size : {Size{4, 4}, Size{3, 3}, Size{6, 3}, Size{5, 2}}) {
+    // Pictures 256 wide and more have rows padded past their width: 300 x 5 reads across them.
+    for (Size size : {Size{4, 4}, Size{3, 3}, Size{6, 3}, Size{5, 2}, Size{300, 5}}) {
         const int handle = MakeNumbered(size.w, size.h);
         const auto pixels = Numbered(size.w, size.h);
         for (int quarter = 0; quarter < 4; ++quarter) {
             for (int mirror = 0; mirror <= 1; ++mirror) {
                 engine::ClearScreen();
-                const int x = 50, y = 60;
+                const int x = 320, y = 240;
                 ASSERT_EQ(engine::DrawImageRotated(x, y, 1.0, quarter * M_PI / 2, handle, 1, mirror), 0);
                 const int c[4] = {1, 0, -1, 0}, s[4] = {0, 1, 0, -1};
                 for (int j = 0; j < size.h; ++j) {
@@ -188,6 +192,15 @@ TEST_F(DrawTest, DrawableImageAsTarget) {
     EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u);
     EXPECT_EQ(Pixel(0, 0), 0xFF010101u);
     EXPECT_EQ(Pixel(12, 12), 0xFF00FF00u);  // the copy of (4, 4) drawn at (8, 8)
+    // A wide image (rows padded past its width) drawn into at its right edge.
+    const int wide = MakeNumbered(300, 4);
+    ASSERT_EQ(engine::SetDrawTarget(wide), 0);
+    engine::DrawRectangle(290, 2, 300, 4, engine::MakeColor(0, 255, 0), 1);
+    ASSERT_EQ(engine::SetDrawTarget(engine::kBackScreen), 0);
+    engine::DrawImage(0, 100, wide, 1);
+    EXPECT_EQ(Pixel(295, 103), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(295, 101), Numbered(300, 4)[300 + 295]);
+    EXPECT_EQ(Pixel(289, 103), Numbered(300, 4)[900 + 289]);
     // Deleting the image being drawn into sends drawing back to the back screen.
     engine::SetDrawTarget(handle);
     EXPECT_EQ(engine::DeleteImage(handle), 0);
