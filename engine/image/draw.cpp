@@ -55,6 +55,12 @@ AlphaUse UseOf(const Picture& p, int transparent) {
     return p.hasPartial ? AlphaUse::kFull : AlphaUse::kKey;
 }
 
+// Asks for the cache lines of n pixels from `from` to be read in.
+inline void FetchPixels(const uint32_t* from, int n) {
+    for (int k = 0; k < n; k += 16) __builtin_prefetch(from + k);
+    __builtin_prefetch(from + n - 1);
+}
+
 // Draws rows [j0, j1) and columns [i0, i1) of an image with its top-left pixel at (x, y).
 void DrawUnscaled(const Picture& p, const Cell& r, int64_t x, int64_t y, int transparent, const DrawState& s,
                   Surface& target) {
@@ -64,10 +70,31 @@ void DrawUnscaled(const Picture& p, const Cell& r, int64_t x, int64_t y, int tra
     const int mode = s.blendMode, param = s.blendParameter;
     // Picture columns [c0, c1) are drawn, the first on screen column x + i0.
     const int c0 = r.offsetX + int(i0), c1 = r.offsetX + int(i1);
+    // The lines of a row a few rows on are asked for before they are needed: the rows are far apart
+    // in memory (and a keyed row's runs further still), too far for the processor to guess them, and
+    // a frame's first draw of a picture finds none of it in the cache.
+    constexpr int kAhead = 4;
     for (int64_t j = j0; j < j1; ++j) {
         const int row = r.offsetY + int(j);
         const uint32_t* src = p.pixels.data() + size_t(row) * size_t(p.pitch) + c0;
         uint32_t* dst = target.pixels + size_t(y + j) * size_t(target.pitch) + size_t(x + i0);
+        if (j + kAhead < j1) {
+            const size_t srcAhead = size_t(kAhead) * size_t(p.pitch),
+                         dstAhead = size_t(kAhead) * size_t(target.pitch);
+            if (transparent == 0) {
+                FetchPixels(src + srcAhead, c1 - c0);
+                FetchPixels(dst + dstAhead, c1 - c0);
+            } else {
+                const PixelSpan* span = p.spans.data() + p.rowSpans[size_t(row + kAhead)];
+                const PixelSpan* end = p.spans.data() + p.rowSpans[size_t(row + kAhead) + 1];
+                for (; span != end; ++span) {
+                    const int a = std::max(span->start, c0), b = std::min(span->start + span->length, c1);
+                    if (a >= b) continue;
+                    FetchPixels(src + srcAhead + (a - c0), b - a);
+                    FetchPixels(dst + dstAhead + (a - c0), b - a);
+                }
+            }
+        }
         if (transparent == 0) {
             blend::BlendRow(dst, src, c1 - c0, mode, param, AlphaUse::kIgnore);
             continue;
