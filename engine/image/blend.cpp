@@ -29,7 +29,7 @@ bool HasAvx512() {
 }
 
 bool useAvx2 = HasAvx2();
-const bool hasAvx512 = HasAvx512();
+bool useAvx512 = HasAvx512();
 
 void CopyRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int n) {
     for (int i = 0; i < n; ++i) dst[i] = src[i] | kOpaque;
@@ -81,6 +81,8 @@ void ParamFullRow(uint32_t* __restrict dst, const uint32_t* __restrict src, int 
 
 void UsePortableLoops(bool portable) { useAvx2 = !portable && HasAvx2(); }
 bool UsesVectorLoops() { return useAvx2; }
+void UseWideVectorLoops(bool wide) { useAvx512 = wide && HasAvx512(); }
+bool UsesWideVectorLoops() { return useAvx2 && useAvx512; }
 
 namespace {
 
@@ -100,14 +102,14 @@ inline void WalkPortable(const SourceWalk& w, int n, Put put) {
 }  // namespace
 
 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded) {
-    if (useAvx2 && hasAvx512 && !padded) return avx2::GatherMasked(walk, n, out, orMask);
+    if (useAvx2 && useAvx512 && !padded) return avx2::GatherMasked(walk, n, out, orMask);
     if (useAvx2) return avx2::Gather(walk, n, out, orMask, padded);
     WalkPortable(walk, n, [=](int k, uint32_t v) { out[k] = v | orMask; });
 }
 
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
     visitedPixels += n;
-    if (useAvx2 && hasAvx512) return avx2::GatherKeyedMasked(walk, n, dst);
+    if (useAvx2 && useAvx512) return avx2::GatherKeyedMasked(walk, n, dst);
     if (useAvx2) return avx2::GatherKeyed(walk, n, dst);
     WalkPortable(walk, n, [=](int k, uint32_t v) {
         if (v >> 24) dst[k] = v;
@@ -116,7 +118,7 @@ void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
 
 bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin, size_t pitch,
                 int mode, int parameter, AlphaUse use) {
-    if (!useAvx2 || !hasAvx512) return false;
+    if (!useAvx2 || !useAvx512) return false;
     // Modes 1 and 2 with any alpha weigh each pixel by both: the portable loops do those.
     if ((mode == 1 || mode == 2) && use == AlphaUse::kFull) return false;
     avx2::GatherRowsMasked(walk, rows, m, origin, pitch, mode == 1 || mode == 2 ? mode : 0,
@@ -128,7 +130,7 @@ bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* 
 }
 
 bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int parameter, AlphaUse use) {
-    if (!useAvx2 || !hasAvx512 || n <= 0) return false;
+    if (!useAvx2 || !useAvx512 || n <= 0) return false;
     const uint32_t p = uint32_t(parameter);
     // The same choice of blend as BlendRow's vector loops.
     if (mode == 1 && use != AlphaUse::kFull) {

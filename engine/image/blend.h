@@ -104,8 +104,12 @@ void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter);
 
 // Tests: use the portable loops even where the AVX2 ones could run (both give the same pixels).
 void UsePortableLoops(bool portable);
-// Whether the AVX2 loops run (the row set-up of turned draws follows the same choice).
+// Tests: leave out the AVX-512 loops where the processor has them (the AVX2 ones run alone then).
+void UseWideVectorLoops(bool wide);
+// Whether the AVX2 loops run (the row set-up of turned draws follows the same choice), and the
+// AVX-512 ones among them.
 bool UsesVectorLoops();
+bool UsesWideVectorLoops();
 
 // Destination pixels the row loops of this thread have visited since the start (for the drawing
 // benchmark).

@@ -224,15 +224,17 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
                           int32_t(dfx),
                           int32_t(dfy)};
     if (fromCentre) {
-        // The rows' set-up a batch at a time (four rows at once where the vector loops run), then
-        // their pixels.
-        const bool four = blend::UsesVectorLoops() && turn::VectorRowsFit(rows, py0, py1);
+        // The rows' set-up a batch at a time (four or eight rows at once where the vector loops
+        // run), then their pixels.
+        const bool vector = blend::UsesVectorLoops() && turn::VectorRowsFit(rows, py0, py1);
+        const bool wide = vector && blend::UsesWideVectorLoops();
         constexpr int kBatch = 64;
         turn::Row made[kBatch];
         for (int from = py0; from < py1; from += kBatch) {
             const int to = std::min(py1, from + kBatch);
-            const int m =
-                four ? turn::avx2::MakeRows(rows, from, to, made) : turn::MakeRows(rows, from, to, made);
+            const int m = wide     ? turn::avx512::MakeRows(rows, from, to, made)
+                          : vector ? turn::avx2::MakeRows(rows, from, to, made)
+                                   : turn::MakeRows(rows, from, to, made);
             if (blend::GatherRows(walk, made, m, target.pixels + X0, size_t(target.pitch), mode, param, use))
                 continue;
             for (int i = 0; i < m; ++i) {

@@ -79,5 +79,9 @@ bool VectorRowsFit(const Rows& r, int py0, int py1);
 namespace avx2 {
 int MakeRows(const Rows& r, int py0, int py1, Row* out);
 }
+// Eight at once where the processor has AVX-512 F and VL (the same fit).
+namespace avx512 {
+int MakeRows(const Rows& r, int py0, int py1, Row* out);
+}
 
 }  // namespace engine::turn

@@ -332,8 +332,9 @@ TEST_F(DrawTest, WildArgumentsStayInBounds) {
 
 namespace {
 
-// Turned draws of every kind: the vector loops (four rows' set-up at once, masked stores where the
-// processor has them) give the portable loops' pixels, row ends and rounding included.
+// Turned draws of every kind: the vector loops (the rows' set-up four or eight at once, masked
+// stores where the processor has them) give the portable loops' pixels, row ends and rounding
+// included; the AVX2 loops alone too where the processor has AVX-512 as well.
 TEST_F(DrawTest, TurnedDrawsTheSameWithVectorAndPortableLoops) {
     if (!engine::blend::UsesVectorLoops()) GTEST_SKIP() << "no vector loops on this processor";
     uint32_t state = 2024;
@@ -357,13 +358,15 @@ TEST_F(DrawTest, TurnedDrawsTheSameWithVectorAndPortableLoops) {
         }
     }
     const std::vector<uint32_t> black(640 * 480, kBlack);
-    const int canvas[2] = {engine::CreateImageFromArgb(black.data(), 640, 480, false),
-                           engine::CreateImageFromArgb(black.data(), 640, 480, false)};
+    // Portable loops, AVX2 alone, all vector loops.
+    int canvas[3];
+    for (int& c : canvas) c = engine::CreateImageFromArgb(black.data(), 640, 480, false);
     for (int round = 0; round < 40; ++round) {
         const uint32_t start = state;
-        for (int side = 0; side < 2; ++side) {
-            state = start;  // the same draws on both canvases
+        for (int side = 0; side < 3; ++side) {
+            state = start;  // the same draws on every canvas
             engine::blend::UsePortableLoops(side == 0);
+            engine::blend::UseWideVectorLoops(side == 2);
             ASSERT_EQ(engine::SetDrawTarget(canvas[side]), 0);
             for (int i = 0; i < 60; ++i) {
                 engine::SetClipRect(int(next() % 300), int(next() % 200), 340 + int(next() % 300),
@@ -380,13 +383,16 @@ TEST_F(DrawTest, TurnedDrawsTheSameWithVectorAndPortableLoops) {
         }
         engine::Surface a, b;
         ASSERT_TRUE(engine::ImageSurface(canvas[0], &a));
-        ASSERT_TRUE(engine::ImageSurface(canvas[1], &b));
-        for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x)
-                ASSERT_EQ(a.pixels[y * a.pitch + x], b.pixels[y * b.pitch + x])
-                    << "round " << round << ", " << x << "," << y;
+        for (int side = 1; side < 3; ++side) {
+            ASSERT_TRUE(engine::ImageSurface(canvas[side], &b));
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x)
+                    ASSERT_EQ(a.pixels[y * a.pitch + x], b.pixels[y * b.pitch + x])
+                        << "round " << round << ", loops " << side << ", " << x << "," << y;
+        }
     }
     engine::blend::UsePortableLoops(false);
+    engine::blend::UseWideVectorLoops(true);
     engine::SetDrawTarget(engine::kBackScreen);
 }
 
