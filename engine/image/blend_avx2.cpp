@@ -130,6 +130,7 @@ VELMORAN_AVX2 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
 struct Walker {
     __m256i laneX, laneY, stepX, stepY, pitch, maxX, maxY;
     const int* source;
+    int32_t dfx, dfy, lastX, lastY;
 
     VELMORAN_AVX512 explicit Walker(const SourceWalk& w) {
         const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -140,6 +141,14 @@ struct Walker {
         pitch = _mm256_set1_epi32(w.pitch);
         maxX = _mm256_set1_epi32(w.maxX), maxY = _mm256_set1_epi32(w.maxY);
         source = reinterpret_cast<const int*>(w.base);
+        dfx = w.dfx, dfy = w.dfy, lastX = w.maxX, lastY = w.maxY;
+    }
+
+    // Whether n steps of d from f all stay in columns (or rows) 0 to last: the walk is linear, so its
+    // two ends bound it (taken in 64 bits, where nothing wraps).
+    static bool Within(int32_t f, int32_t d, int n, int32_t last) {
+        const int64_t a = f, b = a + int64_t(n - 1) * d;
+        return std::min(a, b) >= 0 && (std::max(a, b) >> 16) <= last;
     }
 
     // One row of n pixels from (fx, fy); `put` gets each step's pixels and the mask of those in the row.
@@ -147,7 +156,20 @@ struct Walker {
     VELMORAN_AVX512 void Row(int32_t fx, int32_t fy, int n, Put put) const {
         __m256i vx = _mm256_add_epi32(_mm256_set1_epi32(fx), laneX);
         __m256i vy = _mm256_add_epi32(_mm256_set1_epi32(fy), laneY);
-        for (int k = 0; k < n; k += 8) {
+        int k = 0;
+        // Most rows lie inside the picture from end to end (their ends were cut to it): their full
+        // steps need no clamping of the positions. The last, partial step keeps it, since its lanes
+        // past the row's end read too.
+        if (n >= 8 && Within(fx, dfx, n, lastX) && Within(fy, dfy, n, lastY)) {
+            for (; k + 8 <= n; k += 8) {
+                const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(vy, 16), pitch),
+                                                       _mm256_srai_epi32(vx, 16));
+                put(k, __mmask8(0xFF), _mm256_i32gather_epi32(source, index, 4));
+                vx = _mm256_add_epi32(vx, stepX);
+                vy = _mm256_add_epi32(vy, stepY);
+            }
+        }
+        for (; k < n; k += 8) {
             const __mmask8 row = n - k >= 8 ? __mmask8(0xFF) : __mmask8((1u << (n - k)) - 1);
             put(k, row, _mm256_i32gather_epi32(source, Index(vx, vy, pitch, maxX, maxY), 4));
             vx = _mm256_add_epi32(vx, stepX);
