@@ -110,9 +110,10 @@ private:
             do {
                 const int top = int(uint32_t(left >> 16) & 0xFFFFu), bottom = int(uint32_t(left) & 0xFFFFu);
                 if (uint32_t(left >> 32) != round || top >= bottom) return;
-                // A share of the work left for every thread and then some: each thread comes back
-                // for more a few times, less each time.
-                const int64_t share = std::max(smallest_, (above[bottom] - above[top]) / (2 * threads));
+                // An even share of the work left: each thread comes back for more a few times, less
+                // each time. (Smaller shares balanced no better, and every band sets up again each
+                // call that crosses into it, and dozens of sprites cross any row of a busy frame.)
+                const int64_t share = std::max(smallest_, (above[bottom] - above[top]) / threads);
                 if (fromTop) {
                     y0 = top;
                     y1 = int(std::lower_bound(above + top + 1, above + bottom, above[top] + share) - above);
