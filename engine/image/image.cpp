@@ -263,7 +263,7 @@ bool ImageSurface(int handle, Surface* out) {
     Picture& p = *r->picture;
     // Whatever is drawn into it changes its alpha classes: rebuilt when the picture is next drawn.
     p.mayChange = true;
-    out->pixels = p.pixels.data() + size_t(r->offsetY) * size_t(p.width) + size_t(r->offsetX);
+    out->pixels = p.pixels.data() + size_t(r->offsetY) * size_t(p.pitch) + size_t(r->offsetX);
     out->width = r->width;
     out->height = r->height;
     out->pitch = p.pitch;

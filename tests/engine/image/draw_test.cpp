@@ -192,15 +192,20 @@ TEST_F(DrawTest, DrawableImageAsTarget) {
     EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u);
     EXPECT_EQ(Pixel(0, 0), 0xFF010101u);
     EXPECT_EQ(Pixel(12, 12), 0xFF00FF00u);  // the copy of (4, 4) drawn at (8, 8)
-    // A wide image (rows padded past its width) drawn into at its right edge.
-    const int wide = MakeNumbered(300, 4);
-    ASSERT_EQ(engine::SetDrawTarget(wide), 0);
+    // A wide image (rows padded past its width) drawn into through its lower cell, at the cell's
+    // right edge.
+    const int wide = MakeNumbered(300, 8);
+    int cells[2];
+    ASSERT_EQ(engine::CutCells(wide, 2, 1, 2, 300, 4, cells), 0);
+    ASSERT_EQ(engine::SetDrawTarget(cells[1]), 0);
     engine::DrawRectangle(290, 2, 300, 4, engine::MakeColor(0, 255, 0), 1);
     ASSERT_EQ(engine::SetDrawTarget(engine::kBackScreen), 0);
     engine::DrawImage(0, 100, wide, 1);
-    EXPECT_EQ(Pixel(295, 103), 0xFF00FF00u);
-    EXPECT_EQ(Pixel(295, 101), Numbered(300, 4)[300 + 295]);
-    EXPECT_EQ(Pixel(289, 103), Numbered(300, 4)[900 + 289]);
+    const auto numbered = Numbered(300, 8);
+    EXPECT_EQ(Pixel(295, 107), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(295, 105), numbered[5 * 300 + 295]);
+    EXPECT_EQ(Pixel(289, 107), numbered[7 * 300 + 289]);
+    EXPECT_EQ(Pixel(295, 103), numbered[3 * 300 + 295]);
     // Deleting the image being drawn into sends drawing back to the back screen.
     engine::SetDrawTarget(handle);
     EXPECT_EQ(engine::DeleteImage(handle), 0);
