@@ -41,7 +41,7 @@ void ClassifyPicture(Picture* picture);
 // few cache sets and evict one another, and a near-vertical walk ran three times slower. Rows of
 // 1 KB and more are padded to an odd number of 64-byte lines, which spreads them over every set.
 inline int RowPitch(int width) {
-    if (width < 256) return width;
+    if (width < 256 || width > (1 << 26)) return width;  // (the sum below never overflows)
     int lines = (width + 15) / 16;
     if (lines % 2 == 0) ++lines;
     return lines * 16;
