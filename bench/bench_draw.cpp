@@ -3,10 +3,11 @@
 // Usage: bench_draw [--frames N] [--save shot.bmp] [--portable] [--no-sdl] [--draw-only] [--per-call]
 // (--draw-only: only the recorded frame drawn N times, for a profiler; --per-call: the costliest calls)
 // Prints, as median and p90 of thread CPU time per frame over N frames (300 by default):
-//  - drawing alone: the frame's recorded draw calls drawn again by the engine, and, interleaved
-//    frame by frame in the same process, the same calls drawn by SDL2's software renderer; on one
-//    thread, then in bands on the drawing threads (at least 2; there also the wall time and the CPU
-//    time of all threads, since one thread's CPU time leaves out the others' share);
+//  - drawing alone: the frame's recorded draw calls drawn again by the engine, and the same calls
+//    drawn by SDL2's software renderer in the same process, first interleaved frame by frame (caches
+//    cold), then each renderer's frames back to back (steady state); on one thread, then in bands on
+//    the drawing threads (at least 2; there also the wall time and the CPU time of all threads, since
+//    one thread's CPU time leaves out the others' share);
 //  - update and drawing: the game's stage frame on a field kept full, on one thread (CPU time) and
 //    in bands (wall time);
 //  - a call of each large picture, turned alone at 32 angles (median and slowest);
@@ -327,7 +328,10 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    // Drawing alone, interleaved with SDL's software renderer frame by frame.
+    // Drawing alone beside SDL's software renderer, two ways. Interleaved frame by frame, each
+    // renderer finds the caches full of the other's pictures and canvas (SDL's frame moves tens of
+    // megabytes): the frame is measured cold. Back to back, each draws all its frames in a row, as a
+    // game draws one frame after another: the frame is measured in its steady state.
     bool sdlOpen = false;
 #ifdef BENCH_SDL_PEER
     Peer peer;
@@ -338,41 +342,49 @@ int main(int argc, char** argv) {
     // the wall time and the CPU time of all threads are printed as well).
     const int bandThreads = std::max(2, engine::DrawThreads());
     Figures draw;
-    for (int threads : {1, bandThreads}) {
-        engine::SetDrawThreads(threads);
-        for (int f = 0; f < 20; ++f) Replay(recorded);  // warm-up
-        std::vector<double> ours, wall, cpu, theirs;
-        for (int f = 0; f < frames; ++f) {
-            double t = ThreadSeconds();
-            const double w = WallSeconds(), p = ProcessSeconds();
-            Replay(recorded);
-            ours.push_back((ThreadSeconds() - t) * 1e3);
-            wall.push_back((WallSeconds() - w) * 1e3);
-            cpu.push_back((ProcessSeconds() - p) * 1e3);
+    for (const bool interleaved : {true, false}) {
+        for (int threads : {1, bandThreads}) {
+            engine::SetDrawThreads(threads);
+            for (int f = 0; f < 20; ++f) Replay(recorded);  // warm-up
+            std::vector<double> ours, wall, cpu, theirs;
+            auto drawTheirs = [&] {
 #ifdef BENCH_SDL_PEER
-            if (sdlOpen) {
-                t = ThreadSeconds();
+                if (!sdlOpen) return;
+                const double t = ThreadSeconds();
                 peer.Draw(recorded);
                 theirs.push_back((ThreadSeconds() - t) * 1e3);
-            }
 #endif
-        }
-        const Figures one = Summarise(ours), w = Summarise(wall), c = Summarise(cpu);
-        if (threads == 1) draw = one;
-        std::printf(
-            "drawing alone, %d thread%s: median %.3f ms, p90 %.3f ms thread CPU; wall median %.3f ms, p90 "
-            "%.3f ms; all threads' CPU median %.3f ms (%d frames)\n",
-            threads, threads == 1 ? "" : "s", one.median, one.p90, w.median, w.p90, c.median, frames);
-        if (sdlOpen) {
-            const Figures sdl = Summarise(theirs);
+            };
+            for (int f = 0; f < frames; ++f) {
+                const double t = ThreadSeconds(), w = WallSeconds(), p = ProcessSeconds();
+                Replay(recorded);
+                ours.push_back((ThreadSeconds() - t) * 1e3);
+                wall.push_back((WallSeconds() - w) * 1e3);
+                cpu.push_back((ProcessSeconds() - p) * 1e3);
+                if (interleaved) drawTheirs();
+            }
+            if (!interleaved) {
+                for (int f = 0; f < 20 && sdlOpen; ++f) drawTheirs();  // warm-up
+                theirs.clear();
+                for (int f = 0; f < frames; ++f) drawTheirs();
+            }
+            const Figures one = Summarise(ours), w = Summarise(wall), c = Summarise(cpu);
+            if (threads == 1 && interleaved) draw = one;
             std::printf(
-                "  SDL2 software renderer, same calls: median %.3f ms, p90 %.3f ms; ours is %.1f times "
-                "faster "
-                "(%s)\n",
-                sdl.median, sdl.p90, sdl.median / (threads == 1 ? one.median : w.median),
-                threads == 1 ? "CPU time" : "our wall time against its CPU time");
-        } else {
-            std::printf("  SDL2 software renderer: not available\n");
+                "drawing alone, %s, %d thread%s: median %.3f ms, p90 %.3f ms thread CPU; wall median %.3f "
+                "ms, p90 %.3f ms; all threads' CPU median %.3f ms (%d frames)\n",
+                interleaved ? "interleaved with SDL" : "frames back to back", threads,
+                threads == 1 ? "" : "s", one.median, one.p90, w.median, w.p90, c.median, frames);
+            if (sdlOpen) {
+                const Figures sdl = Summarise(theirs);
+                std::printf(
+                    "  SDL2 software renderer, same calls: median %.3f ms, p90 %.3f ms; ours is %.1f times "
+                    "faster (%s)\n",
+                    sdl.median, sdl.p90, sdl.median / (threads == 1 ? one.median : w.median),
+                    threads == 1 ? "CPU time" : "our wall time against its CPU time");
+            } else {
+                std::printf("  SDL2 software renderer: not available\n");
+            }
         }
     }
     engine::SetDrawThreads(1);
