@@ -556,8 +556,7 @@ int DrawImage(int x, int y, int handle, int transparent) {
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
     if (drawCallObserver) {
-        DrawCall call{DrawCall::Kind::kImage, x, y, 0, 0, handle, transparent};
-        call.state = s;
+        const DrawCall call{DrawCall::Kind::kImage, x, y, 0, 0, handle, transparent, 0, 0, 0, 1, 0, s};
         drawCallObserver(call);
     }
     if (s.nothingDrawn || pixelsSkipped) return 0;
@@ -585,8 +584,8 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
     if (drawCallObserver) {
-        DrawCall call{DrawCall::Kind::kRotated, x, y, 0, 0, handle, transparent, mirror};
-        call.scale = scale, call.angle = angle, call.state = s;
+        const DrawCall call{
+            DrawCall::Kind::kRotated, x, y, 0, 0, handle, transparent, mirror, 0, 0, scale, angle, s};
         drawCallObserver(call);
     }
     if (s.nothingDrawn || pixelsSkipped) return 0;
@@ -635,8 +634,7 @@ int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
     if (drawCallObserver) {
-        DrawCall call{DrawCall::Kind::kRectangle, x1, y1, x2, y2, 0, 0, 0, colour, fill};
-        call.state = s;
+        const DrawCall call{DrawCall::Kind::kRectangle, x1, y1, x2, y2, 0, 0, 0, colour, fill, 1, 0, s};
         drawCallObserver(call);
     }
     Surface& target = DrawTargetSurface();
