@@ -2,6 +2,10 @@
 // operation is the one the single-row loop does, in the same order and rounding (no fused
 // multiply-adds), so the rows are the same to the last bit.
 #if defined(__x86_64__) || defined(__i386__)
+#if defined(__GNUC__) && !defined(__clang__)
+// GCC 12's AVX-512 conversions start from a deliberately undefined vector, then warn that it may be.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #include <cstdint>

@@ -220,14 +220,13 @@ private:
     // Steering without a mouse: keys and gamepads add motion to the pointer while the game steers.
     bool steering_ = false;  // the game re-centred the pointer last frame
     double pendingX_ = 0;    // motion not yet read (warp mode)
-    bool mouseFire_ = false, keyFire_ = false, padFire_ = false;
+    bool keyFire_ = false, padFire_ = false;
     uint32_t mouseBits_ = 0;
     struct Pad {
         SDL_JoystickID id;
         SDL_GameController* controller;
     };
     std::vector<Pad> pads_;
-    bool padStart_ = false, padBack_ = false;
 };
 
 bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::string* error) {

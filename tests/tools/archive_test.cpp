@@ -89,7 +89,9 @@ TEST_F(ArchiveTool, ErrorsAreOneLineAndNonZero) {
         const ToolRun run = RunTool(arguments);
         EXPECT_NE(run.status, 0) << arguments;
         EXPECT_FALSE(run.output.empty()) << arguments;
-        if (run.status == 1) EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+        if (run.status == 1) {
+            EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+        }
     }
 }
 
