@@ -11,10 +11,13 @@ namespace {
 // A packed entry: header (unpacked size, packed size, escape) and the body.
 std::vector<uint8_t> Packed(uint32_t unpackedSize, uint8_t escape, const std::vector<uint8_t>& body) {
     const uint32_t packedSize = uint32_t(body.size()) + 9;
-    std::vector<uint8_t> out = {uint8_t(unpackedSize), uint8_t(unpackedSize >> 8), uint8_t(unpackedSize >> 16),
-                                uint8_t(unpackedSize >> 24), uint8_t(packedSize), uint8_t(packedSize >> 8),
-                                uint8_t(packedSize >> 16), uint8_t(packedSize >> 24), escape};
-    out.insert(out.end(), body.begin(), body.end());
+    std::vector<uint8_t> out(body.size() + 9);
+    const uint8_t header[9] = {
+        uint8_t(unpackedSize),       uint8_t(unpackedSize >> 8), uint8_t(unpackedSize >> 16),
+        uint8_t(unpackedSize >> 24), uint8_t(packedSize),        uint8_t(packedSize >> 8),
+        uint8_t(packedSize >> 16),   uint8_t(packedSize >> 24),  escape};
+    std::copy(header, header + 9, out.begin());
+    std::copy(body.begin(), body.end(), out.begin() + 9);
     return out;
 }
 
@@ -52,9 +55,10 @@ TEST(Unpacker, CopiesFollowTheirCodes) {
         EXPECT_EQ(out, Text(c.expected)) << c.what;
     }
     // Two and three distance bytes reach far back.
-    std::vector<uint8_t> body(300, 'x');
+    std::vector<uint8_t> body(304, 'x');
     body[0] = 'S';
-    body.insert(body.end(), {0xFF, 0 << 3 | 1, 43, 1});  // distance 300: copies S and three x
+    const uint8_t code[4] = {0xFF, 0 << 3 | 1, 43, 1};  // distance 300: copies S and three x
+    std::copy(code, code + 4, body.begin() + 300);
     bool ok = false;
     std::vector<uint8_t> out = Unpack(Packed(304, 0xFF, body), &ok);
     ASSERT_TRUE(ok);
@@ -101,8 +105,9 @@ TEST(Packer, RoundTripsAndShrinksWhatRepeats) {
     inputs.push_back(noise);
     inputs.push_back(text);
     inputs.push_back(escapes);
-    std::vector<uint8_t> far = noise;  // a repeat 5000 bytes back needs two distance bytes
-    far.insert(far.end(), noise.begin(), noise.end());
+    std::vector<uint8_t> far(noise.size() * 2);  // a repeat 5000 bytes back needs two distance bytes
+    std::copy(noise.begin(), noise.end(), far.begin());
+    std::copy(noise.begin(), noise.end(), far.begin() + std::ptrdiff_t(noise.size()));
     inputs.push_back(far);
     for (const auto& input : inputs) {
         const std::vector<uint8_t> packed = engine::PackEntry(input.data(), input.size());
