@@ -556,7 +556,12 @@ int DrawImage(int x, int y, int handle, int transparent) {
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
     if (drawCallObserver) {
-        const DrawCall call{DrawCall::Kind::kImage, x, y, 0, 0, handle, transparent, 0, 0, 0, 1, 0, s};
+        const DrawCall call{.kind = DrawCall::Kind::kImage,
+                            .x = x,
+                            .y = y,
+                            .handle = handle,
+                            .transparent = transparent,
+                            .state = s};
         drawCallObserver(call);
     }
     if (s.nothingDrawn || pixelsSkipped) return 0;
@@ -584,8 +589,15 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
     if (drawCallObserver) {
-        const DrawCall call{
-            DrawCall::Kind::kRotated, x, y, 0, 0, handle, transparent, mirror, 0, 0, scale, angle, s};
+        const DrawCall call{.kind = DrawCall::Kind::kRotated,
+                            .x = x,
+                            .y = y,
+                            .handle = handle,
+                            .transparent = transparent,
+                            .mirror = mirror,
+                            .scale = scale,
+                            .angle = angle,
+                            .state = s};
         drawCallObserver(call);
     }
     if (s.nothingDrawn || pixelsSkipped) return 0;
@@ -634,7 +646,14 @@ int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
     WaitWhileInactive();
     const DrawState& s = CurrentDrawState();
     if (drawCallObserver) {
-        const DrawCall call{DrawCall::Kind::kRectangle, x1, y1, x2, y2, 0, 0, 0, colour, fill, 1, 0, s};
+        const DrawCall call{.kind = DrawCall::Kind::kRectangle,
+                            .x = x1,
+                            .y = y1,
+                            .x2 = x2,
+                            .y2 = y2,
+                            .colour = colour,
+                            .fill = fill,
+                            .state = s};
         drawCallObserver(call);
     }
     Surface& target = DrawTargetSurface();
