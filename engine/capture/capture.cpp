@@ -3,7 +3,9 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "engine/frame/frame.h"
@@ -27,19 +29,48 @@ uint32_t ScreenPixel(uint32_t p, int colourDepth) {
     return colourDepth == 16 ? p & 0xF8FCF8u : p & 0xFFFFFFu;
 }
 
-bool WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    if (std::fclose(f) == 0 && written) return true;
-    std::remove(name.c_str());  // a half-written picture is worse than none
+std::string& LastError() {
+    static std::string error;
+    return error;
+}
+
+bool Fail(const char* why) {
+    LastError() = why;
     return false;
+}
+
+bool FailWith(int error, const char* otherwise) {
+    LastError() = error ? std::strerror(error) : otherwise;
+    return false;
+}
+
+// The file is made afresh ("x": exclusive create): the old one was deleted just before, and a file or
+// link planted under its name in between is refused rather than written through.
+std::FILE* CreatePictureFile(const std::string& name) {
+    errno = 0;
+    std::FILE* f = std::fopen(name.c_str(), "wbx");
+    if (!f) FailWith(errno, "cannot be created");
+    return f;
+}
+
+bool WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::FILE* f = CreatePictureFile(name);
+    if (!f) return false;
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
+    int error = errno;
+    const bool closed = std::fclose(f) == 0;
+    if (closed && written) return true;
+    if (written) error = errno;
+    std::remove(name.c_str());  // a half-written picture is worse than none
+    return FailWith(error, "write refused");
 }
 
 bool WritePng(const Surface& s, int x1, int y1, int x2, int y2, int colourDepth, int level,
               const std::string& name) {
-    std::FILE* f = std::fopen(name.c_str(), "wb");
+    std::FILE* f = CreatePictureFile(name);
     if (!f) return false;
+    errno = 0;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<uint8_t> row(size_t(x2 - x1) * 3);
@@ -63,10 +94,13 @@ bool WritePng(const Surface& s, int x1, int y1, int x2, int y2, int colourDepth,
     } else {
         ok = false;
     }
+    int error = errno;
     png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    if (std::fclose(f) != 0) ok = false;
-    if (!ok) std::remove(name.c_str());
-    return ok;
+    if (ok && std::fflush(f) != 0) ok = false, error = errno;
+    if (std::fclose(f) != 0 && ok) ok = false, error = errno;
+    if (ok) return true;
+    std::remove(name.c_str());
+    return FailWith(error, "write refused");
 }
 
 }  // namespace
@@ -95,19 +129,26 @@ std::vector<uint8_t> EncodeBmp24(const Surface& s, int x1, int y1, int x2, int y
     return out;
 }
 
+const std::string& SaveDrawScreenError() { return LastError(); }
+
 int SaveDrawScreen(int x1, int y1, int x2, int y2, const std::string& fileName, int saveType, int, int,
                    int pngLevel) {
+    LastError().clear();
     FlushDrawing();
     const Surface& s = DrawTargetSurface();
-    if (!s.pixels || x1 >= x2 || y1 >= y2 || x1 < 0 || y1 < 0 || x2 > s.width || y2 > s.height) return -1;
+    if (!s.pixels || x1 >= x2 || y1 >= y2 || x1 < 0 || y1 < 0 || x2 > s.width || y2 > s.height)
+        return Fail("the rectangle is not on the screen"), -1;
     const int depth = ScreenColourDepth();
-    if (saveType == kSavePng) return WritePng(s, x1, y1, x2, y2, depth, pngLevel, fileName) ? 0 : -1;
-    if (saveType != kSaveBmp) return -1;  // no JPEG writer here
+    if (saveType == kSavePng) {
+        std::remove(fileName.c_str());  // as for a BMP below
+        return WritePng(s, x1, y1, x2, y2, depth, pngLevel, fileName) ? 0 : -1;
+    }
+    if (saveType != kSaveBmp) return Fail("no writer for this picture type"), -1;  // no JPEG writer here
     std::vector<uint8_t> bytes;
     try {
         bytes = EncodeBmp24(s, x1, y1, x2, y2, depth);
     } catch (const std::bad_alloc&) {
-        return -1;
+        return Fail("out of memory"), -1;
     }
     // The old file goes first, even when the new one then cannot be made.
     std::remove(fileName.c_str());

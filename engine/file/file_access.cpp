@@ -146,16 +146,31 @@ int UseArchive(FileAccess& s, const std::string& path) {
     return free;
 }
 
+// The working folder as AbsolutePath writes it, with a "/" at the end; "" when it cannot be found.
+std::string WorkingFolder() {
+    std::error_code error;
+    const std::string cwd = std::filesystem::current_path(error).string();
+    if (error || cwd.empty()) return std::string();
+    std::string folder = AbsolutePath(cwd);
+    if (folder.back() != '/') folder += '/';
+    return folder;
+}
+
 // The archive standing for a folder on the path, with the length of that folder's path; -1 if none.
+// Only folders inside the working folder (the game's own) may have one: the working folder itself
+// and the folders above it may sit where another user can write (/tmp), and an archive planted
+// there would stand in for every picture and sound.
 int FindArchive(FileAccess& s, const std::string& path, size_t* prefixLength) {
+    const std::string base = WorkingFolder();
+    if (base.empty() || path.size() <= base.size() || path.compare(0, base.size(), base) != 0) return -1;
     const std::string& last = s.lastPrefix;
-    if (s.lastArchive >= 0 && path.size() > last.size() && path.compare(0, last.size(), last) == 0 &&
-        path[last.size()] == '/') {
+    if (s.lastArchive >= 0 && last.size() >= base.size() && last.compare(0, base.size(), base) == 0 &&
+        path.size() > last.size() && path.compare(0, last.size(), last) == 0 && path[last.size()] == '/') {
         *prefixLength = last.size();
         return s.lastArchive;
     }
     const size_t nameStart = path.rfind('/');
-    for (size_t end = path.find('/', path.find('/') + 1); end != std::string::npos && end <= nameStart;
+    for (size_t end = path.find('/', base.size()); end != std::string::npos && end <= nameStart;
          end = path.find('/', end + 1)) {
         const std::string folder = path.substr(0, end);
         const int archive = UseArchive(s, folder + "." + kArchiveExtension);

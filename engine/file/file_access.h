@@ -13,7 +13,9 @@ constexpr int kMaxOpenArchives = 512;
 enum class SeekOrigin { kStart, kCurrent, kEnd };
 
 // Opens a read-only stream. When an archive "<folder>.ZRA" stands for a folder on the path, the file
-// is read from it (and only from it); otherwise the plain file is opened. -1 on failure.
+// is read from it (and only from it); otherwise the plain file is opened. -1 on failure. Only folders
+// inside the working folder have archives ("data.ZRA" beside "data", "data/se.ZRA" ...): none for the
+// working folder itself, a folder above it, or a path outside it.
 int OpenStream(const std::string& name);
 // Reads up to `count` bytes; the number read (0 at the end), or -1 for an invalid stream.
 int64_t ReadStream(int stream, void* dest, int64_t count);

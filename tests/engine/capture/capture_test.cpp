@@ -2,6 +2,10 @@
 #include "engine/capture/capture.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -67,6 +71,52 @@ TEST_F(CaptureTest, BadRectanglesAndMissingFoldersWriteNothing) {
     EXPECT_EQ(engine::SaveDrawScreen(0, 0, 640, 480, "NoSuchFolder/a.bmp", 0, 80, 1, -1), -1);
     EXPECT_FALSE(std::filesystem::exists("NoSuchFolder"));
     EXPECT_EQ(engine::SaveDrawScreen(0, 0, 640, 480, "a.jpg", engine::kSaveJpeg, 80, 1, -1), -1);
+}
+
+TEST_F(CaptureTest, AFailedSaveSaysWhyAndLeavesNoFile) {
+    EXPECT_EQ(engine::SaveDrawScreen(0, 0, 640, 480, "NoSuchFolder/a.bmp", 0, 80, 1, -1), -1);
+    EXPECT_EQ(engine::SaveDrawScreenError(), "No such file or directory");
+    EXPECT_EQ(engine::SaveDrawScreen(0, 0, 641, 480, "a.bmp", 0, 80, 1, -1), -1);
+    EXPECT_FALSE(engine::SaveDrawScreenError().empty());
+    ASSERT_EQ(engine::SaveDrawScreen(0, 0, 1, 1, "a.bmp", 0, 80, 1, -1), 0);
+    EXPECT_EQ(engine::SaveDrawScreenError(), "");
+
+    // A full disk, as a file-size limit: the old file is gone (deleted first), no half picture stays.
+    std::ofstream("big.bmp") << "old picture";
+    std::ofstream("big.png") << "old picture";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        int wrong = 0;
+        for (int type : {engine::kSaveBmp, engine::kSavePng}) {
+            const char* name = type == engine::kSaveBmp ? "big.bmp" : "big.png";
+            if (engine::SaveDrawScreen(0, 0, 640, 480, name, type, 80, 1, 0) != -1) wrong |= 1;
+            if (engine::SaveDrawScreenError() != "File too large") wrong |= 2;
+        }
+        _exit(wrong);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(std::filesystem::exists("big.bmp"));
+    EXPECT_FALSE(std::filesystem::exists("big.png"));
+}
+
+TEST_F(CaptureTest, ALinkInThePicturesPlaceIsReplacedNotWrittenThrough) {
+    std::ofstream("victim.txt") << "someone else's file";
+    std::filesystem::create_symlink("victim.txt", "shot.bmp");
+    std::filesystem::create_symlink("nowhere/at/all", "dangling.bmp");
+    for (const char* name : {"shot.bmp", "dangling.bmp"}) {
+        ASSERT_EQ(engine::SaveDrawScreen(0, 0, 1, 1, name, engine::kSaveBmp, 80, 1, -1), 0) << name;
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(name))) << name;
+        EXPECT_EQ(ReadBytes(name).size(), 58u) << name;
+    }
+    EXPECT_EQ(ReadBytes("victim.txt").size(), std::string("someone else's file").size());
+    EXPECT_FALSE(std::filesystem::exists("nowhere"));
 }
 
 TEST_F(CaptureTest, SavingTwiceKeepsOnlyTheSecondPicture) {

@@ -186,6 +186,34 @@ TEST_F(FileAccessTest, ArchiveNamedAfterADeeperFolder) {
     EXPECT_EQ(Read("data/title.bmp"), "title");
 }
 
+// Only folders inside the game's (working) folder have archives: one planted beside the game's folder
+// or above it, where another user may write, is never opened.
+TEST_F(FileAccessTest, ArchivesOutsideTheGameFolderAreIgnored) {
+    Write("outer/game/data/se/hit.wav", Bytes("planted above"));
+    Write("outer/elsewhere.txt", Bytes("planted above"));
+    Pack("outer");  // outer.ZRA, above the game's folder
+    Write("outer/game/data/se/hit.wav", Bytes("planted beside"));
+    Pack("outer/game");  // outer/game.ZRA, named after the game's folder itself
+    Write("outer/game/data/se/hit.wav", Bytes("disk"));
+    Write("outer/elsewhere.txt", Bytes("disk"));
+    fs::current_path("outer/game");
+    EXPECT_EQ(Read("data/se/hit.wav"), "disk");
+    EXPECT_EQ(Read((root_ / "outer/game/data/se/hit.wav").string()), "disk");
+    EXPECT_EQ(Read((root_ / "outer/elsewhere.txt").string()), "disk") << "a path outside has no archive";
+    EXPECT_EQ(engine::OpenArchiveCount(), 0);
+
+    // The game's own archives are used as ever.
+    Write("data/se/hit.wav", Bytes("archived"));
+    Pack("data");
+    Write("data/se/hit.wav", Bytes("disk"));
+    EXPECT_EQ(Read("data/se/hit.wav"), "archived");
+    EXPECT_EQ(engine::OpenArchiveCount(), 1);
+    // The remembered archive follows the same rule: from inside data/se, data.ZRA lies outside.
+    fs::current_path("data/se");
+    EXPECT_EQ(Read("hit.wav"), "disk");
+    fs::current_path(root_);
+}
+
 TEST_F(FileAccessTest, KeysScrambleTheWholeArchive) {
     Write("data/se/hit.wav", Bytes("secret sound"));
     Pack("data", "melon");

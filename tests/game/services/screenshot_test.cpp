@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "engine/frame/frame.h"
 #include "game/services/frame_rhythm.h"
 #include "game/shell/reset_all.h"
 #include "game/state.h"
@@ -71,13 +73,70 @@ TEST_F(ScreenshotTest, NumbersWhoseFileExistsArePassedOver) {
         text << std::ifstream(name).rdbuf();
         EXPECT_EQ(text.str(), "earlier") << name;
     }
-    // The last number whose file exists wraps the counter negative: screenshots go off, nothing is
-    // overwritten.
-    game::screenshotNumber = INT32_MAX;
-    std::ofstream(game::ScreenshotFileName(INT32_MAX)) << "earlier";
-    Frame(false);
-    Frame(true);
-    EXPECT_LT(game::screenshotNumber, 0);
+}
+
+// Every press that saves nothing says why, once a run, on stderr and in the log.
+class ScreenshotReportTest : public ScreenshotTest {
+protected:
+    void SetUp() override {
+        ScreenshotTest::SetUp();
+        game::ForgetScreenshotReports();
+        engine::SetLogEnabled(1);
+    }
+    // Three presses; what they said on stderr.
+    std::string PressThrice() {
+        testing::internal::CaptureStderr();
+        for (int i = 0; i < 3; ++i) {
+            Frame(false);
+            Frame(true);
+        }
+        return testing::internal::GetCapturedStderr();
+    }
+    static std::string Log() {
+        std::stringstream text;
+        text << std::ifstream("Log.txt").rdbuf();
+        return text.str();
+    }
+};
+
+TEST_F(ScreenshotReportTest, AFailedSaveIsToldOnceAndStillUsesItsNumber) {
+    std::ofstream("ScreenShots") << "a file where the folder should be";
+    const std::string said = PressThrice();
+    EXPECT_EQ(said, "velmoran: the screenshot ScreenShots/SS0000.bmp could not be saved (Not a directory)\n");
+    EXPECT_NE(Log().find("the screenshot ScreenShots/SS0000.bmp could not be saved"), std::string::npos)
+        << Log();
+    EXPECT_EQ(game::screenshotNumber, 3);
+}
+
+TEST_F(ScreenshotReportTest, ANegativeNumberReadKeepsThemOffAndSaysSoOnce) {
+    std::filesystem::create_directory("ScreenShots");
+    game::screenshotNumber = -5;
+    EXPECT_EQ(PressThrice(),
+              "velmoran: screenshots are switched off: Option/savess.dat holds a negative number\n");
+    EXPECT_EQ(game::screenshotNumber, -5);
+    EXPECT_TRUE(std::filesystem::is_empty("ScreenShots"));
+}
+
+TEST_F(ScreenshotReportTest, TheCounterStopsAtTheTopInsteadOfWrapping) {
+    std::filesystem::create_directory("ScreenShots");
+    // The last number is used, then every press is refused without wrapping or overwriting.
+    game::screenshotNumber = INT32_MAX - 1;
+    std::string said = PressThrice();
+    EXPECT_TRUE(std::filesystem::exists(game::ScreenshotFileName(INT32_MAX - 1)));
+    EXPECT_EQ(game::screenshotNumber, INT32_MAX);
+    EXPECT_EQ(said,
+              "velmoran: no screenshot number is left (Option/savess.dat holds 2147483647); no more "
+              "screenshots are saved\n");
+    // Passing over files that exist stops there too.
+    game::ForgetScreenshotReports();
+    game::screenshotNumber = INT32_MAX - 2;
+    std::ofstream(game::ScreenshotFileName(INT32_MAX - 2)) << "earlier";
+    said = PressThrice();
+    EXPECT_EQ(game::screenshotNumber, INT32_MAX);
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    std::stringstream text;
+    text << std::ifstream(game::ScreenshotFileName(INT32_MAX - 2)).rdbuf();
+    EXPECT_EQ(text.str(), "earlier");
 }
 
 TEST_F(ScreenshotTest, AMissingFolderStillUsesTheNumberUp) {

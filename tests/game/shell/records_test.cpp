@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,6 +78,121 @@ TEST(Records, ReadsOneIntegerLikeFormattedInput) {
     v = 9;
     EXPECT_FALSE(game::ReadRecordFile("r.dat", &v));
     EXPECT_EQ(v, 9);
+}
+
+// The number must end inside the first megabyte: one the cap cuts through is refused, not read short.
+TEST(Records, ANumberAcrossTheReadCapIsRefused) {
+    HeadlessSession session;
+    constexpr size_t kCap = 1 << 20;
+    struct Case {
+        size_t blanks;
+        const char* tail;
+        bool ok;
+        int32_t value;
+    } cases[] = {
+        {kCap - 2, "42", true, 42},      // its last digit is the last byte of the megabyte
+        {kCap - 2, "42\r\n", true, 42},  // what follows it may lie past the cap
+        {kCap - 1, "42", false, 0},      // the reviewer's "4"
+        {kCap - 1, "-", false, 0},       // a sign and nothing more
+        {kCap - 3, "-7", true, -7},     {kCap, "1", false, 0},
+    };
+    for (const Case& c : cases) {
+        WriteText("r.dat", std::string(c.blanks, ' ') + c.tail);
+        int32_t v = 555;
+        std::string refused;
+        EXPECT_EQ(game::ReadRecordFile("r.dat", &v, &refused), c.ok) << c.blanks << c.tail;
+        EXPECT_EQ(v, c.ok ? c.value : 555) << c.blanks << c.tail;
+        EXPECT_EQ(refused.empty(), c.ok) << refused;
+    }
+}
+
+// Anything but a regular file is refused without opening it: a pipe would never answer.
+TEST(Records, OnlyRegularFilesAreRead) {
+    HeadlessSession session;
+    ASSERT_EQ(mkfifo("pipe.dat", 0600), 0);
+    std::filesystem::create_directory("folder.dat");
+    WriteText("real.dat", "77\r\n");
+    std::filesystem::create_symlink("real.dat", "link.dat");
+    std::filesystem::create_symlink("pipe.dat", "link-to-pipe.dat");
+    std::filesystem::create_symlink("nothing.dat", "dangling.dat");
+    struct Case {
+        const char* name;
+        bool ok;
+        bool refused;
+    } cases[] = {
+        {"pipe.dat", false, true}, {"folder.dat", false, true},    {"link-to-pipe.dat", false, true},
+        {"link.dat", true, false}, {"dangling.dat", false, false}, {"missing.dat", false, false},
+    };
+    for (const Case& c : cases) {
+        int32_t v = 5;
+        std::string refused;
+        EXPECT_EQ(game::ReadRecordFile(c.name, &v, &refused), c.ok) << c.name;
+        EXPECT_EQ(v, c.ok ? 77 : 5) << c.name;
+        EXPECT_EQ(!refused.empty(), c.refused) << c.name << ": " << refused;
+    }
+}
+
+// A record refused or held gets one line naming the file; a missing one is normal and quiet.
+TEST(Records, StartUpNamesEveryRecordItRefusesOrHolds) {
+    HeadlessSession session;
+    std::filesystem::create_directory("Option");
+    struct Case {
+        const char* start;  // nullptr: no file
+        const char* score;
+        const char* savess;
+        std::string said;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, ""},
+        {"12\r\n", "500\r\n", "-1\r\n", ""},  // a negative screenshot number is told when P is pressed
+        {"999\r\n", nullptr, nullptr,
+         "velmoran: Option/start.dat holds 999, out of 1..600; the highest stage is held to 600\n"},
+        {"0", "-20", nullptr,
+         "velmoran: Option/start.dat holds 0, out of 1..600; the highest stage is held to 1\n"
+         "velmoran: Option/score.dat holds -20, out of 0..99999999; the high score is held to 0\n"},
+        {"many", "3000000000", "",
+         "velmoran: Option/start.dat is ignored: it holds no number; the highest stage stays 1\n"
+         "velmoran: Option/score.dat is ignored: its number does not fit 32 bits; the high score stays 0\n"
+         "velmoran: Option/savess.dat is ignored: it holds no number; the screenshot number stays 0\n"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all("Option");
+        std::filesystem::create_directory("Option");
+        if (c.start) WriteText("Option/start.dat", c.start);
+        if (c.score) WriteText("Option/score.dat", c.score);
+        if (c.savess) WriteText("Option/savess.dat", c.savess);
+        game::ResetAll();
+        testing::internal::CaptureStderr();
+        game::ReadRecords();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.said);
+    }
+    std::filesystem::remove_all("Option");
+    std::filesystem::create_directories("Option/score.dat");
+    testing::internal::CaptureStderr();
+    game::ReadRecords();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "velmoran: Option/score.dat is ignored: it is not a regular file; the high score stays 0\n");
+}
+
+// The temporary file is made afresh under a random name: links planted where the old fixed name
+// "<record>.new" was are neither written through nor become the record.
+TEST(Records, PlantedLinksBesideTheRecordAreNeverFollowed) {
+    HeadlessSession session;
+    std::filesystem::create_directory("Option");
+    WriteText("victim.txt", "someone else's file");
+    std::filesystem::create_symlink("../victim.txt", "Option/score.dat.new");
+    std::filesystem::create_symlink("../nowhere.txt", "Option/start.dat.new");
+    EXPECT_TRUE(game::WriteRecordFile("Option/score.dat", 250));
+    EXPECT_TRUE(game::WriteRecordFile("Option/start.dat", 4));
+    EXPECT_EQ(ReadText("victim.txt"), "someone else's file");
+    EXPECT_FALSE(std::filesystem::exists("nowhere.txt"));
+    for (const char* record : {"Option/score.dat", "Option/start.dat"}) {
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(record))) << record;
+        EXPECT_TRUE(std::filesystem::is_symlink(std::string(record) + ".new")) << "left as it was";
+    }
+    EXPECT_EQ(ReadText("Option/score.dat"), "250\r\n");
+    EXPECT_EQ(ReadText("Option/start.dat"), "4\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("Option"), {}), 4)
+        << "no temporary file left";
 }
 
 TEST(Records, StartUpClampsToWhatTheScreensCanUse) {
