@@ -8,7 +8,7 @@ want=(cmake ninja-build g++ pkg-config
 if [ "${1:-play}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev libfuzzer-14-dev
          dpkg-dev make  # apt-get source and the builds of scripts/build-fuzz-libs.sh
-         xvfb xauth xdotool imagemagick alsa-utils sound-theme-freedesktop
+         xvfb xauth xdotool imagemagick
          desktop-file-utils appstream groff-base man-db)  # the installed files' validators
 fi
 if [ "${1:-play}" = deb ]; then

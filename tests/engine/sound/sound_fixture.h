@@ -100,9 +100,11 @@ inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-inline std::string RealWav() { return "/usr/share/sounds/alsa/Front_Center.wav"; }
+// Real recordings kept in the repository (tests/corpora/sounds/LICENSES.md): a 48 kHz mono WAV, and
+// Ogg Vorbis files: "bell" short and held decoded, "alarm-clock-elapsed" 6.1 s and streamed.
+inline std::string RealWav() { return VELMORAN_CORPORA_DIR "/sounds/Rear_Left.wav"; }
 inline std::string RealOgg(const char* name = "alarm-clock-elapsed") {
-    return std::string("/usr/share/sounds/freedesktop/stereo/") + name + ".oga";
+    return std::string(VELMORAN_CORPORA_DIR "/sounds/") + name + ".oga";
 }
 inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 
