@@ -1,20 +1,26 @@
 // settings.ini: one table of keys, each with its comment, its reader and its writer.
 #include "app/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <functional>
 
 namespace app {
 
 namespace {
 
-// A settings file is a few hundred bytes; anything this large is not one.
+// A settings file is a few hundred bytes; anything larger than this is not one.
 constexpr long kMaxFileBytes = 1 << 20;
+// The largest window side SDL creates; a larger remembered size would stop every start.
+constexpr long kMaxWindowSide = 16384;
 
 struct Key {
     const char* name;
@@ -135,9 +141,9 @@ const std::vector<Key>& Keys() {
         OptionInt("display", "The display to play on, 0 the first.", &platform::Options::display, 0, 63,
                   "a display number from 0 to 63"),
         OptionInt("window_width", "The window's inner size; 0 for the picture's own 640 x 480.",
-                  &platform::Options::windowWidth, 0, 32767, "a whole number from 0 to 32767"),
-        OptionInt("window_height", "", &platform::Options::windowHeight, 0, 32767,
-                  "a whole number from 0 to 32767"),
+                  &platform::Options::windowWidth, 0, kMaxWindowSide, "a whole number from 0 to 16384"),
+        OptionInt("window_height", "", &platform::Options::windowHeight, 0, kMaxWindowSide,
+                  "a whole number from 0 to 16384"),
         Position("window_x", "The window's position on the desktop, or centred.",
                  &platform::Options::windowX),
         Position("window_y", "", &platform::Options::windowY),
@@ -254,19 +260,108 @@ std::string FormatSettings(const SettingsFile& file, const Settings& settings) {
     return out;
 }
 
+namespace {
+
+// Reads the whole of `path` into *text. True for a regular file read whole and for a missing one (no
+// text); false, with the reason, for anything else.
+bool ReadSettingsText(const std::string& path, std::string* text, std::string* reason) {
+    // A link is read where it leads (players keep their settings with their other dotfiles), but
+    // only to a regular file: a pipe in its place must not hold up the start.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT) return true;
+        *reason = std::strerror(error);
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        *reason = std::strerror(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        *reason = "it is a folder";
+    } else if (!S_ISREG(st.st_mode)) {
+        *reason = "it is not a regular file";
+    } else if (st.st_size > kMaxFileBytes) {
+        *reason = "it is larger than 1 MiB";
+    } else {
+        char buffer[4096];
+        for (;;) {
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                *reason = std::strerror(errno);
+                break;
+            }
+            if (n == 0) {
+                close(fd);
+                return true;
+            }
+            text->append(buffer, size_t(n));
+            if (text->size() > size_t(kMaxFileBytes)) {  // grew while being read
+                *reason = "it is larger than 1 MiB";
+                break;
+            }
+        }
+    }
+    close(fd);
+    text->clear();
+    return false;
+}
+
+// A new file of our own beside `path` (created exclusively under a fresh name, so nothing planted is
+// ever written through), forced to the disk, then renamed over `path`.
+bool ReplaceSettingsFile(const std::string& path, const std::string& text, std::string* reason) {
+    std::vector<char> temp(path.begin(), path.end());
+    for (char c : std::string(".XXXXXX")) temp.push_back(c);
+    temp.push_back('\0');
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        *reason = std::strerror(errno);
+        return false;
+    }
+    // The player's own choice of mode for the file is kept; a new file is theirs alone.
+    struct stat old {};
+    if (lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd, old.st_mode & 0777);
+    int error = 0;
+    for (size_t done = 0; done < text.size() && !error;) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n > 0)
+            done += size_t(n);
+        else if (n == 0)
+            error = EIO;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (!error && fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && !error) error = errno;
+    if (!error && std::rename(temp.data(), path.c_str()) != 0) error = errno;
+    if (error) {
+        unlink(temp.data());
+        *reason = std::strerror(error);
+        return false;
+    }
+    // The rename itself reaches the disk with its folder.
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+}  // namespace
+
 SettingsFile LoadSettings(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return SettingsFile{};
-    std::string text;
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0 && text.size() < size_t(kMaxFileBytes))
-        text.append(buffer, n);
-    std::fclose(f);
-    if (text.size() >= size_t(kMaxFileBytes)) {
-        std::fprintf(stderr, "velmoran: %s is too large to be a settings file; using the defaults\n",
-                     path.c_str());
-        return SettingsFile{};
+    std::string text, reason;
+    if (!ReadSettingsText(path, &text, &reason)) {
+        std::fprintf(stderr,
+                     "velmoran: %s could not be read (%s); using the defaults, and it will not be changed\n",
+                     path.c_str(), reason.c_str());
+        SettingsFile unread;
+        unread.readWhole = false;
+        return unread;
     }
     std::vector<std::string> warnings;
     SettingsFile file = ParseSettings(text, &warnings);
@@ -275,20 +370,18 @@ SettingsFile LoadSettings(const std::string& path) {
 }
 
 bool SaveSettings(const std::string& path, const SettingsFile& file, const Settings& settings) {
-    const std::string text = FormatSettings(file, settings);
-    const std::string temp = path + ".new";
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    if (f) ok = (std::fflush(f) == 0) && (fsync(fileno(f)) == 0) && ok;
-    if (f && std::fclose(f) != 0) ok = false;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        std::remove(temp.c_str());
-        std::fprintf(stderr,
-                     "velmoran: %s cannot be written; the settings changed in this run are not kept\n",
-                     path.c_str());
-    }
-    return ok;
+    std::string reason = "it could not be read at start";
+    // A settings.ini that is the player's link to their own file is kept a link: the file it leads to
+    // is the one replaced.
+    std::error_code ec, none;
+    std::string target = path;
+    if (std::filesystem::is_symlink(path, none)) target = std::filesystem::canonical(path, ec).string();
+    if (ec) reason = "it is a link that leads nowhere: " + ec.message();
+    if (file.readWhole && !ec && ReplaceSettingsFile(target, FormatSettings(file, settings), &reason))
+        return true;
+    std::fprintf(stderr, "velmoran: %s is not written (%s); the settings changed in this run are not kept\n",
+                 path.c_str(), reason.c_str());
+    return false;
 }
 
 bool SameSettings(const Settings& a, const Settings& b) {

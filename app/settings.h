@@ -23,6 +23,9 @@ struct Settings {
 struct SettingsFile {
     Settings settings;
     std::vector<std::string> lines;
+    // False when the file is there but could not be read whole (unreadable, not a regular file, too
+    // large): its values are the defaults, and SaveSettings refuses to write over it.
+    bool readWhole = true;
 };
 
 // Reads settings text. A bad value keeps the default and adds one message to `warnings` (with the
@@ -37,10 +40,12 @@ bool IsSettingKey(const std::string& name);
 // known key missing from it added at the end with its comment.
 std::string FormatSettings(const SettingsFile& file, const Settings& settings);
 
-// Reads `path` (a missing file gives the defaults); warnings go to stderr, one line each.
+// Reads `path` (a missing file gives the defaults); warnings go to stderr, one line each. A file that
+// cannot be read whole (or is a link, a folder, a pipe, or over 1 MiB) gives the defaults and one line,
+// and is marked so that it is never rewritten.
 SettingsFile LoadSettings(const std::string& path);
-// Writes through a temporary file and a rename, so a crash never leaves half a file. False (and
-// one line on stderr) when it cannot be written.
+// Writes through a new temporary file of its own and a rename, so a crash never leaves half a file.
+// False (and one line on stderr) when it cannot be written or `file` was not read whole.
 bool SaveSettings(const std::string& path, const SettingsFile& file, const Settings& settings);
 
 // True when the values that are kept in the file differ.

@@ -12,11 +12,13 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/common/private_folder.h"
 #include "platform/sdl2/sdl_audio.h"
 #include "platform/sdl2/sdl_convert.h"
 
@@ -253,7 +255,9 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
     if (settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
     const int display = options_.display < SDL_GetNumVideoDisplays() ? options_.display : 0;
     int x = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), y = x, w = settings.width, h = settings.height;
-    if (settings.windowed && settings.resizable && options_.windowWidth > 0 && options_.windowHeight > 0) {
+    const bool storedSize =
+        settings.windowed && settings.resizable && options_.windowWidth > 0 && options_.windowHeight > 0;
+    if (storedSize) {
         w = options_.windowWidth;
         h = options_.windowHeight;
     }
@@ -272,6 +276,15 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
         h = bounds.h;
     }
     window_ = SDL_CreateWindow(settings.title.c_str(), x, y, w, h, flags);
+    if (!window_ && storedSize) {
+        // A remembered size the window system refuses (edited by hand, or from a larger desktop) must
+        // not stop every start: open at the picture's own size, as a first start does.
+        std::fprintf(stderr,
+                     "velmoran: the stored window size %d x %d could not be used (%s); using %d x %d\n", w, h,
+                     SDL_GetError(), settings.width, settings.height);
+        options_.windowWidth = options_.windowHeight = 0;
+        window_ = SDL_CreateWindow(settings.title.c_str(), x, y, settings.width, settings.height, flags);
+    }
     if (!window_) {
         *error = std::string("the window could not be created: ") + SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
@@ -702,16 +715,23 @@ int SdlPlatform::AskYesNo(const std::string& text, const std::string& caption) {
     return pressed == 1 ? 1 : 0;
 }
 
-// flock'd file: the system drops the lock when the process ends, so a crash never blocks a start.
+// flock'd file: the system drops the lock when the process ends, so a crash never blocks a start. It
+// lives in this user's private run-time folder, so no other user can plant a link or hold the lock
+// there; without such a folder the game plays unlocked rather than not at all.
 bool SdlPlatform::AcquireInstanceLock(const std::string& name) {
     if (lockFd_ >= 0) return true;
-    const char* dir = std::getenv("XDG_RUNTIME_DIR");
+    std::string error;
+    const std::string dir = platform::RuntimeFolder(&error);
     std::string safe;
     for (char c : name) safe += (std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
-    const std::string path = std::string(dir && *dir ? dir : "/tmp") + "/" + safe + "-" +
-                             std::to_string(getuid()) + ".lock";
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true;  // no place for a lock: do not refuse to play for that
+    const std::string path = dir + "/" + safe + "-" + std::to_string(getuid()) + ".lock";
+    const int fd = dir.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        const int saved = errno;
+        if (!dir.empty()) error = path + ": " + std::strerror(saved);
+        std::fprintf(stderr, "velmoran: playing without the one-copy lock: %s\n", error.c_str());
+        return true;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
         return false;
