@@ -2,8 +2,13 @@
 // far, and writes an event only where a real read differs from the model's answer.
 #include "engine/input/recorder.h"
 
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <mutex>
+#include <random>
 
 #include "engine/platform.h"
 
@@ -13,6 +18,9 @@ namespace {
 
 struct Recorder {
     std::FILE* file = nullptr;
+    std::string path;      // where the recording goes when the run is over
+    std::string partPath;  // where it is written until then
+    bool wanted = false;   // started and neither stopped nor abandoned yet
     bool started = false;
     bool failed = false;
     bool warned = false;
@@ -32,10 +40,58 @@ Recorder& R() {
     return r;
 }
 
-bool Writing() { return R().file && R().started; }
+// Guards the file: a signal's thread may abandon the recording while the game writes it.
+std::mutex& FileLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+// Whether the file is open, for the game's thread to look at without the lock.
+std::atomic<bool> fileOpen{false};
+
+// A program that ends without StopRecording (an error, a usage mistake) leaves no partial file.
+struct AbandonAtExit {
+    ~AbandonAtExit() { AbandonRecording(); }
+};
+
+void CloseAndRemove(Recorder& r) {
+    if (!r.file) return;
+    std::fclose(r.file);
+    r.file = nullptr;
+    fileOpen = false;
+    std::remove(r.partPath.c_str());
+}
+
+bool Writing() { return fileOpen && R().started; }
+
+// A write that failed (a full disk, a file-size limit) ends the recording at once: the partial file
+// goes, so that it neither takes the disk's last space nor is ever mistaken for the whole game.
+void CheckWrite(Recorder& r, bool ok) {
+    if (ok && r.file && std::ferror(r.file) == 0) return;
+    r.failed = true;
+    CloseAndRemove(r);
+}
 
 void Line(int64_t frame, const char* text) {
-    if (std::fprintf(R().file, "%" PRId64 " %s\n", frame, text) < 0) R().failed = true;
+    std::lock_guard<std::mutex> guard(FileLock());
+    Recorder& r = R();
+    if (!r.file) return;
+    CheckWrite(r, std::fprintf(r.file, "%" PRId64 " %s\n", frame, text) >= 0);
+}
+
+// A name nobody else is likely to pick: the file is created exclusively, so a planted file or link
+// of that name is never written through, only skipped.
+std::string PartName(const std::string& path, int attempt) {
+    uint64_t token =
+        uint64_t(std::chrono::steady_clock::now().time_since_epoch().count()) + uint64_t(attempt);
+    try {
+        std::random_device random;
+        token = (token << 32) ^ random();
+    } catch (...) {
+    }
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".part-%08x", unsigned(token ^ token >> 32));
+    return path + suffix;
 }
 
 // Input for the frame now running: playback applies it with the pump that ended the frame before.
@@ -45,29 +101,57 @@ int64_t CurrentFrame() { return R().pumps + 1; }
 
 bool StartRecording(const std::string& path) {
     StopRecording();
-    R() = Recorder{};
-    R().file = std::fopen(path.c_str(), "w");
-    return R().file != nullptr;
+    static AbandonAtExit abandonAtExit;
+    std::lock_guard<std::mutex> guard(FileLock());
+    Recorder& r = R();
+    r = Recorder{};
+    r.path = path;
+    r.wanted = true;
+    for (int attempt = 0; attempt < 100 && !r.file; ++attempt) {
+        r.partPath = PartName(path, attempt);
+        errno = 0;
+        r.file = std::fopen(r.partPath.c_str(), "wbx");
+        if (!r.file && errno != EEXIST) break;
+    }
+    fileOpen = r.file != nullptr;
+    return fileOpen;
 }
 
 void AddRecordingHeader(const std::string& line) { R().header += line + "\n"; }
 
 bool StopRecording() {
+    std::lock_guard<std::mutex> guard(FileLock());
     Recorder& r = R();
-    if (!r.file) return true;
-    const bool ok = std::fclose(r.file) == 0 && !r.failed;
+    if (!r.wanted) return true;
+    r.wanted = false;
+    if (!r.file) return false;  // never started, or a write failed and the file is gone
+    // A write error may surface only when the buffer goes out, so the flush and the close count too.
+    bool ok = std::fflush(r.file) == 0 && std::ferror(r.file) == 0 && !r.failed;
+    ok = std::fclose(r.file) == 0 && ok;
     r.file = nullptr;
-    return ok;
+    fileOpen = false;
+    if (ok && std::rename(r.partPath.c_str(), r.path.c_str()) == 0) return true;
+    std::remove(r.partPath.c_str());
+    return false;
 }
 
-bool IsRecording() { return R().file != nullptr; }
+void AbandonRecording() {
+    std::lock_guard<std::mutex> guard(FileLock());
+    Recorder& r = R();
+    r.wanted = false;
+    CloseAndRemove(r);
+}
+
+bool IsRecording() { return fileOpen; }
 
 void RecordDigest(uint64_t digest, bool atEnd) {
     if (!Writing()) return;
     char text[48];
     std::snprintf(text, sizeof text, "%s %016" PRIx64, atEnd ? "end" : "digest", digest);
     Line(R().pumps, text);
-    std::fflush(R().file);  // a recording cut short by a crash keeps everything up to here
+    // A run that crashes leaves its partial file with everything up to here.
+    std::lock_guard<std::mutex> guard(FileLock());
+    if (R().file) CheckWrite(R(), std::fflush(R().file) == 0);
 }
 
 int64_t FramePumps() { return R().pumps; }
@@ -75,12 +159,15 @@ int64_t FramePumps() { return R().pumps; }
 void NoteStart(uint32_t seed, int clockMillis) {
     Recorder& r = R();
     r.pumps = 0;
-    if (!r.file || r.started) return;
+    if (!fileOpen || r.started) return;
     r.started = true;
-    if (std::fprintf(r.file, "velmoran-input %d\n# recorded at the engine's input reads\nclock %d\nseed %u\n",
-                     kInputScriptVersion, clockMillis, unsigned(seed)) < 0 ||
-        std::fputs(r.header.c_str(), r.file) < 0)
-        r.failed = true;
+    std::lock_guard<std::mutex> guard(FileLock());
+    if (!r.file) return;
+    CheckWrite(
+        r,
+        std::fprintf(r.file, "velmoran-input %d\n# recorded at the engine's input reads\nclock %d\nseed %u\n",
+                     kInputScriptVersion, clockMillis, unsigned(seed)) >= 0 &&
+            std::fputs(r.header.c_str(), r.file) >= 0);
 }
 
 void NotePump(bool frame) {

@@ -10,12 +10,19 @@ namespace engine {
 // The input script version written by recordings; scripts of versions 1..kInputScriptVersion are read.
 inline constexpr int kInputScriptVersion = 2;
 
-// Starts writing a recording to `path` at the next InitEngine; false when the file cannot be written.
+// Starts a recording of `path`, written from the next InitEngine into a new file beside it
+// ("PATH.part-XXXXXXXX") that takes the place of `path` only at StopRecording: until then `path`
+// keeps what it held. False when that file cannot be made.
 bool StartRecording(const std::string& path);
 // A line written after the recording's seed, e.g. what the game's record files held at start.
 void AddRecordingHeader(const std::string& line);
-// Writes what is pending and closes the file; false when something could not be written.
+// Writes what is pending and puts the recording in place of its path; false when something could
+// not be written (or the recording could not be started), and then the path keeps what it held.
 bool StopRecording();
+// Drops the recording (a run ended by a signal or a usage error): its file is removed, the path keeps
+// what it held. Safe from another thread. A program that ends without StopRecording drops it too.
+void AbandonRecording();
+// True while a recording is being written (false once a write has failed).
 bool IsRecording();
 // Appends "N digest HEX": the game's state digest after the frame that ended with frame pump N; with
 // `atEnd`, "N end HEX": the state once the run is over.

@@ -6,6 +6,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace scripted {
@@ -13,6 +14,7 @@ namespace scripted {
 namespace {
 
 constexpr int kNewestVersion = 2;  // engine::kInputScriptVersion, what recordings write
+constexpr long long kPointerLimit = kScriptPointerLimit;
 
 bool ParseInt(const std::string& word, long long lo, long long hi, long long* out) {
     if (word.empty()) return false;
@@ -41,23 +43,78 @@ int64_t ApplyingPump(const ScriptEvent& e) {
     return e.frame > 0 ? e.frame - 1 : 0;
 }
 
-bool ParseInputScript(const std::string& text, const std::string& name, InputScript* out,
-                      std::string* error) {
+namespace {
+
+// One line at a time from a stream, the comment dropped as it is read: a comment costs no memory
+// whatever its length, and the size limit is checked as the bytes come in.
+class LineReader {
+public:
+    LineReader(std::streambuf* in, const ScriptLimits& limits) : in_(in), limits_(limits) {}
+
+    enum class Result { kLine, kEnd, kTooLong, kTooBig };
+    Result Next(std::string* line) {
+        line->clear();
+        bool comment = false, any = false;
+        for (int c; (c = in_->sbumpc()) != std::char_traits<char>::eof();) {
+            any = true;
+            if (++bytes_ > limits_.bytes) return Result::kTooBig;
+            if (c == '\n') return Result::kLine;
+            if (c == '#') comment = true;
+            if (comment) continue;
+            if (line->size() >= size_t(limits_.lineChars)) return Result::kTooLong;
+            line->push_back(char(c));
+        }
+        return any ? Result::kLine : Result::kEnd;
+    }
+
+private:
+    std::streambuf* in_;
+    const ScriptLimits& limits_;
+    int64_t bytes_ = 0;
+};
+
+// The words of a line, split at the blanks a stream would skip, with no stream built for each line: a
+// script of empty lines reads at the speed of the disk.
+void SplitWords(const std::string& line, std::vector<std::string>* words) {
+    words->clear();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+    for (size_t i = 0; i < line.size();) {
+        if (blank(line[i])) {
+            ++i;
+            continue;
+        }
+        const size_t start = i;
+        while (i < line.size() && !blank(line[i])) ++i;
+        words->emplace_back(line, start, i - start);
+    }
+}
+
+bool Parse(std::streambuf* in, const std::string& name, InputScript* out, std::string* error,
+           const ScriptLimits& limits) {
     *out = InputScript{};
-    std::istringstream in(text);
+    LineReader reader(in, limits);
     std::string line;
-    int lineNo = 0;
+    std::vector<std::string> w;
+    int64_t lineNo = 0;
     bool sawVersion = false;
+    int64_t workMillis = 0;
     auto fail = [&](const std::string& why) {
         *error = name + ":" + std::to_string(lineNo) + ": " + why;
         return false;
     };
-    while (std::getline(in, line)) {
+    for (;;) {
+        const LineReader::Result got = reader.Next(&line);
+        if (got == LineReader::Result::kEnd) break;
         ++lineNo;
-        if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-        std::istringstream words(line);
-        std::vector<std::string> w;
-        for (std::string word; words >> word;) w.push_back(word);
+        if (got == LineReader::Result::kTooBig) {
+            *error = name + ": larger than " + std::to_string(limits.bytes) +
+                     " bytes, the limit for an input script";
+            return false;
+        }
+        if (got == LineReader::Result::kTooLong)
+            return fail("longer than " + std::to_string(limits.lineChars) +
+                        " characters before its comment, the limit for a line");
+        SplitWords(line, &w);
         if (w.empty()) continue;
         long long v = 0, v2 = 0;
         if (!sawVersion) {
@@ -89,14 +146,23 @@ bool ParseInputScript(const std::string& text, const std::string& name, InputScr
             if (w.size() != 3 || (w[1] != "score.dat" && w[1] != "start.dat") ||
                 !ParseInt(w[2], -0x80000000ll, 0x7FFFFFFFll, &v))
                 return fail("record score.dat|start.dat NUMBER");
+            // A recording holds each record file once; more would only cost time before play.
+            for (const ScriptRecord& r : out->records)
+                if (r.file == w[1]) return fail("a second record line for " + w[1]);
             out->records.push_back({w[1], v});
             continue;
         }
         ScriptEvent e;
-        if (!ParseInt(w[0], 0, 1ll << 40, &v))
+        if (!ParseInt(w[0], 0, std::numeric_limits<long long>::max(), &v))
             return fail("a line starts with a frame number, seed or clock");
+        if (v > limits.frame)
+            return fail("frame " + w[0] + " is past " + std::to_string(limits.frame) +
+                        ", the limit for an input script");
         e.frame = v;
         if (w.size() < 2) return fail("a command follows the frame number");
+        if (int64_t(out->events.size() + out->digests.size()) >= limits.events)
+            return fail("more than " + std::to_string(limits.events) +
+                        " events and digests, the limit for an input script");
         const std::string& c = w[1];
         const size_t n = w.size() - 2;
         if (c == "key") {
@@ -111,7 +177,8 @@ bool ParseInputScript(const std::string& text, const std::string& name, InputScr
             e.kind = ScriptEvent::Kind::kButton;
             e.a = 1 << int(it - std::begin(names));
         } else if (c == "move" || c == "rel") {
-            if (n != 2 || !ParseInt(w[2], -100000, 100000, &v) || !ParseInt(w[3], -100000, 100000, &v2))
+            if (n != 2 || !ParseInt(w[2], -kPointerLimit, kPointerLimit, &v) ||
+                !ParseInt(w[3], -kPointerLimit, kPointerLimit, &v2))
                 return fail(c + " X Y");
             e.kind = c == "move" ? ScriptEvent::Kind::kMove : ScriptEvent::Kind::kRelative;
             e.a = int(v);
@@ -137,6 +204,11 @@ bool ParseInputScript(const std::string& text, const std::string& name, InputScr
             continue;
         } else if (c == "work") {
             if (n != 1 || !ParseInt(w[2], 0, 600000, &v)) return fail("work MILLISECONDS");
+            // Virtual time is not free: the sound is mixed for all of it.
+            workMillis += v;
+            if (workMillis > limits.workMillis)
+                return fail("the work lines add up to more than " + std::to_string(limits.workMillis) +
+                            " ms, the limit for an input script");
             e.kind = ScriptEvent::Kind::kWork;
             e.a = int(v);
         } else {
@@ -145,21 +217,43 @@ bool ParseInputScript(const std::string& text, const std::string& name, InputScr
         out->events.push_back(e);
     }
     if (!sawVersion) return fail("empty script: the first line must be \"velmoran-input VERSION\"");
-    std::stable_sort(out->events.begin(), out->events.end(), [](const ScriptEvent& x, const ScriptEvent& y) {
+    auto byPump = [](const ScriptEvent& x, const ScriptEvent& y) {
         return ApplyingPump(x) < ApplyingPump(y);
-    });
+    };
+    // Recordings come in order; sorting them anyway would cost half their size again in memory.
+    if (!std::is_sorted(out->events.begin(), out->events.end(), byPump))
+        std::stable_sort(out->events.begin(), out->events.end(), byPump);
     return true;
 }
 
-bool LoadInputScript(const std::string& path, InputScript* out, std::string* error) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) {
+}  // namespace
+
+bool ParseInputScript(const std::string& text, const std::string& name, InputScript* out, std::string* error,
+                      const ScriptLimits& limits) {
+    std::stringbuf in(text, std::ios::in);
+    return Parse(&in, name, out, error, limits);
+}
+
+bool LoadInputScript(const std::string& path, InputScript* out, std::string* error,
+                     const ScriptLimits& limits) {
+    std::filebuf in;
+    if (!in.open(path, std::ios::in | std::ios::binary)) {
         *error = path + ": cannot be read";
         return false;
     }
-    std::ostringstream all;
-    all << f.rdbuf();
-    return ParseInputScript(all.str(), path, out, error);
+    return Parse(&in, path, out, error, limits);
+}
+
+int64_t LastScriptedPump(const InputScript& script) {
+    int64_t last = 0;
+    for (const ScriptEvent& e : script.events) last = std::max(last, ApplyingPump(e));
+    if (!script.digests.empty()) last = std::max(last, script.digests.back().frame);
+    return last;
+}
+
+int64_t VerifyFrameLimit(const InputScript& script) {
+    if (!script.digests.empty() && script.digests.back().atEnd) return script.digests.back().frame + 1;
+    return LastScriptedPump(script) + kVerifyExtraFrames;
 }
 
 }  // namespace scripted

@@ -1,7 +1,13 @@
 // The script feed and the window replay built on it.
 #include "platform/common/script_feed.h"
 
+#include <algorithm>
+
 namespace scripted {
+
+namespace {
+int Saturate(int64_t v) { return int(std::clamp<int64_t>(v, -kScriptPointerLimit, kScriptPointerLimit)); }
+}  // namespace
 
 ScriptFeed::ScriptFeed(InputScript script, int64_t frameLimit)
     : script_(std::move(script)), frameLimit_(frameLimit) {}
@@ -33,7 +39,10 @@ uint64_t ScriptFeed::ApplyUpTo(int64_t pump) {
                 pointerX_ = e.a, pointerY_ = e.b;
                 break;
             case ScriptEvent::Kind::kRelative:
-                pointerX_ += e.a, pointerY_ += e.b;
+                // Held where `move` could have put it, however many motions add up (and however far
+                // the game set it).
+                pointerX_ = Saturate(int64_t(pointerX_) + e.a);
+                pointerY_ = Saturate(int64_t(pointerY_) + e.b);
                 break;
             case ScriptEvent::Kind::kClose:
                 input_.closeRequested = true;

@@ -33,6 +33,8 @@ void HeadlessPlatform::Present(const uint32_t* pixels, int width, int height) {
 }
 
 void HeadlessPlatform::PumpEvents(bool frame) {
+    // Scripted work is virtual time, but the sound is mixed for all of it (plays must end on time):
+    // the script's limit on work keeps that cost within a real recording's.
     if (frame) AdvanceMicros(feed_.Pump() * 1000u);
 }
 

@@ -2,7 +2,10 @@
 #include "engine/input/recorder.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -63,6 +66,103 @@ TEST(Recorder, PlaybackOfARecordingReadsWhatTheRecordedRunRead) {
     for (size_t i = 0; i < original.size(); ++i) EXPECT_TRUE(original[i] == replayed[i]) << "frame " << i + 1;
     EXPECT_EQ(original[2].buttons, 1);  // the tap
     EXPECT_EQ(original[3].buttons, 0);
+}
+
+std::string Read(const std::filesystem::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream all;
+    all << f.rdbuf();
+    return all.str();
+}
+
+// What the recorder left beside run.rec (the engine's Log.txt aside).
+std::vector<std::string> LeftBeside(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind("run.rec.", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// A recording of `frames` frames with a digest on each into `path` (in the session's folder), which
+// holds "old" until then; returns StopRecording's answer, or abandons the recording instead.
+struct RecordedRun {
+    bool stopped = false;
+    std::string duringRun;  // what `path` held while the recording was written
+};
+RecordedRun RecordRun(const std::string& path, int frames, bool abandon = false) {
+    RecordedRun run;
+    EXPECT_TRUE(engine::StartRecording(path));
+    EXPECT_EQ(engine::InitEngine(), 0);
+    for (int frame = 1; frame <= frames; ++frame) {
+        engine::PumpMessages();
+        engine::RecordDigest(uint64_t(frame));
+    }
+    run.duringRun = Read(path);
+    if (abandon)
+        engine::AbandonRecording();
+    else
+        run.stopped = engine::StopRecording();
+    return run;
+}
+
+// The recording takes its file's place only when the run ends well; until then, and when the run is
+// abandoned or its file cannot be written, the file keeps what it held and no partial file is left.
+TEST(Recorder, TheFileIsReplacedOnlyWhenTheRecordingIsWhole) {
+    {
+        testsupport::HeadlessSession session("velmoran-input 1\nseed 3\n");
+        std::ofstream("run.rec") << "old";
+        const RecordedRun run = RecordRun("run.rec", 3);
+        EXPECT_TRUE(run.stopped);
+        EXPECT_EQ(run.duringRun, "old");
+        EXPECT_EQ(Read("run.rec").rfind("velmoran-input 2\n", 0), 0u);
+        EXPECT_NE(Read("run.rec").find("3 digest 0000000000000003\n"), std::string::npos);
+        EXPECT_EQ(LeftBeside(session.Folder()), std::vector<std::string>{});
+    }
+    {
+        testsupport::HeadlessSession session("velmoran-input 1\n");
+        std::ofstream("run.rec") << "old";
+        const RecordedRun run = RecordRun("run.rec", 3, true);
+        EXPECT_EQ(Read("run.rec"), "old");
+        EXPECT_EQ(LeftBeside(session.Folder()), std::vector<std::string>{});
+        EXPECT_TRUE(engine::StopRecording());  // nothing left to stop
+    }
+    {
+        // A file-size limit stops the writes part way (the program ignores SIGXFSZ): the last flush
+        // fails, and so does the recording, however quietly the buffered writes went before.
+        testsupport::HeadlessSession session("velmoran-input 1\n");
+        std::ofstream("run.rec") << "old";
+        rlimit before{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+        rlimit small = before;
+        small.rlim_cur = 1000;
+        auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const RecordedRun run = RecordRun("run.rec", 200);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_FALSE(run.stopped);
+        EXPECT_FALSE(engine::IsRecording());
+        EXPECT_EQ(Read("run.rec"), "old");
+        EXPECT_EQ(LeftBeside(session.Folder()), std::vector<std::string>{});
+    }
+    {
+        // No file can be made where the recording would go: said at the start and at the end.
+        testsupport::HeadlessSession session("velmoran-input 1\n");
+        EXPECT_FALSE(engine::StartRecording("missing/run.rec"));
+        EXPECT_FALSE(engine::StopRecording());
+    }
+}
+
+// A link where the recording goes is replaced, never written through.
+TEST(Recorder, ALinkInTheRecordingsPlaceIsReplaced) {
+    testsupport::HeadlessSession session("velmoran-input 1\n");
+    std::ofstream("target") << "theirs";
+    std::filesystem::create_symlink("target", "run.rec");
+    EXPECT_TRUE(RecordRun("run.rec", 2).stopped);
+    EXPECT_EQ(Read("target"), "theirs");
+    EXPECT_FALSE(std::filesystem::is_symlink("run.rec"));
+    EXPECT_EQ(Read("run.rec").rfind("velmoran-input 2\n", 0), 0u);
 }
 
 TEST(Recorder, DigestLinesAreReadBackAndBadOnesRefused) {
