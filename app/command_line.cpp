@@ -2,11 +2,15 @@
 // because the program then moves into its own folder.
 #include "app/command_line.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace app {
@@ -37,13 +41,42 @@ std::string Absolute(const std::string& path) {
 }
 
 // A file the run will write at its end must be writable now: finding out after a whole run that
-// nothing could be written is too late.
+// nothing could be written is too late. Only checked, never opened: a usage error later on the line
+// (or the same file given as the replay to read) must not find it emptied.
 std::string CheckWritable(const char* option, const std::string& path, std::string* out) {
     if (path.empty()) return std::string(option) + " takes a file name";
     *out = Absolute(path);
-    std::FILE* f = std::fopen(out->c_str(), "w");
-    if (!f) return std::string(option) + ": " + path + " cannot be written";
-    std::fclose(f);
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status status = fs::status(*out, ec);
+    bool ok = false;
+    if (fs::exists(status))
+        ok = fs::is_regular_file(status) && access(out->c_str(), W_OK) == 0;
+    else
+        ok = access(fs::path(*out).parent_path().c_str(), W_OK | X_OK) == 0;
+    if (!ok) return std::string(option) + ": " + path + " cannot be written" +
+                    (fs::exists(status) && !fs::is_regular_file(status) ? " (not a plain file)" : "");
+    return "";
+}
+
+// Two options naming one file would have the run overwrite what it reads or writes elsewhere.
+std::string SameFileTwice(const CommandLine& c) {
+    const std::pair<const char*, const std::string*> files[] = {
+        {c.verify ? "--verify" : "--input", &c.options.inputScript},
+        {"--record", &c.recordPath},
+        {"--summary", &c.summaryPath},
+        {"--digest", &c.digestPath},
+        {"--audio-capture", &c.options.audioCapture},
+    };
+    for (size_t i = 0; i < std::size(files); ++i)
+        for (size_t j = i + 1; j < std::size(files); ++j) {
+            const std::string& a = *files[i].second;
+            const std::string& b = *files[j].second;
+            if (a.empty() || b.empty()) continue;
+            std::error_code ec;
+            if (a == b || std::filesystem::equivalent(a, b, ec))
+                return std::string(files[i].first) + " and " + files[j].first + " name the same file, " + b;
+        }
     return "";
 }
 
@@ -213,6 +246,10 @@ ParseOutcome ParseCommandLine(int argc, char** argv, CommandLine* out) {
             Usage(error);
             return ParseOutcome::kUsageError;
         }
+    }
+    if (const std::string error = SameFileTwice(*out); !error.empty()) {
+        Usage(error);
+        return ParseOutcome::kUsageError;
     }
     return ParseOutcome::kRun;
 }

@@ -105,9 +105,9 @@ void AfterFrame() {
 // A diff-friendly record of how the run ended, for end-to-end tests.
 void WriteSummary(const std::string& path, int result) {
     std::FILE* f = std::fopen(path.c_str(), "w");
-    if (!f) return;
-    std::fputs(app::RunReport(result).c_str(), f);
-    std::fclose(f);
+    bool ok = f && std::fputs(app::RunReport(result).c_str(), f) >= 0;
+    if (f && std::fclose(f) != 0) ok = false;
+    if (!ok) std::fprintf(stderr, "velmoran: the summary %s could not be written\n", path.c_str());
 }
 
 }  // namespace
@@ -125,6 +125,12 @@ int main(int argc, char** argv) {
         case app::ParseOutcome::kUsageError:
             return kUsageError;
     }
+    // Every replay plays in a scratch folder, so that a stranger's recording can never touch the
+    // player's records, screenshots or settings; only a plain game keeps them.
+    const bool replay = !first.options.inputScript.empty();
+    // A replay's scratch folder and a headless recording's unfinished file are removed when a signal
+    // ends the run (a game in a window ends in order on them, through the window system's quit).
+    if (replay || (first.headless && !first.recordPath.empty())) app::EndSignalsCleanUp();
 
     // ---- Folders and settings: settings.ini, then --set, then the command line on top ----
     app::FolderInputs where;
@@ -170,16 +176,6 @@ int main(int argc, char** argv) {
     // ---- end of folders and settings ----
 
     platform::Options& options = cl.options;
-    if (!cl.digestPath.empty()) {
-        digestFile = std::fopen(cl.digestPath.c_str(), "w");
-        if (!digestFile) {
-            std::fprintf(stderr, "velmoran: %s cannot be written\n", cl.digestPath.c_str());
-            return kUsageError;
-        }
-    }
-    if (!cl.recordPath.empty()) engine::StartRecording(cl.recordPath);
-    game::SetFrameObserver(AfterFrame);
-
     scripted::InputScript script;
     if (!options.inputScript.empty()) {
         std::string error;
@@ -188,16 +184,31 @@ int main(int argc, char** argv) {
             return kUsageError;
         }
     }
-    // A recording carries the records it began with. Its replay plays from those, in a folder of its
-    // own, so that it plays as recorded and never changes the player's own records.
-    const bool ownFolder = cl.verify || !script.records.empty();
+    if (!cl.digestPath.empty()) {
+        digestFile = std::fopen(cl.digestPath.c_str(), "w");
+        if (!digestFile) {
+            std::fprintf(stderr, "velmoran: %s cannot be written\n", cl.digestPath.c_str());
+            return kUsageError;
+        }
+    }
+    // Written beside the file and put in its place when the run is over: until then the file named
+    // keeps what it held.
+    if (!cl.recordPath.empty() && !engine::StartRecording(cl.recordPath)) {
+        std::fprintf(stderr, "velmoran: the recording %s cannot be written\n", cl.recordPath.c_str());
+        if (digestFile) std::fclose(digestFile);
+        return kUsageError;
+    }
+    game::SetFrameObserver(AfterFrame);
+
+    // A recording carries the records it began with; its replay plays from those (none: empty
+    // records), so that it plays as recorded whatever records the player has.
     const std::vector<scripted::ScriptRecord> replayRecords = script.records;
     if (cl.headless) {
         if (cl.verify) {
             replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
-            // A replay that goes on past the recorded end has gone astray: stop it there.
-            if (!script.digests.empty() && script.digests.back().atEnd && options.frameLimit == 0)
-                options.frameLimit = script.digests.back().frame + 1;
+            // A replay that goes on past the recorded end has gone astray, and one with no end runs
+            // on without input or anything to check: stop either.
+            if (options.frameLimit == 0) options.frameLimit = scripted::VerifyFrameLimit(script);
             engine::SetPixelsSkipped(true);
         }
         platform::Install(std::make_unique<headless::HeadlessPlatform>(options, std::move(script)));
@@ -222,17 +233,22 @@ int main(int argc, char** argv) {
     game::SetUserFolder(folders.userDir == folders.dataRoot ? std::string() : folders.userDir);
     if (!DataPresent()) {
         if (digestFile) std::fclose(digestFile);
+        engine::AbandonRecording();
         platform::Install(nullptr);
         return 1;
     }
     std::unique_ptr<app::ScratchFolder> scratch;
-    if (ownFolder) {
+    if (replay) {
         scratch = std::make_unique<app::ScratchFolder>(replayRecords);
         if (!scratch->Ok()) {
-            std::fprintf(stderr, "velmoran: no scratch folder could be made for the replay\n");
+            std::fprintf(stderr, "velmoran: no scratch folder could be made for the replay (%s)\n",
+                         scratch->Error().c_str());
+            if (digestFile) std::fclose(digestFile);
+            engine::AbandonRecording();
+            platform::Install(nullptr);
             return 1;
         }
-        game::SetUserFolder("");  // the replay's records are the recorded ones, in its own folder
+        game::SetUserFolder(scratch->Path());
     }
     if (!cl.recordPath.empty()) app::AddRecordFilesToRecording();
     game::ResetAll();
@@ -247,7 +263,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmoran: %s\n", engine::LastEngineError().c_str());
     if (!cl.summaryPath.empty()) WriteSummary(cl.summaryPath, result);
     if (digestFile) std::fclose(digestFile);
-    KeepChangedSettings(folders.settingsPath, settingsFile, settings);
+    if (!replay) KeepChangedSettings(folders.settingsPath, settingsFile, settings);
     if (replayCheck) result = replayCheck->Finish(result);
     scratch.reset();
     engine::SetInputSource(nullptr);

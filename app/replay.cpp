@@ -1,16 +1,29 @@
 // Replays: digests written with a recording every 60 frames, and checked frame by frame on playback.
 #include "app/replay.h"
 
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "engine/frame/frame.h"
 #include "engine/input/recorder.h"
 #include "game/services/user_folder.h"
 #include "game/shell/digest.h"
+#include "game/shell/records.h"
 #include "game/state.h"
+#include "platform/common/private_folder.h"
 
 namespace app {
 
@@ -19,53 +32,115 @@ constexpr int64_t kDigestEvery = 60;
 }  // namespace
 
 void AddRecordFilesToRecording() {
+    // Read as the game reads them (regular files only, so a pipe in their place cannot hang the start).
     for (const char* name : {"score.dat", "start.dat"}) {
-        std::FILE* f = std::fopen(game::UserPath(std::string("Option/") + name).c_str(), "rb");
-        if (!f) continue;
-        long long value = 0;
-        if (std::fscanf(f, "%lld", &value) == 1)
+        int32_t value = 0;
+        if (game::ReadRecordFile(game::UserPath(std::string("Option/") + name), &value))
             engine::AddRecordingHeader(std::string("record ") + name + " " + std::to_string(value));
-        std::fclose(f);
     }
 }
+
+namespace {
+
+constexpr const char* kScratchPrefix = "replay-";
+
+// The folders to remove should a signal end the run, and the lock that keeps the signal thread from
+// removing a folder while it is made or removed by the main thread.
+std::mutex& CleanUpLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::vector<std::string>& FoldersToRemove() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+bool WriteRecord(const std::filesystem::path& file, long long value) {
+    std::FILE* f = std::fopen(file.c_str(), "wbx");  // a fresh folder: nothing may be there yet
+    if (!f) return false;
+    const bool written = std::fprintf(f, "%lld\r\n", value) > 0;
+    return std::fclose(f) == 0 && written;
+}
+
+}  // namespace
 
 ScratchFolder::ScratchFolder(const std::vector<scripted::ScriptRecord>& records) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path program = fs::current_path(ec);
-    if (ec) return;
-    previous_ = program.string();
+    const std::string base = platform::ScratchBase(&error_);
+    if (base.empty()) return;
+    RemoveStaleScratchFolders(base);
     std::random_device random;
-    fs::path folder;
-    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
-        fs::path candidate = fs::temp_directory_path(ec) / ("velmoran-verify-" + std::to_string(random()));
-        if (!ec && fs::create_directory(candidate, ec) && !ec) folder = candidate;
+    std::lock_guard<std::mutex> guard(CleanUpLock());
+    for (int attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
+        const fs::path candidate =
+            fs::path(base) / (kScratchPrefix + std::to_string(getpid()) + "-" + std::to_string(random()));
+        if (mkdir(candidate.c_str(), 0700) == 0) folder_ = candidate.string();
     }
-    if (folder.empty()) return;
-    folder_ = folder.string();
-    fs::create_directory(folder / "Option", ec);
-    fs::create_directory(folder / "ScreenShots", ec);
-    fs::create_directory_symlink(program / "data", folder / "data", ec);
-    if (ec) return;
-    // The pictures and sounds may come from the data archive beside the program.
-    if (std::error_code none; fs::is_regular_file(program / "data.ZRA", none)) {
-        fs::create_symlink(program / "data.ZRA", folder / "data.ZRA", ec);
-        if (ec) return;
+    if (folder_.empty()) {
+        error_ = "no folder could be made in " + base;
+        return;
     }
-    for (const scripted::ScriptRecord& r : records) {
-        std::FILE* f = std::fopen((folder / "Option" / r.file).string().c_str(), "wb");
-        if (!f) return;
-        std::fprintf(f, "%lld\r\n", r.value);
-        std::fclose(f);
+    FoldersToRemove().push_back(folder_);
+    const fs::path folder = folder_;
+    if (mkdir((folder / "Option").c_str(), 0700) != 0 || mkdir((folder / "ScreenShots").c_str(), 0700) != 0) {
+        error_ = folder_ + " could not be filled";
+        return;
     }
-    fs::current_path(folder, ec);
-    ok_ = !ec;
+    for (const scripted::ScriptRecord& r : records)
+        if (!WriteRecord(folder / "Option" / r.file, r.value)) {
+            error_ = (folder / "Option" / r.file).string() + " could not be written";
+            return;
+        }
+    ok_ = true;
 }
 
 ScratchFolder::~ScratchFolder() {
+    if (folder_.empty()) return;
+    std::lock_guard<std::mutex> guard(CleanUpLock());
     std::error_code ec;
-    if (!previous_.empty()) std::filesystem::current_path(previous_, ec);
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+    std::filesystem::remove_all(folder_, ec);
+    auto& folders = FoldersToRemove();
+    folders.erase(std::remove(folders.begin(), folders.end(), folder_), folders.end());
+}
+
+int RemoveStaleScratchFolders(const std::string& base) {
+    namespace fs = std::filesystem;
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(base, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(kScratchPrefix, 0) != 0) continue;
+        // "replay-PID-N": stale when no process of that number runs any more.
+        const long long pid = std::atoll(name.c_str() + std::strlen(kScratchPrefix));
+        if (pid <= 0 || pid == getpid() || kill(pid_t(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        if (lstat(it->path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) continue;
+        std::error_code removeError;
+        if (fs::remove_all(it->path(), removeError) > 0 && !removeError) ++removed;
+    }
+    return removed;
+}
+
+void EndSignalsCleanUp() {
+    static sigset_t endSignals;
+    sigemptyset(&endSignals);
+    for (int s : {SIGTERM, SIGHUP, SIGINT}) sigaddset(&endSignals, s);
+    if (pthread_sigmask(SIG_BLOCK, &endSignals, nullptr) != 0) return;
+    std::thread([] {
+        int signal = 0;
+        while (sigwait(&endSignals, &signal) != 0) {
+        }
+        // Held to the end: the main thread can neither make nor remove a folder meanwhile.
+        CleanUpLock().lock();
+        std::error_code ec;
+        for (const std::string& folder : FoldersToRemove()) std::filesystem::remove_all(folder, ec);
+        engine::AbandonRecording();
+        // Then the signal ends the program as it would have without this thread.
+        std::signal(signal, SIG_DFL);
+        pthread_sigmask(SIG_UNBLOCK, &endSignals, nullptr);
+        raise(signal);
+        _exit(128 + signal);
+    }).detach();
 }
 
 void RecordFrameDigest() {

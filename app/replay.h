@@ -12,9 +12,10 @@ namespace app {
 // Puts what the game's record files hold now (high score, highest stage) into the recording.
 void AddRecordFilesToRecording();
 
-// A folder of its own for a replay, with the recorded record files and the program's data, so that the
-// replay plays from the recorded records and never touches the player's. Entered at once, left and
-// removed when destroyed.
+// A folder of its own for a replay, holding the recorded record files (none: empty records), where
+// the replay's records and screenshots go, so that a replay never touches the player's files. It lives
+// in this user's private scratch folder (never one another user could have planted) and is removed when
+// destroyed, or by EndSignalsCleanUp when the run is ended by a signal.
 class ScratchFolder {
 public:
     explicit ScratchFolder(const std::vector<scripted::ScriptRecord>& records);
@@ -22,11 +23,22 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     bool Ok() const { return ok_; }
+    const std::string& Path() const { return folder_; }
+    const std::string& Error() const { return error_; }
 
 private:
-    std::string previous_, folder_;
+    std::string folder_, error_;
     bool ok_ = false;
 };
+
+// Removes the scratch folders in `base` left by replays of this user that were killed; the number
+// removed.
+int RemoveStaleScratchFolders(const std::string& base);
+
+// Hands SIGTERM, SIGHUP and SIGINT to a thread of their own, which removes the replay's scratch folder
+// and abandons an unfinished recording before the signal ends the program. Called before any other
+// thread starts, so that every thread inherits the blocked signals.
+void EndSignalsCleanUp();
 
 // Called after every frame: every 60th frame's digest goes into the recording.
 void RecordFrameDigest();

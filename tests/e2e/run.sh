@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Plays one input script headless and checks its expectations: "# expect-exit: N" (the exit code) and
 # "#= LINE" (a line that the run's --summary must contain). "# repeat: yes" plays it a second time
-# and checks that both runs passed through the same state digest on every frame. "# args: ..." adds options, and
-# "# record: FILE VALUE" puts a record file into Option/ first. "# mapN: empty W H", "# mapN: damaged" or
-# "# mapN: missing" replaces stage map N (1..4, one line each); "# expect-stderr: TEXT" wants TEXT in what the run
-# printed. Each run has a folder of its own
-# (a copy of the program beside the data), so records and screenshots never leak between runs.
+# and checks that both runs passed through the same state digest on every frame. "# args: ..." adds
+# options. A script's records are its "record" lines: a replay never reads the folder's. "# mapN: empty W H",
+# "# mapN: damaged" or "# mapN: missing" replaces stage map N (1..4, one line each); "# expect-stderr: TEXT"
+# wants TEXT in what the run printed. Each run has a folder of its own (a copy of the program beside the
+# data).
 set -u
 exe=$1 script=$2
 work=$(mktemp -d)
@@ -40,11 +40,6 @@ mkdir -p "$work/Option" "$work/ScreenShots"
 exe="$work/velmoran"
 want_exit=$(sed -n 's/^# expect-exit: *//p' "$script" | head -n1)
 extra=$(sed -n 's/^# args: *//p' "$script" | head -n1)
-reset_records() {
-  rm -f "$work"/Option/*
-  sed -n 's/^# record: *//p' "$script" | while read -r file value; do printf '%s\r\n' "$value" > "$work/Option/$file"; done
-}
-reset_records
 # shellcheck disable=SC2086
 "$exe" --headless --nosound --input "$script" --summary "$work/summary" --digest "$work/digest" $extra >"$work/out" 2>&1
 got=$?
@@ -62,7 +57,6 @@ if [ -s "$work/want" ]; then
   fi
 fi
 if grep -q '^# repeat: yes' "$script"; then
-  reset_records
   "$exe" --headless --nosound --input "$script" --digest "$work/digest2" $extra >/dev/null 2>&1
   if ! cmp -s "$work/digest" "$work/digest2"; then
     echo "the second run differs; first differing frame:"; diff "$work/digest" "$work/digest2" | head -n 3; status=1

@@ -38,19 +38,12 @@ printf '4321\r\n' > "$prefix/bin/Option/score.dat"
 chmod -R a-w "$prefix"
 home=$work/home
 mkdir -p "$home"
-script=$work/play.input
-cat > "$script" <<'INPUT'
-velmoran-input 1
-# Start a game (row 0), play a while, save a screenshot, quit.
-2 move 100 250
-5 button left down
-6 button left up
-200 key 25 down
-201 key 25 up
-300 key 1 down
-INPUT
+stamp=$work/stamp
+touch "$stamp"
+# A plain game, played by the autopilot (a replay would play in a scratch folder of its own and keep
+# nothing): it starts a stage from the installed data and keeps its records in the XDG folder.
 run=(env -i PATH=/usr/bin:/bin HOME="$home" "$prefix/bin/velmoran" --headless --nosound --verbose
-     --input "$script" --summary "$work/summary.txt")
+     --autoplay --frames 1500 --summary "$work/summary.txt")
 if [ "$(id -u)" = 0 ]; then
   chown -R nobody:nogroup "$home" "$work"
   chmod a+rx "$work"
@@ -59,17 +52,13 @@ fi
 "${run[@]}" 2> "$work/stderr.txt" || { cat "$work/stderr.txt"; fail "the installed game did not end normally"; }
 cat "$work/stderr.txt"
 grep -q "data from $prefix/share/velmoran" "$work/stderr.txt" || fail "data not read from the prefix"
-shot=$home/.local/share/velmoran/ScreenShots/SS0000.bmp
-[ -f "$shot" ] || fail "the screenshot is not in the XDG folder"
 grep -qx 'exit 0' "$work/summary.txt" || fail "summary: $(cat "$work/summary.txt")"
-if command -v compare >/dev/null; then
-  # A stage was loaded from the installed data: the screenshot shows the panel's top beside the field.
-  convert "$shot" -crop 160x50+480+0 +repage "$work/a.png"
-  convert "$prefix/share/velmoran/data/waku.bmp" -crop 160x50+0+0 +repage "$work/b.png"
-  [ "$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1)" = 0 ] || fail "no stage in the screenshot"
-fi
-[ "$(tr -d '\r' < "$home/.local/share/velmoran/Option/savess.dat")" = 1 ] || fail "savess.dat not in the XDG folder"
+# Points are scored only by shooting what a stage map sent.
+grep -qx 'score 0' "$work/summary.txt" && fail "no stage was played: $(cat "$work/summary.txt")"
+user=$home/.local/share/velmoran
+[ -d "$user/ScreenShots" ] || fail "no ScreenShots folder in the XDG folder"
+[ "$(tr -d '\r' < "$user/Option/savess.dat")" = 0 ] || fail "savess.dat not in the XDG folder"
 grep -q "Option cannot be written; records go to" "$work/stderr.txt" || fail "no line about the unwritable Option/"
 grep -qx 'highScore 4321' "$work/summary.txt" || fail "the records beside the program were not taken over"
-[ -z "$(find "$prefix" -newer "$script" -type f)" ] || fail "the game wrote into its prefix"
+[ -z "$(find "$prefix" -newer "$stamp" -type f)" ] || fail "the game wrote into its prefix"
 echo "installed game: layout, validators and a read-only run as $(stat -c %U "$home") pass"
