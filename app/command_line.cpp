@@ -54,8 +54,9 @@ std::string CheckWritable(const char* option, const std::string& path, std::stri
         ok = fs::is_regular_file(status) && access(out->c_str(), W_OK) == 0;
     else
         ok = access(fs::path(*out).parent_path().c_str(), W_OK | X_OK) == 0;
-    if (!ok) return std::string(option) + ": " + path + " cannot be written" +
-                    (fs::exists(status) && !fs::is_regular_file(status) ? " (not a plain file)" : "");
+    if (!ok)
+        return std::string(option) + ": " + path + " cannot be written" +
+               (fs::exists(status) && !fs::is_regular_file(status) ? " (not a plain file)" : "");
     return "";
 }
 
