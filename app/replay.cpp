@@ -66,20 +66,29 @@ bool WriteRecord(const std::filesystem::path& file, long long value) {
 
 ScratchFolder::ScratchFolder(const std::vector<scripted::ScriptRecord>& records) {
     namespace fs = std::filesystem;
-    const std::string base = platform::ScratchBase(&error_);
-    if (base.empty()) return;
-    RemoveStaleScratchFolders(base);
-    std::random_device random;
+    std::string base = platform::ScratchBase(&error_);
     std::lock_guard<std::mutex> guard(CleanUpLock());
-    for (int attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
-        const fs::path candidate =
-            fs::path(base) / (kScratchPrefix + std::to_string(getpid()) + "-" + std::to_string(random()));
-        if (mkdir(candidate.c_str(), 0700) == 0) folder_ = candidate.string();
+    if (!base.empty()) {
+        RemoveStaleScratchFolders(base);
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
+            const fs::path candidate = fs::path(base) / (kScratchPrefix + std::to_string(getpid()) + "-" +
+                                                         std::to_string(random()));
+            if (mkdir(candidate.c_str(), 0700) == 0) folder_ = candidate.string();
+        }
+    } else {
+        // Another user may hold the private folder's name in /tmp: a fresh folder of a name nobody
+        // can have taken beforehand (made with mode 700 and refused if the name exists) serves as well.
+        const char* tmp = std::getenv("TMPDIR");
+        base = tmp && tmp[0] == '/' ? tmp : "/tmp";
+        std::string name = base + "/velmoran-" + kScratchPrefix + std::to_string(getpid()) + "-XXXXXX";
+        if (mkdtemp(name.data())) folder_ = name;
     }
     if (folder_.empty()) {
-        error_ = "no folder could be made in " + base;
+        error_ = "no folder could be made in " + base + (error_.empty() ? "" : " (" + error_ + ")");
         return;
     }
+    error_.clear();
     FoldersToRemove().push_back(folder_);
     const fs::path folder = folder_;
     if (mkdir((folder / "Option").c_str(), 0700) != 0 || mkdir((folder / "ScreenShots").c_str(), 0700) != 0) {

@@ -84,4 +84,11 @@ for sig in TERM HUP INT; do
   [ -z "$(ls -A "$scratch_base")" ] || fail "SIG$sig left the scratch folder: $(ls "$scratch_base")"
 done
 
+# 4. A private folder's name taken in /tmp (here: open to others) does not stop a replay: it plays in
+# a fresh folder of its own beside it, removed at its end.
+mkdir -p "$work/tmp2/velmoran-$(id -u)"
+chmod 755 "$work/tmp2/velmoran-$(id -u)"
+TMPDIR=$work/tmp2 run --input "$script" --frames 30 > "$work/out" 2>&1 || fail "taken private folder: exit $?: $(cat "$work/out")"
+[ "$(ls "$work/tmp2")" = "velmoran-$(id -u)" ] || fail "taken private folder: left $(ls "$work/tmp2")"
+
 exit $status
