@@ -27,10 +27,19 @@ for recipe in "${recipes[@]}"; do
   menu=$(echo "$menu" | tr -d ' ')
   if [ $# -gt 0 ] && ! printf '%s\n' "$@" | grep -qx "$name"; then continue; fi
   rm -rf "$work/Option" "$work/ScreenShots"; mkdir -p "$work/Option" "$work/ScreenShots"
-  for r in $records; do printf '%s\r\n' "${r#*=}" > "$work/Option/${r%%=*}"; done
   input=()
-  if [ "$menu" = played_game ]; then input=(--input "$root/tests/e2e/played_game.input")
-  elif [ "$menu" != - ]; then input=(--input "$goldens/menus/$menu.input"); fi
+  script=
+  if [ "$menu" = played_game ]; then script=$root/tests/e2e/played_game.input
+  elif [ "$menu" != - ]; then script=$goldens/menus/$menu.input; fi
+  if [ -n "$script" ]; then
+    # A script plays from the records its own record lines give (version 2), never the folder's.
+    { echo "velmoran-input 2"
+      for r in $records; do echo "record ${r%%=*} ${r#*=}"; done
+      tail -n +2 "$script"; } > "$work/menu.input"
+    input=(--input "$work/menu.input")
+  else
+    for r in $records; do printf '%s\r\n' "${r#*=}" > "$work/Option/${r%%=*}"; done
+  fi
   # shellcheck disable=SC2086
   "$work/velmoran" --headless --nosound "${input[@]}" --record "$goldens/$name.rec" $options >"$work/out" || { cat "$work/out"; exit 1; }
   "$work/velmoran" --verify "$goldens/$name.rec" > "$goldens/$name.expect"
