@@ -39,7 +39,7 @@ prefix=$("$root/scripts/build-fuzz-libs.sh" | tail -n1)
 if [ ! -f "$fbuild/build.ninja" ] || ! grep -qx "VELMORAN_FUZZ_LIBS:PATH=$prefix" "$fbuild/CMakeCache.txt"; then
   # --fresh: libraries found under an earlier prefix stay in the cache otherwise.
   CC=clang-14 CXX=clang++-14 cmake --fresh -S "$root" -B "$fbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELMORAN_FUZZ=ON -DVELMORAN_FUZZ_LIBS="$prefix" >/dev/null
+    -DVELMORAN_FUZZ=ON -DVELMORAN_FUZZ_LIBS="$prefix" -DVELMORAN_WERROR=ON >/dev/null
 fi
 cmake --build "$fbuild" --target "${targets[@]}" -- -j"$(nproc)" >"$fbuild/build.log" 2>&1 ||
   { tail -n 40 "$fbuild/build.log"; exit 1; }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails on an include that runs upward inside game/, on SDL outside platform/sdl2/, and on an OS
-# header in app/, game/ or engine/ (the machine is reached only through platform/).
+# Fails on an include that runs upward inside game/ or between engine/, platform/, game/ and app/, on
+# SDL outside platform/sdl2/, on an OS header in game/ or engine/ (the machine is reached only through
+# platform/ and app/), and on two GameRandom() draws in one statement.
 # Usage: check_layers.sh [source root]
 set -euo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
@@ -51,5 +52,30 @@ while IFS=: read -r file line text; do
     complain "$file:$line: OS header above platform/: $text"
 done < <(grep -rnE "^#include <($os_headers)>" game engine || true)
 
-[ "$bad" = 0 ] && echo "layers: every include runs downward"
+# Across the folders: engine/ and platform/ below the game, the game below the program.
+while IFS=: read -r file line text; do
+    complain "$file:$line: includes from a layer above it: $text"
+done < <({ grep -rnE '^#include "(game|app|platform/(common|headless|sdl2))/' engine
+           grep -rnE '^#include "(game|app)/' platform
+           grep -rnE '^#include "app/' game; } 2>/dev/null || true)
+
+# Two GameRandom() draws in one statement happen in an order the language leaves open, so two
+# compilers could play different games: one draw a statement (comments and strings left out).
+while IFS= read -r found; do
+    complain "$found: two GameRandom() draws in one statement"
+done < <(perl -0777 -ne '
+    my $text = $_;
+    $text =~ s{/\*.*?\*/}{my $c = $&; $c =~ tr/\n//cd; $c}gse;  # keep the line count
+    $text =~ s{//[^\n]*}{}g;
+    $text =~ s{"(?:\\.|[^"\\\n])*"}{""}g;
+    my $line = 1;
+    for my $statement (split /(?<=[;{}])/, $text) {
+        my $draws = () = $statement =~ /\bGameRandom\s*\(\s*\)/g;
+        my $skip = ($statement =~ /^(\s*)/)[0] =~ tr/\n//;
+        print "$ARGV:" . ($line + $skip) . "\n" if $draws > 1;
+        $line += $statement =~ tr/\n//;
+    }
+' $(find game app -name '*.cpp' -o -name '*.h' | sort))
+
+[ "$bad" = 0 ] && echo "layers: every include runs downward, one GameRandom() a statement"
 exit "$bad"
