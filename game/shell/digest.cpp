@@ -36,47 +36,79 @@ private:
     uint64_t hash_ = 0xCBF29CE484222325ull;
 };
 
-void Add(Hasher& h, const GameState& g) {
-    h << g.stage << g.loopIndex << g.score << g.highScore << g.lives << g.frameCount << g.clearTimer
-      << g.gameOverTimer << g.respawnTimer << g.leaveStage << g.gameEnded << g.quitRequested << g.running
-      << g.fromStageSelect << g.selectedStage << g.highestStage << g.mouseX << g.mouseY << g.bunnyHealth
-      << g.bunnyHitTimer << g.bunnyHitStep << g.mapWidth << g.mapHeight << g.mapRow << g.lastSpawnedRow
-      << g.enemyCount << g.shipAngle << g.shipX << g.shipY << g.viewOffsetX << g.viewOffsetY << g.shipRadius
-      << g.angleTrail << g.shipFrameCounter << g.shipMoving << g.weaponMode << g.weaponTimer << g.fireCooldown
-      << g.shakeActive << g.shakeFrame << g.shakeDuration << g.shakeAmplitude << g.shakeX << g.shakeY;
+// Every field of each record the digest covers, in the order it hashes them: one list, which the
+// digest hashes and the check below counts against the record, so a field added to a record and not
+// here stops the build instead of escaping the digest.
+// clang-format off
+#define VELMORAN_GAME_STATE_FIELDS(F) \
+    F(stage) F(loopIndex) F(score) F(highScore) F(lives) F(frameCount) F(clearTimer) F(gameOverTimer) \
+    F(respawnTimer) F(leaveStage) F(gameEnded) F(quitRequested) F(running) F(fromStageSelect) \
+    F(selectedStage) F(highestStage) F(mouseX) F(mouseY) F(bunnyHealth) F(bunnyHitTimer) F(bunnyHitStep) \
+    F(mapWidth) F(mapHeight) F(mapRow) F(lastSpawnedRow) F(enemyCount) F(shipAngle) F(shipX) F(shipY) \
+    F(viewOffsetX) F(viewOffsetY) F(shipRadius) F(angleTrail) F(shipFrameCounter) F(shipMoving) \
+    F(weaponMode) F(weaponTimer) F(fireCooldown) F(shakeActive) F(shakeFrame) F(shakeDuration) \
+    F(shakeAmplitude) F(shakeX) F(shakeY)
+#define VELMORAN_ENEMY_RECORD_FIELDS(F) \
+    F(x) F(y) F(vx) F(vy) F(circleRadius) F(circleForward) F(circleSide) F(state) F(age) F(fireClock) \
+    F(hp) F(itemKind) F(scoreValue) F(kind) F(heading) F(facing) F(entryAngle) F(showDanger) F(fireHold) \
+    F(frame) F(speed) F(mapParam1) F(mapParam2) F(aux1) F(aux2) F(aux3) F(aux4) F(auxR1) F(auxR2) \
+    F(auxR3) F(offFieldMargin) F(offScreenMargin)
+#define VELMORAN_BULLET_RECORD_FIELDS(F) \
+    F(x) F(y) F(vx) F(vy) F(circleRadius) F(circleForward) F(circleSide) F(state) F(age) F(kind) \
+    F(heading) F(facing) F(frame) F(speed) F(diesNearCentre) F(timer) F(accelStep) F(targetSpeed) \
+    F(blendMode) F(blendParam) F(scalePercent) F(offFieldMargin) F(drawMargin)
+#define VELMORAN_ITEM_RECORD_FIELDS(F) \
+    F(x) F(y) F(vx) F(vy) F(radius) F(state) F(age) F(kind) F(direction) F(frame) F(speed) F(drawMargin)
+#define VELMORAN_SHOT_SLOT_FIELDS(F) \
+    F(state) F(kind) F(x) F(y) F(heading) F(drawAngle) F(power) F(speed) F(vx) F(vy) F(circleRadius) \
+    F(circleForward) F(circleSide) F(killMargin) F(drawMargin) F(age) F(frame) F(blendKind) F(alpha) \
+    F(scale) F(consumeOnHit) F(canHit)
+#define VELMORAN_OPTION_RECORD_FIELDS(F) \
+    F(x) F(y) F(radius) F(angle) F(active)
+#define VELMORAN_EFFECT_SLOT_FIELDS(F) \
+    F(state) F(age) F(kind) F(frame) F(phase) F(firstInterval) F(angle) F(direction) F(x) F(y) F(speed) \
+    F(vx) F(vy) F(blendKind) F(alpha) F(scale) F(decelerating) F(decel) F(margin)
+// clang-format on
+
+// How many initialisers an aggregate takes, an array member counting its elements: its fields,
+// whatever its padding.
+struct AnyField {
+    template <typename T>
+    operator T() const;  // never called: only asked about
+};
+template <typename T, typename... Given>
+constexpr size_t InitialiserCount() {
+    if constexpr (requires { T{Given{}..., AnyField{}}; })
+        return InitialiserCount<T, Given..., AnyField>();
+    else
+        return sizeof...(Given);
+}
+template <typename T>
+constexpr size_t Initialisers() {
+    if constexpr (std::is_array_v<T>)
+        return std::extent_v<T> * Initialisers<std::remove_extent_t<T>>();
+    else
+        return 1;
 }
 
-void Add(Hasher& h, const EnemyRecord& e) {
-    h << e.x << e.y << e.vx << e.vy << e.circleRadius << e.circleForward << e.circleSide << e.state << e.age
-      << e.fireClock << e.hp << e.itemKind << e.scoreValue << e.kind << e.heading << e.facing << e.entryAngle
-      << e.showDanger << e.fireHold << e.frame << e.speed << e.mapParam1 << e.mapParam2 << e.aux1 << e.aux2
-      << e.aux3 << e.aux4 << e.auxR1 << e.auxR2 << e.auxR3 << e.offFieldMargin << e.offScreenMargin;
-}
+#define VELMORAN_HASH_FIELD(field) h << r.field;
+#define VELMORAN_COUNT_FIELD(field) +Initialisers<decltype(Record::field)>()
+#define VELMORAN_DIGEST_RECORD(Type, FIELDS)                                     \
+    void Add(Hasher& h, const Type& r) { FIELDS(VELMORAN_HASH_FIELD) }           \
+    static_assert(                                                               \
+        [] {                                                                     \
+            using Record = Type;                                                 \
+            return InitialiserCount<Record>() == 0 FIELDS(VELMORAN_COUNT_FIELD); \
+        }(),                                                                     \
+        "a field of " #Type " is not in the digest: add it to its list in game/shell/digest.cpp");
 
-void Add(Hasher& h, const BulletRecord& b) {
-    h << b.x << b.y << b.vx << b.vy << b.circleRadius << b.circleForward << b.circleSide << b.state << b.age
-      << b.kind << b.heading << b.facing << b.frame << b.speed << b.diesNearCentre << b.timer << b.accelStep
-      << b.targetSpeed << b.blendMode << b.blendParam << b.scalePercent << b.offFieldMargin << b.drawMargin;
-}
-
-void Add(Hasher& h, const ItemRecord& i) {
-    h << i.x << i.y << i.vx << i.vy << i.radius << i.state << i.age << i.kind << i.direction << i.frame
-      << i.speed << i.drawMargin;
-}
-
-void Add(Hasher& h, const ShotSlot& s) {
-    h << s.state << s.kind << s.x << s.y << s.heading << s.drawAngle << s.power << s.speed << s.vx << s.vy
-      << s.circleRadius << s.circleForward << s.circleSide << s.killMargin << s.drawMargin << s.age << s.frame
-      << s.blendKind << s.alpha << s.scale << s.consumeOnHit << s.canHit;
-}
-
-void Add(Hasher& h, const OptionRecord& o) { h << o.x << o.y << o.radius << o.angle << o.active; }
-
-void Add(Hasher& h, const EffectSlot& e) {
-    h << e.state << e.age << e.kind << e.frame << e.phase << e.firstInterval << e.angle << e.direction << e.x
-      << e.y << e.speed << e.vx << e.vy << e.blendKind << e.alpha << e.scale << e.decelerating << e.decel
-      << e.margin;
-}
+VELMORAN_DIGEST_RECORD(GameState, VELMORAN_GAME_STATE_FIELDS)
+VELMORAN_DIGEST_RECORD(EnemyRecord, VELMORAN_ENEMY_RECORD_FIELDS)
+VELMORAN_DIGEST_RECORD(BulletRecord, VELMORAN_BULLET_RECORD_FIELDS)
+VELMORAN_DIGEST_RECORD(ItemRecord, VELMORAN_ITEM_RECORD_FIELDS)
+VELMORAN_DIGEST_RECORD(ShotSlot, VELMORAN_SHOT_SLOT_FIELDS)
+VELMORAN_DIGEST_RECORD(OptionRecord, VELMORAN_OPTION_RECORD_FIELDS)
+VELMORAN_DIGEST_RECORD(EffectSlot, VELMORAN_EFFECT_SLOT_FIELDS)
 
 template <typename Record, size_t N>
 void AddAll(Hasher& h, const Record (&records)[N]) {
