@@ -72,8 +72,8 @@ ScratchFolder::ScratchFolder(const std::vector<scripted::ScriptRecord>& records)
         RemoveStaleScratchFolders(base);
         std::random_device random;
         for (int attempt = 0; attempt < 100 && folder_.empty(); ++attempt) {
-            const fs::path candidate = fs::path(base) / (kScratchPrefix + std::to_string(getpid()) + "-" +
-                                                         std::to_string(random()));
+            const fs::path candidate =
+                fs::path(base) / (kScratchPrefix + std::to_string(getpid()) + "-" + std::to_string(random()));
             if (mkdir(candidate.c_str(), 0700) == 0) folder_ = candidate.string();
         }
     } else {

@@ -23,7 +23,7 @@ struct Options {
     double mouseSensitivity = 1.0;
     bool integerScale = false;
     bool noSound = false;
-    std::string inputScript;  // headless: the input script to play (empty = no input)
+    std::string inputScript;   // headless: the input script to play (empty = no input)
     std::string audioCapture;  // headless: write everything mixed to this WAV file
     int64_t frameLimit = 0;    // end normally (as if the window closed) after this many frames; 0 = never
     bool vsync = true;         // presenting waits for the display's refresh
@@ -39,19 +39,19 @@ struct Options {
 
 struct WindowSettings {
     std::string title;
-    bool windowed = false;     // false: desktop full screen
+    bool windowed = false;  // false: desktop full screen
     bool resizable = false;
     bool keepAspect = false;
-    int width = 640;           // size of the picture the game draws
+    int width = 640;  // size of the picture the game draws
     int height = 480;
 };
 
 // Filled by PumpEvents from the window system (or the input script).
 struct InputState {
-    uint8_t keys[256] = {};    // by set-1 scan code (+128 for extended keys); 1 while held
-    uint32_t mouseButtons = 0; // bit 0 left, bit 1 right, bit 2 middle
+    uint8_t keys[256] = {};          // by set-1 scan code (+128 for extended keys); 1 while held
+    uint32_t mouseButtons = 0;       // bit 0 left, bit 1 right, bit 2 middle
     uint32_t buttonPresses[8] = {};  // presses per button bit since the back-end started (wraps)
-    bool active = true;        // the window has the focus
+    bool active = true;              // the window has the focus
     bool closeRequested = false;
 };
 
@@ -118,7 +118,10 @@ public:
     virtual uint64_t NowMicros() = 0;
     virtual void SleepUntilMicros(uint64_t deadline) = 0;
     // A fixed seed for the engine's random generator, where the back-end wants one (tests).
-    virtual bool RandomSeedOverride(uint32_t* seed) { (void)seed; return false; }
+    virtual bool RandomSeedOverride(uint32_t* seed) {
+        (void)seed;
+        return false;
+    }
 
     // Audio device: opens at `want` or what the device offers (written back); the callback runs
     // on the audio thread, serialised with LockAudio/UnlockAudio.
@@ -137,7 +140,9 @@ public:
     virtual int AskYesNo(const std::string& text, const std::string& caption) = 0;
     // A message for the player with one button, over the window when there is one; nothing where no
     // dialog can be shown.
-    virtual void ShowMessage(const std::string& text, const std::string& caption) { (void)text, (void)caption; }
+    virtual void ShowMessage(const std::string& text, const std::string& caption) {
+        (void)text, (void)caption;
+    }
     // True when no other copy of the game holds `name`; the lock ends with the process.
     virtual bool AcquireInstanceLock(const std::string& name) = 0;
 

@@ -11,7 +11,9 @@ namespace {
 constexpr size_t kFileHeaderSize = 14;
 
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 enum Compression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
 
@@ -23,7 +25,7 @@ struct BmpHeader {
     uint32_t compression = kRgb;
     uint32_t colorsUsed = 0;
     uint32_t masks[3] = {};
-    bool os2 = false;          // OS/2 1.x: 3-byte colour table entries
+    bool os2 = false;  // OS/2 1.x: 3-byte colour table entries
     size_t paletteStart = 0;
     size_t pixelOffset = 0;
 };
@@ -87,8 +89,8 @@ bool ReadHeader(const uint8_t* d, size_t n, BmpHeader* h) {
     size_t maskBytes = 0;
     switch (h->compression) {
         case kRgb:
-            if (h->bits != 1 && h->bits != 2 && h->bits != 4 && h->bits != 8 && h->bits != 16 && h->bits != 24 &&
-                h->bits != 32)
+            if (h->bits != 1 && h->bits != 2 && h->bits != 4 && h->bits != 8 && h->bits != 16 &&
+                h->bits != 24 && h->bits != 32)
                 return false;
             break;
         case kRle8:
@@ -102,7 +104,8 @@ bool ReadHeader(const uint8_t* d, size_t n, BmpHeader* h) {
             if (h->bits != 16 && h->bits != 32) return false;
             maskBytes = h->compression == kBitFields ? 12 : 16;
             break;
-        default: return false;  // embedded JPEG and PNG, and anything unknown
+        default:
+            return false;  // embedded JPEG and PNG, and anything unknown
     }
     if ((h->compression == kRle8 || h->compression == kRle4) && h->topDown) return false;
     if (maskBytes) {

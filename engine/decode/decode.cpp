@@ -10,10 +10,14 @@ namespace {
 int BytesPerPixel(PixelLayout layout) {
     switch (layout) {
         case PixelLayout::kPalette:
-        case PixelLayout::kGray: return 1;
-        case PixelLayout::kGrayPair: return 2;
-        case PixelLayout::kBgr24: return 3;
-        case PixelLayout::kBgra32: return 4;
+        case PixelLayout::kGray:
+            return 1;
+        case PixelLayout::kGrayPair:
+            return 2;
+        case PixelLayout::kBgr24:
+            return 3;
+        case PixelLayout::kBgra32:
+            return 4;
     }
     return 0;
 }
@@ -56,7 +60,8 @@ bool DecodePictureFile(const std::string& name, DecodedPicture* picture, Decoded
 }
 
 void ToArgb(const DecodedPicture& picture, std::vector<uint32_t>* out) {
-    const size_t w = size_t(picture.width > 0 ? picture.width : 0), h = size_t(picture.height > 0 ? picture.height : 0);
+    const size_t w = size_t(picture.width > 0 ? picture.width : 0),
+                 h = size_t(picture.height > 0 ? picture.height : 0);
     out->assign(w * h, 0xFF000000u);
     if (!IsConsistent(picture)) return;
     for (size_t y = 0; y < h; ++y) {
@@ -74,18 +79,20 @@ void ToArgb(const DecodedPicture& picture, std::vector<uint32_t>* out) {
                 break;
             case PixelLayout::kBgr24:
                 for (size_t x = 0; x < w; ++x)
-                    o[x] = 0xFF000000u | uint32_t(s[3 * x + 2]) << 16 | uint32_t(s[3 * x + 1]) << 8 | s[3 * x];
+                    o[x] =
+                        0xFF000000u | uint32_t(s[3 * x + 2]) << 16 | uint32_t(s[3 * x + 1]) << 8 | s[3 * x];
                 break;
             case PixelLayout::kBgra32:
                 for (size_t x = 0; x < w; ++x)
-                    o[x] = uint32_t(s[4 * x + 3]) << 24 | uint32_t(s[4 * x + 2]) << 16 | uint32_t(s[4 * x + 1]) << 8 |
-                           s[4 * x];
+                    o[x] = uint32_t(s[4 * x + 3]) << 24 | uint32_t(s[4 * x + 2]) << 16 |
+                           uint32_t(s[4 * x + 1]) << 8 | s[4 * x];
                 break;
         }
     }
 }
 
-void ApplyAlphaCompanion(const DecodedPicture& companion, int width, int height, std::vector<uint32_t>* argb) {
+void ApplyAlphaCompanion(const DecodedPicture& companion, int width, int height,
+                         std::vector<uint32_t>* argb) {
     if (width <= 0 || height <= 0 || argb->size() < size_t(width) * size_t(height)) return;
     std::vector<uint32_t> mask;
     ToArgb(companion, &mask);

@@ -10,16 +10,16 @@
 namespace engine {
 
 enum class PixelLayout {
-    kPalette,    // 1 byte: index into `palette`
-    kGray,       // 1 byte: gray level, used as red = green = blue
-    kBgr24,      // 3 bytes: blue, green, red
-    kBgra32,     // 4 bytes: blue, green, red, alpha (the only layout with an alpha channel)
-    kGrayPair,   // 2 bytes: gray level, then an unused byte
+    kPalette,   // 1 byte: index into `palette`
+    kGray,      // 1 byte: gray level, used as red = green = blue
+    kBgr24,     // 3 bytes: blue, green, red
+    kBgra32,    // 4 bytes: blue, green, red, alpha (the only layout with an alpha channel)
+    kGrayPair,  // 2 bytes: gray level, then an unused byte
 };
 
 struct DecodedPicture {
     int width = 0;
-    int height = 0;       // always positive; rows are stored top row first
+    int height = 0;  // always positive; rows are stored top row first
     int bytesPerRow = 0;
     PixelLayout layout = PixelLayout::kBgr24;
     std::vector<uint8_t> pixels;

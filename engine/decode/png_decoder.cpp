@@ -55,8 +55,11 @@ bool ReadPngHeaderPlain(PngRead* r) {
     png_read_info(r->png, r->info);
     r->colorType = png_get_color_type(r->png, r->info);
     const int bitDepth = png_get_bit_depth(r->png, r->info);
-    const uint64_t storedRow =
-        (uint64_t(png_get_image_width(r->png, r->info)) * png_get_channels(r->png, r->info) * uint64_t(bitDepth) + 7) / 8 + 1;
+    const uint64_t storedRow = (uint64_t(png_get_image_width(r->png, r->info)) *
+                                    png_get_channels(r->png, r->info) * uint64_t(bitDepth) +
+                                7) /
+                                   8 +
+                               1;
     r->storedBytes = storedRow * png_get_image_height(r->png, r->info);
     r->hasTransparency = png_get_valid(r->png, r->info, PNG_INFO_tRNS) != 0;
     png_set_strip_16(r->png);
@@ -78,7 +81,8 @@ bool ReadPngRowsPlain(PngRead* r) {
     png_read_end(r->png, nullptr);
     png_colorp palette = nullptr;
     int count = 0;
-    if (r->colorType == PNG_COLOR_TYPE_PALETTE && png_get_PLTE(r->png, r->info, &palette, &count) && palette) {
+    if (r->colorType == PNG_COLOR_TYPE_PALETTE && png_get_PLTE(r->png, r->info, &palette, &count) &&
+        palette) {
         r->paletteCount = count < 256 ? count : 256;
         std::memcpy(r->palette, palette, sizeof(png_color) * size_t(r->paletteCount));
     }
@@ -105,7 +109,8 @@ bool ReadPng(PngRead* r, std::vector<uint8_t>* pixels) {
 bool ChunksFitInFile(const uint8_t* data, size_t size) {
     size_t at = 8;
     while (size - at >= 8) {
-        const uint64_t length = uint64_t(data[at]) << 24 | uint64_t(data[at + 1]) << 16 | uint64_t(data[at + 2]) << 8 | data[at + 3];
+        const uint64_t length = uint64_t(data[at]) << 24 | uint64_t(data[at + 1]) << 16 |
+                                uint64_t(data[at + 2]) << 8 | data[at + 3];
         if (length > size - at - 8 || size - at - 8 - length < 4) return false;
         if (std::memcmp(data + at + 4, "IEND", 4) == 0) return true;
         at += 12 + size_t(length);
@@ -150,7 +155,8 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out) {
             layout = PixelLayout::kGrayPair;
             expectedChannels = 2;
             break;
-        default: ok = false;
+        default:
+            ok = false;
     }
     if (ok && r.channels == expectedChannels) {
         out->width = int(r.width);
@@ -161,7 +167,8 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedPicture* out) {
         out->palette.fill(0);
         if (layout == PixelLayout::kPalette)
             for (int i = 0; i < r.paletteCount; ++i)
-                out->palette[i] = uint32_t(r.palette[i].red) << 16 | uint32_t(r.palette[i].green) << 8 | r.palette[i].blue;
+                out->palette[i] =
+                    uint32_t(r.palette[i].red) << 16 | uint32_t(r.palette[i].green) << 8 | r.palette[i].blue;
     } else {
         ok = false;
     }

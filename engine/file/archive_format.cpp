@@ -17,15 +17,20 @@ constexpr size_t kMaxListedEntries = 1u << 20;
 constexpr uint64_t kMaxUnpackRatio = 2049;
 
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 bool IsLeadByte(uint8_t b, uint32_t codePage) {
     switch (codePage) {
-        case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        case 932:
+            return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
         case 936:
         case 949:
-        case 950: return b >= 0x81 && b <= 0xFE;
-        default: return false;
+        case 950:
+            return b >= 0x81 && b <= 0xFE;
+        default:
+            return false;
     }
 }
 
@@ -53,14 +58,20 @@ ArchiveKey DeriveArchiveKey(const std::string& keyString) {
     for (size_t i = 0; i < key.size(); ++i) {
         const uint8_t b = keyString.empty() ? kKeyFill : uint8_t(keyString[i % keyString.size()]);
         switch (i % 4) {
-            case 0: key[i] = uint8_t(~b); break;
-            case 1: key[i] = uint8_t(b << 4 | b >> 4); break;
+            case 0:
+                key[i] = uint8_t(~b);
+                break;
+            case 1:
+                key[i] = uint8_t(b << 4 | b >> 4);
+                break;
             case 2: {
                 const int r = 1 + int(i / 4);
                 key[i] = uint8_t(b << r | b >> (8 - r));
                 break;
             }
-            default: key[i] = uint8_t(b ^ kKeyXor[i / 4]); break;
+            default:
+                key[i] = uint8_t(b ^ kKeyXor[i / 4]);
+                break;
         }
     }
     return key;
@@ -183,7 +194,8 @@ bool ArchiveReader::Open(ArchiveSource source, const std::string& keyString) {
     headerValid_ = true;
     if (tableSize > kMaxTableBlock || tableOffset + tableSize > source_.size || dataArea_ > source_.size)
         return false;
-    if (fileTableOffset_ > tableSize || uint64_t(folderTableOffset_) + kFolderRecordSize > tableSize) return false;
+    if (fileTableOffset_ > tableSize || uint64_t(folderTableOffset_) + kFolderRecordSize > tableSize)
+        return false;
     table_.resize(tableSize);
     if (!source_.readAt(tableOffset, table_.data(), tableSize)) return false;
     ScrambleBytes(key_, tableOffset, table_.data(), tableSize);
@@ -272,7 +284,8 @@ bool ArchiveReader::ListFolder(uint32_t folder, const std::string& prefix, int d
         if (!WrittenName(nameOffset, &name)) return false;
         entry.name = prefix + name;
         if (entry.IsFolder()) {
-            if (!ListFolder(uint32_t(entry.dataStart), entry.name + "/", depth + 1, entries, visited)) return false;
+            if (!ListFolder(uint32_t(entry.dataStart), entry.name + "/", depth + 1, entries, visited))
+                return false;
         } else {
             entries->push_back(entry);
         }
@@ -302,7 +315,8 @@ bool ArchiveReader::ReadEntry(const ArchiveEntry& entry, std::vector<uint8_t>* o
         out->resize(entry.size);
         return ReadPlain(entry.dataStart, out->data(), entry.size);
     }
-    if (entry.packedSize < kPackedHeaderSize || entry.dataStart + entry.packedSize > source_.size) return false;
+    if (entry.packedSize < kPackedHeaderSize || entry.dataStart + entry.packedSize > source_.size)
+        return false;
     std::vector<uint8_t> packed(entry.packedSize);
     if (!ReadPlain(entry.dataStart, packed.data(), packed.size())) return false;
     return UnpackEntry(packed.data(), packed.size(), entry.size, out);

@@ -12,7 +12,7 @@
 namespace engine {
 
 constexpr char kArchiveExtension[] = "ZRA";
-constexpr uint16_t kArchiveVersion = 4;         // the newest version read and the one written
+constexpr uint16_t kArchiveVersion = 4;          // the newest version read and the one written
 constexpr uint32_t kArchiveHeaderSize = 28;      // version 4; earlier versions have 24 bytes
 constexpr uint32_t kFolderAttribute = 0x10;      // attribute bit of a folder entry
 constexpr uint32_t kUnpackedMark = 0xFFFFFFFFu;  // packed size of an entry stored as it is
@@ -55,10 +55,10 @@ struct ArchiveSource {
 };
 
 struct ArchiveEntry {
-    std::string name;      // as written, path parts joined with "/" (List only)
+    std::string name;  // as written, path parts joined with "/" (List only)
     uint32_t attributes = 0;
-    uint64_t dataStart = 0;    // file offset of the entry's bytes
-    uint32_t size = 0;         // unpacked size
+    uint64_t dataStart = 0;  // file offset of the entry's bytes
+    uint32_t size = 0;       // unpacked size
     uint32_t packedSize = kUnpackedMark;
     bool IsFolder() const { return (attributes & kFolderAttribute) != 0; }
     bool IsPacked() const { return packedSize != kUnpackedMark; }

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint32_t kMinCopy = 4;
-constexpr uint32_t kMaxCopy = 8195;         // (31 | 255 << 5) + 4
+constexpr uint32_t kMaxCopy = 8195;          // (31 | 255 << 5) + 4
 constexpr uint32_t kMaxDistance = 1u << 24;  // three distance bytes
 constexpr int kChainDepth = 48;
 constexpr int kHashBits = 16;
@@ -163,7 +163,8 @@ std::vector<uint8_t> PackEntry(const uint8_t* data, size_t size) {
             out.push_back(escape);
             out.push_back(uint8_t(code >= escape ? code + 1 : code));  // code <= 254, so this fits
             if (extra >= 32) out.push_back(uint8_t(extra >> 5));
-            for (uint32_t k = 0; k < distanceBytes; ++k) out.push_back(uint8_t((bestDistance - 1) >> (8 * k)));
+            for (uint32_t k = 0; k < distanceBytes; ++k)
+                out.push_back(uint8_t((bestDistance - 1) >> (8 * k)));
             for (uint32_t k = 0; k < bestLength; ++k) insert(i + k);
             i += bestLength;
         } else {
@@ -180,8 +181,8 @@ std::vector<uint8_t> PackEntry(const uint8_t* data, size_t size) {
     return out;
 }
 
-bool BuildArchive(const std::string& folder, const ArchiveBuildOptions& options, std::vector<uint8_t>* archive,
-                  ArchiveBuildStats* stats, std::string* error) {
+bool BuildArchive(const std::string& folder, const ArchiveBuildOptions& options,
+                  std::vector<uint8_t>* archive, ArchiveBuildStats* stats, std::string* error) {
     archive->clear();
     *stats = ArchiveBuildStats();
     std::error_code ec;
@@ -247,7 +248,8 @@ bool BuildArchive(const std::string& folder, const ArchiveBuildOptions& options,
         for (size_t k = 0; k < folders[f]->children.size(); ++k) {
             if (!folders[f]->children[k].folder) continue;
             const size_t at = firstEntry[f] + k * 44;
-            folderNameOffset[next] = uint32_t(files[at] | files[at + 1] << 8 | files[at + 2] << 16 | files[at + 3] << 24);
+            folderNameOffset[next] =
+                uint32_t(files[at] | files[at + 1] << 8 | files[at + 2] << 16 | files[at + 3] << 24);
             parent[next++] = uint32_t(f);
         }
     }

@@ -24,7 +24,7 @@ struct ArchiveBuildStats {
 
 // Builds the archive that stands for `folder`: every regular file and sub-folder below it.
 // False with a one-line reason in `error` when the folder cannot be read or is too large.
-bool BuildArchive(const std::string& folder, const ArchiveBuildOptions& options, std::vector<uint8_t>* archive,
-                  ArchiveBuildStats* stats, std::string* error);
+bool BuildArchive(const std::string& folder, const ArchiveBuildOptions& options,
+                  std::vector<uint8_t>* archive, ArchiveBuildStats* stats, std::string* error);
 
 }  // namespace engine

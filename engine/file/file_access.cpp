@@ -21,10 +21,10 @@ enum class StreamKind { kFree, kPlain, kArchived, kMemory };
 
 struct StreamSlot {
     StreamKind kind = StreamKind::kFree;
-    FILE* file = nullptr;            // plain files
-    int archive = -1;                // archived entries stored as they are
+    FILE* file = nullptr;  // plain files
+    int archive = -1;      // archived entries stored as they are
     uint64_t dataStart = 0;
-    std::vector<uint8_t> memory;     // packed entries, unpacked at opening
+    std::vector<uint8_t> memory;  // packed entries, unpacked at opening
     int64_t length = 0;
     int64_t position = 0;
 };
@@ -35,7 +35,8 @@ struct ArchiveSlot {
     FILE* file = nullptr;
     ArchiveReader reader;
     int users = 0;  // streams reading from it, plus one while it is the remembered archive
-    bool damaged = false;  // a valid header with tables that do not fit: it stands for its folder, holds nothing
+    bool damaged =
+        false;  // a valid header with tables that do not fit: it stands for its folder, holds nothing
 };
 
 struct FileAccess {
@@ -57,7 +58,8 @@ FileAccess& State() {
 // "/"-separated absolute path with "." and ".." folded away; a drive letter is upper-cased.
 std::string AbsolutePath(const std::string& name) {
     std::string path = name;
-    for (char& c : path) if (c == '\\') c = '/';
+    for (char& c : path)
+        if (c == '\\') c = '/';
     std::string root = "/";
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(uint8_t(path[0]))) {
         root = std::string(1, char(std::toupper(uint8_t(path[0])))) + ":/";
@@ -188,7 +190,8 @@ int FindArchive(FileAccess& s, const std::string& path, size_t* prefixLength) {
 }
 
 StreamSlot* Slot(FileAccess& s, int stream) {
-    if (stream < 0 || stream >= kMaxOpenStreams || s.streams[stream].kind == StreamKind::kFree) return nullptr;
+    if (stream < 0 || stream >= kMaxOpenStreams || s.streams[stream].kind == StreamKind::kFree)
+        return nullptr;
     return &s.streams[stream];
 }
 
@@ -261,8 +264,11 @@ int64_t ReadStream(int stream, void* dest, int64_t count) {
                                                             size_t(n)))
                 return -1;
             break;
-        case StreamKind::kMemory: std::copy_n(slot->memory.data() + slot->position, n, static_cast<uint8_t*>(dest)); break;
-        case StreamKind::kFree: return -1;
+        case StreamKind::kMemory:
+            std::copy_n(slot->memory.data() + slot->position, n, static_cast<uint8_t*>(dest));
+            break;
+        case StreamKind::kFree:
+            return -1;
     }
     slot->position += n;
     return n;
@@ -273,7 +279,9 @@ int64_t SeekStream(int stream, int64_t offset, SeekOrigin origin) {
     std::lock_guard<std::mutex> guard(s.lock);
     StreamSlot* slot = Slot(s, stream);
     if (!slot) return -1;
-    const int64_t base = origin == SeekOrigin::kStart ? 0 : origin == SeekOrigin::kCurrent ? slot->position : slot->length;
+    const int64_t base = origin == SeekOrigin::kStart     ? 0
+                         : origin == SeekOrigin::kCurrent ? slot->position
+                                                          : slot->length;
     if ((offset < 0 && base + offset < 0) || (offset > 0 && offset > INT64_MAX - base)) return -1;
     slot->position = base + offset;
     return slot->position;

@@ -124,8 +124,8 @@ int LoadSound(const std::string& name, int playBuffers, int) {
 
     // A WAV is only copied, so it stays decoded up to the long-sound limit; compressed music longer
     // than decodeAtLoadSeconds would stall the frame that loads it, so it is decoded while it plays.
-    const double limit =
-        src->Compressed() ? std::min<double>(st.decodeAtLoadSeconds, kLongestDecodedSeconds) : kLongestDecodedSeconds;
+    const double limit = src->Compressed() ? std::min<double>(st.decodeAtLoadSeconds, kLongestDecodedSeconds)
+                                           : kLongestDecodedSeconds;
     const int64_t total = src->TotalFrames();
     const int64_t maxDecoded = int64_t(limit * src->Rate()) + src->Rate() - 1;  // whole seconds, as counted
     bool streamed = total < 0 || total / src->Rate() > int64_t(limit);
@@ -136,7 +136,8 @@ int LoadSound(const std::string& name, int playBuffers, int) {
     if (streamed) {
         bool whole = false;
         auto head = OpenAudioSource(s->file.data(), s->file.size());
-        if (!head || !DecodeHead(*head, int64_t(st.format.rate) * kHeadMillis / 1000, s->channels, &s->pcm, &whole))
+        if (!head ||
+            !DecodeHead(*head, int64_t(st.format.rate) * kHeadMillis / 1000, s->channels, &s->pcm, &whole))
             return -1;
         streamed = !whole;  // a stream that ends within the head is simply short
     }

@@ -40,24 +40,24 @@ struct Jump {
 struct StreamFeed {
     std::vector<int16_t> ring;  // capacity frames at the output format
     int64_t capacity = 0;
-    int64_t readIndex = 0;      // absolute frame counts; the slot is index % capacity
+    int64_t readIndex = 0;  // absolute frame counts; the slot is index % capacity
     int64_t writeIndex = 0;
-    int64_t frontPos = 0;       // the sound position of the frame at readIndex
-    std::deque<Jump> jumps;     // loop wraps still in the ring
-    int64_t endAt = -1;         // the absolute index where a play that does not loop ends
-    uint32_t request = 0;       // bumped when a start moves the play; older decoding is then dropped
-    int64_t requestPos = 0;     // where the ring starts after that move (at least the head's end)
+    int64_t frontPos = 0;    // the sound position of the frame at readIndex
+    std::deque<Jump> jumps;  // loop wraps still in the ring
+    int64_t endAt = -1;      // the absolute index where a play that does not loop ends
+    uint32_t request = 0;    // bumped when a start moves the play; older decoding is then dropped
+    int64_t requestPos = 0;  // where the ring starts after that move (at least the head's end)
     // Owned by the one thread that decodes (the feeder thread, or the main thread when there is none).
     std::unique_ptr<AudioSource> source;
     std::unique_ptr<platform::AudioConverter> converter;
     uint32_t servedRequest = UINT32_MAX;
-    int64_t discard = 0;        // converted frames to drop (the head's, after seeking to the start)
-    bool sourceEnded = false;   // the source is read to its end and the converter flushed
+    int64_t discard = 0;       // converted frames to drop (the head's, after seeking to the start)
+    bool sourceEnded = false;  // the source is read to its end and the converter flushed
 };
 
 // One play buffer: its own position and state over the sound's shared data.
 struct Voice {
-    int64_t position = 0;       // output frames from the sound's start
+    int64_t position = 0;  // output frames from the sound's start
     bool playing = false;
     bool looping = false;
     std::unique_ptr<StreamFeed> feed;  // streamed kind, once it has played
@@ -67,12 +67,12 @@ struct Sound {
     uint16_t check = 0;
     int slot = 0;
     bool streamed = false;
-    bool deleted = false;       // set under the lock, for a feeder still holding the sound
-    int channels = 2;           // the output format's
+    bool deleted = false;  // set under the lock, for a feeder still holding the sound
+    int channels = 2;      // the output format's
     // In memory: the whole sound at the output format, shared by all play buffers.
     // Streamed: its first kHeadMillis only.
     std::vector<int16_t> pcm;
-    int64_t frames = 0;         // frames in pcm
+    int64_t frames = 0;  // frames in pcm
     std::vector<Voice> voices;
     int current = 0;
     // Streamed: the file image (read by the feeder, never changed after loading) and its format.
@@ -83,7 +83,7 @@ struct Sound {
 };
 
 struct State {
-    std::mutex lock;            // the sound lock
+    std::mutex lock;  // the sound lock
     bool started = false;
     bool deviceOpen = false;
     bool mixerMayDecode = false;  // the mixer runs on the thread that decodes, so it may refill an empty ring
@@ -91,7 +91,7 @@ struct State {
     std::vector<std::shared_ptr<Sound>> slots;
     std::vector<std::shared_ptr<Sound>> live;  // occupied slots, for the mixer and the feeder
     int count = 0;
-    int hint = 0;               // one past the highest occupied slot
+    int hint = 0;  // one past the highest occupied slot
     uint16_t nextCheck = 0;
     // Ogg Vorbis sounds longer than this are streamed: decoding more would hold up the frame that loads them.
     double decodeAtLoadSeconds = 2.0;

@@ -81,7 +81,8 @@ bool StartSoundSystem() {
     st.format.channels = std::clamp(st.format.channels, 1, 8);
     // Streams are decoded on a thread of their own where the device pulls on one and there are cores
     // to spare; otherwise on the main thread in the message pump (and then the mixer may decode too).
-    const bool ownThread = st.deviceOpen && !st.format.pulledOnMainThread && std::thread::hardware_concurrency() > 1;
+    const bool ownThread =
+        st.deviceOpen && !st.format.pulledOnMainThread && std::thread::hardware_concurrency() > 1;
     st.mixerMayDecode = !st.deviceOpen || st.format.pulledOnMainThread;
     st.stopFeeder = false;
     if (ownThread) st.feeder = std::thread(FeederLoop);

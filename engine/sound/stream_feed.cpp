@@ -108,7 +108,8 @@ void FeedVoice(const std::shared_ptr<Sound>& sound, int voiceIndex, std::unique_
                 continue;
             }
         } else {
-            n = f->converter->Get(out.data() + size_t(got) * ch, int(std::min<int64_t>(space - got, 1 << 20)));
+            n = f->converter->Get(out.data() + size_t(got) * ch,
+                                  int(std::min<int64_t>(space - got, 1 << 20)));
             if (n > 0) {
                 got += n;
                 keptSinceWrap += n;

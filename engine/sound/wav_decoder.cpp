@@ -9,7 +9,9 @@ namespace engine {
 namespace {
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 bool Id(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
 enum class SampleKind { kUnsigned8, kSigned, kFloat };
@@ -17,8 +19,11 @@ enum class SampleKind { kUnsigned8, kSigned, kFloat };
 class WavSource : public AudioSource {
 public:
     WavSource(const uint8_t* data, const WavFormat& f, SampleKind kind)
-        : data_(data + f.dataOffset), frameBytes_(f.blockAlign), sampleBytes_(size_t(f.bits + 7) / 8),
-          frames_(int64_t(f.dataBytes / f.blockAlign)), kind_(kind) {
+        : data_(data + f.dataOffset),
+          frameBytes_(f.blockAlign),
+          sampleBytes_(size_t(f.bits + 7) / 8),
+          frames_(int64_t(f.dataBytes / f.blockAlign)),
+          kind_(kind) {
         channels_ = f.channels;
         rate_ = int(f.rate);
     }
@@ -39,7 +44,8 @@ public:
 private:
     int16_t Sample(const uint8_t* p) const {
         switch (kind_) {
-            case SampleKind::kUnsigned8: return int16_t((int(p[0]) - 128) * 256);
+            case SampleKind::kUnsigned8:
+                return int16_t((int(p[0]) - 128) * 256);
             case SampleKind::kSigned:  // the two most significant bytes, little-endian
                 return sampleBytes_ == 1 ? int16_t(p[0] * 256) : int16_t(U16(p + sampleBytes_ - 2));
             case SampleKind::kFloat: {

@@ -10,7 +10,7 @@
 namespace engine {
 
 struct WavFormat {
-    uint16_t tag = 0;         // 1 PCM, 3 float; WAVE_FORMAT_EXTENSIBLE gives its sub-format's tag
+    uint16_t tag = 0;  // 1 PCM, 3 float; WAVE_FORMAT_EXTENSIBLE gives its sub-format's tag
     int channels = 0;
     uint32_t rate = 0;
     uint16_t blockAlign = 0;  // bytes per frame

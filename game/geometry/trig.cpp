@@ -606,11 +606,15 @@ double DistanceSquared(double x1, double y1, double x2, double y2) {
     return dx * dx + dy * dy;
 }
 
-double Distance(double x1, double y1, double x2, double y2) { return std::sqrt(DistanceSquared(x1, y1, x2, y2)); }
+double Distance(double x1, double y1, double x2, double y2) {
+    return std::sqrt(DistanceSquared(x1, y1, x2, y2));
+}
 
 double Approach(double value, double step, double target) {
-    if (target > value) step = std::fabs(step);
-    else if (target < value) step = -std::fabs(step);
+    if (target > value)
+        step = std::fabs(step);
+    else if (target < value)
+        step = -std::fabs(step);
     value += step;
     if (step > 0) {
         if (value > target) value = target;
@@ -622,8 +626,10 @@ double Approach(double value, double step, double target) {
 
 int16_t ApproachInt(int16_t value, int16_t step, int16_t target) {
     int32_t s = step;
-    if (target > value) s = std::abs(s);
-    else if (target < value) s = -std::abs(s);
+    if (target > value)
+        s = std::abs(s);
+    else if (target < value)
+        s = -std::abs(s);
     int32_t v = To16(int32_t(value) + s);
     if (s > 0) {
         if (v > target) v = target;
@@ -638,8 +644,10 @@ double Polar(const double* table, double base, double forward, double side, int3
     double r = base;
     if (forward != 0.0) r += forward * table[WrapAngle(angle)];
     // The side term reads the same table a quarter turn away, never the other table.
-    if (side > 0) r += std::fabs(side) * table[WrapAngle(angle + 256)];
-    else if (side < 0) r += std::fabs(side) * table[WrapAngle(angle - 256)];
+    if (side > 0)
+        r += std::fabs(side) * table[WrapAngle(angle + 256)];
+    else if (side < 0)
+        r += std::fabs(side) * table[WrapAngle(angle - 256)];
     return r;
 }
 }  // namespace

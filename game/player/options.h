@@ -6,10 +6,10 @@
 namespace game {
 
 struct OptionRecord {
-    double x, y;       // world position, recomputed every frame
-    int16_t radius;    // hit circle: 9
-    int16_t angle;     // = angleTrail[index + 1], unreduced
-    uint8_t active;    // the active options always occupy indexes 0..n-1
+    double x, y;     // world position, recomputed every frame
+    int16_t radius;  // hit circle: 9
+    int16_t angle;   // = angleTrail[index + 1], unreduced
+    uint8_t active;  // the active options always occupy indexes 0..n-1
 };
 
 extern OptionRecord OptionRecords[8];

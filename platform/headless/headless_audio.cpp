@@ -32,7 +32,8 @@ void HeadlessAudio::Advance(uint64_t nowMicros) {
     while (framesDone_ < due) {
         const int frames = int(std::min<uint64_t>(due - framesDone_, 1024));
         callback_(user_, buffer, frames);
-        if (keepCaptured_ || !capturePath_.empty()) captured_.insert(captured_.end(), buffer, buffer + frames * format_.channels);
+        if (keepCaptured_ || !capturePath_.empty())
+            captured_.insert(captured_.end(), buffer, buffer + frames * format_.channels);
         framesDone_ += uint64_t(frames);
     }
 }

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engine/platform.h"
+#include "platform/common/input_script.h"
 #include "platform/common/script_feed.h"
 #include "platform/headless/headless_audio.h"
-#include "platform/common/input_script.h"
 
 namespace headless {
 

@@ -17,8 +17,12 @@ namespace {
 class SdlAudioConverter : public platform::AudioConverter {
 public:
     SdlAudioConverter(SDL_AudioStream* stream, int inRate, int inChannels, int outRate, int outChannels)
-        : stream_(stream), inRate_(inRate), outRate_(outRate), inChannels_(inChannels),
-          inFrameBytes_(2 * inChannels), outFrameBytes_(2 * outChannels) {}
+        : stream_(stream),
+          inRate_(inRate),
+          outRate_(outRate),
+          inChannels_(inChannels),
+          inFrameBytes_(2 * inChannels),
+          outFrameBytes_(2 * outChannels) {}
     ~SdlAudioConverter() override { SDL_FreeAudioStream(stream_); }
 
     bool Put(const int16_t* samples, int frames) override {
@@ -66,8 +70,8 @@ std::unique_ptr<platform::AudioConverter> NewAudioConverter(int inRate, int inCh
     // SDL's channel maps go up to 7.1; rates are checked by SDL itself.
     if (inRate <= 0 || outRate <= 0 || inChannels < 1 || inChannels > 8 || outChannels < 1 || outChannels > 8)
         return nullptr;
-    SDL_AudioStream* stream =
-        SDL_NewAudioStream(AUDIO_S16SYS, Uint8(inChannels), inRate, AUDIO_S16SYS, Uint8(outChannels), outRate);
+    SDL_AudioStream* stream = SDL_NewAudioStream(AUDIO_S16SYS, Uint8(inChannels), inRate, AUDIO_S16SYS,
+                                                 Uint8(outChannels), outRate);
     if (!stream) return nullptr;
     return std::make_unique<SdlAudioConverter>(stream, inRate, inChannels, outRate, outChannels);
 }

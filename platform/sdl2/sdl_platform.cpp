@@ -33,63 +33,120 @@ int ScanCodeFromSdl(int code) {
     if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_0) return 2 + (code - SDL_SCANCODE_1);
     if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F10) return 59 + (code - SDL_SCANCODE_F1);
     switch (code) {
-        case SDL_SCANCODE_ESCAPE: return 1;
-        case SDL_SCANCODE_MINUS: return 12;
-        case SDL_SCANCODE_EQUALS: return 13;
-        case SDL_SCANCODE_BACKSPACE: return 14;
-        case SDL_SCANCODE_TAB: return 15;
-        case SDL_SCANCODE_LEFTBRACKET: return 26;
-        case SDL_SCANCODE_RIGHTBRACKET: return 27;
-        case SDL_SCANCODE_RETURN: return 28;
-        case SDL_SCANCODE_LCTRL: return 29;
-        case SDL_SCANCODE_SEMICOLON: return 39;
-        case SDL_SCANCODE_APOSTROPHE: return 40;
-        case SDL_SCANCODE_GRAVE: return 41;
-        case SDL_SCANCODE_LSHIFT: return 42;
-        case SDL_SCANCODE_BACKSLASH: return 43;
-        case SDL_SCANCODE_COMMA: return 51;
-        case SDL_SCANCODE_PERIOD: return 52;
-        case SDL_SCANCODE_SLASH: return 53;
-        case SDL_SCANCODE_RSHIFT: return 54;
-        case SDL_SCANCODE_KP_MULTIPLY: return 55;
-        case SDL_SCANCODE_LALT: return 56;
-        case SDL_SCANCODE_SPACE: return 57;
-        case SDL_SCANCODE_CAPSLOCK: return 58;
-        case SDL_SCANCODE_NUMLOCKCLEAR: return 69;
-        case SDL_SCANCODE_SCROLLLOCK: return 70;
-        case SDL_SCANCODE_KP_7: return 71;
-        case SDL_SCANCODE_KP_8: return 72;
-        case SDL_SCANCODE_KP_9: return 73;
-        case SDL_SCANCODE_KP_MINUS: return 74;
-        case SDL_SCANCODE_KP_4: return 75;
-        case SDL_SCANCODE_KP_5: return 76;
-        case SDL_SCANCODE_KP_6: return 77;
-        case SDL_SCANCODE_KP_PLUS: return 78;
-        case SDL_SCANCODE_KP_1: return 79;
-        case SDL_SCANCODE_KP_2: return 80;
-        case SDL_SCANCODE_KP_3: return 81;
-        case SDL_SCANCODE_KP_0: return 82;
-        case SDL_SCANCODE_KP_PERIOD: return 83;
-        case SDL_SCANCODE_F11: return 87;
-        case SDL_SCANCODE_F12: return 88;
-        case SDL_SCANCODE_KP_ENTER: return 156;
-        case SDL_SCANCODE_RCTRL: return 157;
-        case SDL_SCANCODE_KP_DIVIDE: return 181;
-        case SDL_SCANCODE_RALT: return 184;
-        case SDL_SCANCODE_HOME: return 199;
-        case SDL_SCANCODE_UP: return 200;
-        case SDL_SCANCODE_PAGEUP: return 201;
-        case SDL_SCANCODE_LEFT: return 203;
-        case SDL_SCANCODE_RIGHT: return 205;
-        case SDL_SCANCODE_END: return 207;
-        case SDL_SCANCODE_DOWN: return 208;
-        case SDL_SCANCODE_PAGEDOWN: return 209;
-        case SDL_SCANCODE_INSERT: return 210;
-        case SDL_SCANCODE_DELETE: return 211;
-        case SDL_SCANCODE_LGUI: return 219;
-        case SDL_SCANCODE_RGUI: return 220;
-        case SDL_SCANCODE_APPLICATION: return 221;
-        default: return 0;
+        case SDL_SCANCODE_ESCAPE:
+            return 1;
+        case SDL_SCANCODE_MINUS:
+            return 12;
+        case SDL_SCANCODE_EQUALS:
+            return 13;
+        case SDL_SCANCODE_BACKSPACE:
+            return 14;
+        case SDL_SCANCODE_TAB:
+            return 15;
+        case SDL_SCANCODE_LEFTBRACKET:
+            return 26;
+        case SDL_SCANCODE_RIGHTBRACKET:
+            return 27;
+        case SDL_SCANCODE_RETURN:
+            return 28;
+        case SDL_SCANCODE_LCTRL:
+            return 29;
+        case SDL_SCANCODE_SEMICOLON:
+            return 39;
+        case SDL_SCANCODE_APOSTROPHE:
+            return 40;
+        case SDL_SCANCODE_GRAVE:
+            return 41;
+        case SDL_SCANCODE_LSHIFT:
+            return 42;
+        case SDL_SCANCODE_BACKSLASH:
+            return 43;
+        case SDL_SCANCODE_COMMA:
+            return 51;
+        case SDL_SCANCODE_PERIOD:
+            return 52;
+        case SDL_SCANCODE_SLASH:
+            return 53;
+        case SDL_SCANCODE_RSHIFT:
+            return 54;
+        case SDL_SCANCODE_KP_MULTIPLY:
+            return 55;
+        case SDL_SCANCODE_LALT:
+            return 56;
+        case SDL_SCANCODE_SPACE:
+            return 57;
+        case SDL_SCANCODE_CAPSLOCK:
+            return 58;
+        case SDL_SCANCODE_NUMLOCKCLEAR:
+            return 69;
+        case SDL_SCANCODE_SCROLLLOCK:
+            return 70;
+        case SDL_SCANCODE_KP_7:
+            return 71;
+        case SDL_SCANCODE_KP_8:
+            return 72;
+        case SDL_SCANCODE_KP_9:
+            return 73;
+        case SDL_SCANCODE_KP_MINUS:
+            return 74;
+        case SDL_SCANCODE_KP_4:
+            return 75;
+        case SDL_SCANCODE_KP_5:
+            return 76;
+        case SDL_SCANCODE_KP_6:
+            return 77;
+        case SDL_SCANCODE_KP_PLUS:
+            return 78;
+        case SDL_SCANCODE_KP_1:
+            return 79;
+        case SDL_SCANCODE_KP_2:
+            return 80;
+        case SDL_SCANCODE_KP_3:
+            return 81;
+        case SDL_SCANCODE_KP_0:
+            return 82;
+        case SDL_SCANCODE_KP_PERIOD:
+            return 83;
+        case SDL_SCANCODE_F11:
+            return 87;
+        case SDL_SCANCODE_F12:
+            return 88;
+        case SDL_SCANCODE_KP_ENTER:
+            return 156;
+        case SDL_SCANCODE_RCTRL:
+            return 157;
+        case SDL_SCANCODE_KP_DIVIDE:
+            return 181;
+        case SDL_SCANCODE_RALT:
+            return 184;
+        case SDL_SCANCODE_HOME:
+            return 199;
+        case SDL_SCANCODE_UP:
+            return 200;
+        case SDL_SCANCODE_PAGEUP:
+            return 201;
+        case SDL_SCANCODE_LEFT:
+            return 203;
+        case SDL_SCANCODE_RIGHT:
+            return 205;
+        case SDL_SCANCODE_END:
+            return 207;
+        case SDL_SCANCODE_DOWN:
+            return 208;
+        case SDL_SCANCODE_PAGEDOWN:
+            return 209;
+        case SDL_SCANCODE_INSERT:
+            return 210;
+        case SDL_SCANCODE_DELETE:
+            return 211;
+        case SDL_SCANCODE_LGUI:
+            return 219;
+        case SDL_SCANCODE_RGUI:
+            return 220;
+        case SDL_SCANCODE_APPLICATION:
+            return 221;
+        default:
+            return 0;
     }
 }
 
@@ -326,8 +383,10 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
         SDL_GetWindowPosition(window_, &settledX_, &settledY_);
         SDL_GetWindowSize(window_, &settledW_, &settledH_);
     } else {
-        settledW_ = options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowWidth : settings.width;
-        settledH_ = options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowHeight : settings.height;
+        settledW_ =
+            options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowWidth : settings.width;
+        settledH_ =
+            options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowHeight : settings.height;
         settledX_ = bounds.x + std::max(0, bounds.w - settledW_) / 2;
         settledY_ = bounds.y + std::max(0, bounds.h - settledH_) / 2;
         if (options_.windowX != platform::kWindowCentred && options_.windowY != platform::kWindowCentred)
@@ -472,7 +531,9 @@ void SdlPlatform::PumpEvents(bool frame) {
 
 void SdlPlatform::HandleEvent(const SDL_Event& e) {
     switch (e.type) {
-        case SDL_QUIT: input_.closeRequested = true; break;
+        case SDL_QUIT:
+            input_.closeRequested = true;
+            break;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
                 input_.active = true;
@@ -496,7 +557,8 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const bool down = e.type == SDL_KEYDOWN;
-            if (down && !e.key.repeat && e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
+            if (down && !e.key.repeat && e.key.keysym.scancode == SDL_SCANCODE_RETURN &&
+                (e.key.keysym.mod & KMOD_ALT)) {
                 SetWindowed(!settings_.windowed);  // Alt+Enter: window <-> full screen
                 placement_.toggled = true;
                 break;
@@ -536,8 +598,10 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {
-            const int bit = e.button.button == SDL_BUTTON_LEFT ? 0 : e.button.button == SDL_BUTTON_RIGHT ? 1
-                          : e.button.button == SDL_BUTTON_MIDDLE ? 2 : e.button.button + 1;
+            const int bit = e.button.button == SDL_BUTTON_LEFT     ? 0
+                            : e.button.button == SDL_BUTTON_RIGHT  ? 1
+                            : e.button.button == SDL_BUTTON_MIDDLE ? 2
+                                                                   : e.button.button + 1;
             if (bit < 8) {
                 if (e.type == SDL_MOUSEBUTTONDOWN) {
                     mouseBits_ |= 1u << bit;
@@ -555,7 +619,8 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
                 virtualY_ += e.motion.yrel * options_.mouseSensitivity;
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -572,7 +637,8 @@ void SdlPlatform::KeepAspect(int width, int height) {
     if (width == lastWidth_ && height == lastHeight_) return;
     AspectSize(W, H, width != lastWidth_, height != lastHeight_, &w, &h);
     SDL_Rect usable{};
-    if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable) == 0 && usable.w > 0 && usable.h > 0) {
+    if (SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &usable) == 0 && usable.w > 0 &&
+        usable.h > 0) {
         if (w > usable.w) w = usable.w, h = w * H / W;
         if (h > usable.h) h = usable.h, w = h * W / H;
     }

@@ -1,6 +1,5 @@
 // velmoran-archive as a user runs it: pack a folder, list and extract, and one clear line on errors.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 

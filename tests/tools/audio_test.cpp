@@ -20,12 +20,14 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 uint32_t Read32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
-uint16_t Read16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+uint16_t Read16(const std::vector<uint8_t>& b, size_t at) {
+    return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
 
 // Every effect: RIFF/WAVE with a PCM "fmt " chunk first, 16-bit samples; audible, never at full scale,
 // and starting and ending near silence so that it starts and stops without a click.
 TEST(GeneratedSounds, AreCleanSixteenBitWavs) {
-    const char* names[] = {"hit",  "bak1",   "tekitama", "jikitama", "bak2",  "bak3",
+    const char* names[] = {"hit",    "bak1", "tekitama", "jikitama", "bak2",  "bak3",
                            "cursol", "shot", "gure",     "ext",      "bonus", "damage"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
@@ -72,8 +74,10 @@ TEST(GeneratedMusic, DecodesWithItsLengthAndLoopsCleanly) {
         double minSeconds, maxSeconds;
         bool loops;
     };
-    const Track tracks[] = {
-        {"titl", 30, 120, true}, {"end", 30, 120, true}, {"bgm01", 45, 150, true}, {"bgm02", 150, 180, false}};
+    const Track tracks[] = {{"titl", 30, 120, true},
+                            {"end", 30, 120, true},
+                            {"bgm01", 45, 150, true},
+                            {"bgm02", 150, 180, false}};
     for (const Track& t : tracks) {
         SCOPED_TRACE(t.name);
         const std::string path = std::string(VELMORAN_BUILD_DIR "/data/music/") + t.name + ".ogg";
@@ -95,7 +99,8 @@ TEST(GeneratedMusic, DecodesWithItsLengthAndLoopsCleanly) {
         while ((got = ov_read(&vf, buffer, sizeof buffer, 0, 2, 1, &section)) > 0) {
             const size_t old = pcm.size();
             pcm.resize(old + got / 2);
-            std::copy_n(reinterpret_cast<const char*>(buffer), got, reinterpret_cast<char*>(pcm.data() + old));
+            std::copy_n(reinterpret_cast<const char*>(buffer), got,
+                        reinterpret_cast<char*>(pcm.data() + old));
         }
         ov_clear(&vf);
         EXPECT_EQ(got, 0) << "decoding error";

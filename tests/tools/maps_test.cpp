@@ -154,7 +154,8 @@ TEST(ShippedMaps, HoldWhatTheStagesNeed) {
     int previousLoad = 0;
     for (int m = 1; m <= 4; ++m) {
         SCOPED_TRACE("map " + std::to_string(m));
-        const std::vector<uint8_t> bytes = ReadFile(VELMORAN_BUILD_DIR "/data/map/map" + std::to_string(m) + ".fmf");
+        const std::vector<uint8_t> bytes =
+            ReadFile(VELMORAN_BUILD_DIR "/data/map/map" + std::to_string(m) + ".fmf");
         ASSERT_FALSE(bytes.empty());
         std::ifstream src(VELMORAN_SOURCE_DIR "/assets-src/maps/map" + std::to_string(m) + ".txt");
         std::stringstream text;

@@ -1,6 +1,7 @@
 // Checks the generated pictures: names, formats, cell layouts, see-through keying and alpha.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,8 +11,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -88,7 +87,8 @@ std::vector<Layout> AllPictures() {
         {"enemy/boss/boss4.bmp", 1, 2, 320, 192, 2, kSprite},
     };
     // Single pictures whose size is ours to choose: one cell of the whole picture.
-    for (const char* n : {"effect/boss_death.png", "enemy/boss/boss1.bmp", "enemy/boss/boss2.bmp", "enemy/boss/boss3.bmp"})
+    for (const char* n :
+         {"effect/boss_death.png", "enemy/boss/boss1.bmp", "enemy/boss/boss2.bmp", "enemy/boss/boss3.bmp"})
         v.push_back({n, 1, 1, 0, 0, 1, kSprite});
     char name[64];
     for (int k = 0; k <= 11; ++k) {
@@ -99,7 +99,8 @@ std::vector<Layout> AllPictures() {
         std::snprintf(name, sizeof name, "bullet/tama%02d.bmp", k);
         v.push_back({name, 5, 1, 32, 32, 5, kSprite});
     }
-    for (int k = 0; k <= 4; ++k) v.push_back({"item/item" + std::to_string(k) + ".bmp", 4, 1, 32, 32, 4, kSprite});
+    for (int k = 0; k <= 4; ++k)
+        v.push_back({"item/item" + std::to_string(k) + ".bmp", 4, 1, 32, 32, 4, kSprite});
     for (int k : {5, 6, 7}) {
         int cell = k == 5 ? 39 : 24;
         v.push_back({"effect/bak" + std::to_string(k) + ".bmp", 1, 6, cell, cell, 6, kSprite});
@@ -110,7 +111,8 @@ std::vector<Layout> AllPictures() {
         v.push_back({"effect/bak" + std::to_string(k) + ".bmp", 3, 2, cell, cell, 6, kSprite});
         v.push_back({"effect/bak" + std::to_string(k) + "_2.bmp", 3, 2, cell, cell, 6, kSprite});
     }
-    for (const char* n : {"effect/biteff.bmp", "effect/biteff2.bmp"}) v.push_back({n, 3, 2, 64, 32, 6, kSprite});
+    for (const char* n : {"effect/biteff.bmp", "effect/biteff2.bmp"})
+        v.push_back({n, 3, 2, 64, 32, 6, kSprite});
     for (int m = 1; m <= 4; ++m) {
         std::string s = std::to_string(m);
         v.push_back({"map/stage" + s + "/space" + s + ".bmp", 1, 1, 1088, 1088, 1, kFull});
@@ -258,8 +260,10 @@ TEST_F(Pictures, SpriteCellsAreSeeThroughAtTheirCorners) {
         int cw = CellW(e), ch = CellH(e);
         for (int k = 0; k < e.want.count; ++k) {
             int x0 = (k % e.want.cols) * cw, y0 = (k / e.want.cols) * ch;
-            for (auto [x, y] : {std::pair{x0, y0}, {x0 + cw - 1, y0}, {x0, y0 + ch - 1}, {x0 + cw - 1, y0 + ch - 1}})
-                EXPECT_TRUE(e.pic.Keyed(x, y)) << e.want.name << " cell " << k << " corner (" << x << ", " << y << ")";
+            for (auto [x, y] :
+                 {std::pair{x0, y0}, {x0 + cw - 1, y0}, {x0, y0 + ch - 1}, {x0 + cw - 1, y0 + ch - 1}})
+                EXPECT_TRUE(e.pic.Keyed(x, y))
+                    << e.want.name << " cell " << k << " corner (" << x << ", " << y << ")";
         }
     }
 }
@@ -272,7 +276,8 @@ TEST_F(Pictures, BmpEdgesShowNoPinkFringe) {
         for (int y = 1; y + 1 < e.pic.h; ++y)
             for (int x = 1; x + 1 < e.pic.w; ++x) {
                 const uint8_t* p = e.pic.At(x, y);
-                if (p[3] == 0 || !(e.pic.Keyed(x - 1, y) || e.pic.Keyed(x + 1, y) || e.pic.Keyed(x, y - 1) || e.pic.Keyed(x, y + 1)))
+                if (p[3] == 0 || !(e.pic.Keyed(x - 1, y) || e.pic.Keyed(x + 1, y) || e.pic.Keyed(x, y - 1) ||
+                                   e.pic.Keyed(x, y + 1)))
                     continue;
                 fringe += p[0] > 180 && p[2] > 180 && p[1] < 90;
             }
@@ -328,7 +333,8 @@ TEST(PicturesGenerator, RepeatsItselfByteForByte) {
     const std::string tool = VELMORAN_BUILD_DIR "/velmoran-datagen";
     if (!fs::exists(tool)) GTEST_SKIP() << "no generator in the build folder";
     fs::path dir = fs::temp_directory_path() / ("velmoran-pictures-" + std::to_string(::getpid()));
-    std::string cmd = tool + " --contact-sheet " + (dir / "sheet.png").string() + " --out " + (dir / "data").string();
+    std::string cmd =
+        tool + " --contact-sheet " + (dir / "sheet.png").string() + " --out " + (dir / "data").string();
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     int compared = 0;
     for (const Layout& s : AllPictures()) {

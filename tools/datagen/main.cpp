@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     // Music is the longest part and needs nothing else: encode it beside the rest.
     bool musicOk = false;
     std::thread music([&] { musicOk = datagen::WriteMusic(out); });
-    const bool restOk = datagen::WritePictures(out, src) && datagen::WriteSounds(out) && datagen::WriteMaps(out, src);
+    const bool restOk =
+        datagen::WritePictures(out, src) && datagen::WriteSounds(out) && datagen::WriteMaps(out, src);
     music.join();
     return restOk && musicOk ? 0 : 1;
 }

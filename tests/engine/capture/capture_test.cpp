@@ -34,10 +34,10 @@ TEST_F(CaptureTest, WholeScreenFileHasTheHeaderAndBottomRowFirst) {
     const auto b = ReadBytes("shot.bmp");
     ASSERT_EQ(b.size(), 54u + 480u * 1920u);
     const std::vector<uint8_t> header = {
-        'B', 'M', 0x36, 0x10, 0x0E, 0x00, 0, 0, 0,    0,    54, 0, 0, 0,         // size 921654, offset 54
-        40,  0,   0,    0,    0x80, 0x02, 0, 0, 0xE0, 0x01, 0,  0, 1, 0, 24, 0,  // 640 x 480, 1 plane, 24
-                                                                                 // bits
-        0,   0,   0,    0,    0,    0,    0, 0, 0,    0,    0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0};
+        'B', 'M', 0x36, 0x10, 0x0E, 0x00, 0, 0, 0, 0, 54, 0, 0, 0,     // size 921654, offset 54
+        40, 0, 0, 0, 0x80, 0x02, 0, 0, 0xE0, 0x01, 0, 0, 1, 0, 24, 0,  // 640 x 480, 1 plane, 24
+                                                                       // bits
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 54), header);
     EXPECT_EQ(Le32(b, 22), 480u);
     EXPECT_EQ((std::vector<uint8_t>{b[54], b[55], b[56]}), (std::vector<uint8_t>{0x33, 0x22, 0x11}));

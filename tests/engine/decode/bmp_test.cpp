@@ -49,7 +49,8 @@ bool Decode(const std::vector<uint8_t>& file, DecodedPicture* picture) {
 std::vector<std::vector<int>> Indices(const DecodedPicture& p) {
     std::vector<std::vector<int>> rows(size_t(p.height), std::vector<int>(size_t(p.width)));
     for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) rows[size_t(y)][size_t(x)] = p.pixels[size_t(y * p.bytesPerRow + x)];
+        for (int x = 0; x < p.width; ++x)
+            rows[size_t(y)][size_t(x)] = p.pixels[size_t(y * p.bytesPerRow + x)];
     return rows;
 }
 
@@ -87,14 +88,14 @@ TEST(BmpDecoder, RunLength4AlternatesNibblesHighFirst) {
 
 TEST(BmpDecoder, HostileRunLengthDataFails) {
     const std::vector<std::vector<uint8_t>> cases = {
-        {9, 1, 0, 1},                // a run past the end of the row
-        {0, 2, 9, 0, 1, 1, 0, 1},    // a delta past the right edge
-        {0, 2, 0, 5, 1, 1, 0, 1},    // a delta past the top row
-        {0, 0, 0, 0, 0, 0, 1, 1},    // a run after the last row
-        {0, 6, 1, 2, 3, 4, 5, 6},    // a literal longer than the row
-        {0, 5, 1, 2},                // a literal cut short
-        {2, 1, 2, 1},                // no end of picture
-        {2},                         // half a pair
+        {9, 1, 0, 1},              // a run past the end of the row
+        {0, 2, 9, 0, 1, 1, 0, 1},  // a delta past the right edge
+        {0, 2, 0, 5, 1, 1, 0, 1},  // a delta past the top row
+        {0, 0, 0, 0, 0, 0, 1, 1},  // a run after the last row
+        {0, 6, 1, 2, 3, 4, 5, 6},  // a literal longer than the row
+        {0, 5, 1, 2},              // a literal cut short
+        {2, 1, 2, 1},              // no end of picture
+        {2},                       // half a pair
     };
     for (const auto& data : cases) {
         DecodedPicture p;

@@ -119,7 +119,8 @@ const BmpCase kBmpCases[] = {
     {"b/baddens2.bmp", Outcome::kDecodes, nullptr, "densities are not used"},
     {"b/badfilesize.bmp", Outcome::kDecodes, nullptr, "the length comes from the file itself"},
     {"b/badheadersize.bmp", Outcome::kFails},
-    {"b/badpalettesize.bmp", Outcome::kDecodes, nullptr, "the colour table follows the bit count, not the count field"},
+    {"b/badpalettesize.bmp", Outcome::kDecodes, nullptr,
+     "the colour table follows the bit count, not the count field"},
     {"b/badplanes.bmp", Outcome::kDecodes, nullptr, "the planes field is not looked at"},
     {"b/badrle.bmp", Outcome::kFails},
     {"b/badrle4.bmp", Outcome::kFails},
@@ -165,17 +166,20 @@ TEST(BmpSuite, EveryFileHasItsOutcome) {
             // Colours only: the suite's renderings have no say on the alpha of 32-bit pictures.
             bool close = true;
             for (int shift = 0; shift < 24; shift += 8)
-                close = close && std::abs(int(argb[i] >> shift & 255) - int(expected[i] >> shift & 255)) <= c.tolerance;
+                close = close && std::abs(int(argb[i] >> shift & 255) - int(expected[i] >> shift & 255)) <=
+                                     c.tolerance;
             if (!close && wrong++ < 3)
-                ADD_FAILURE() << "pixel " << i % picture.width << "," << i / picture.width << " is " << std::hex
-                              << (argb[i] & 0xFFFFFF) << ", expected " << (expected[i] & 0xFFFFFF);
+                ADD_FAILURE() << "pixel " << i % picture.width << "," << i / picture.width << " is "
+                              << std::hex << (argb[i] & 0xFFFFFF) << ", expected "
+                              << (expected[i] & 0xFFFFFF);
         }
         EXPECT_EQ(wrong, 0);
     }
     // The table covers the whole suite, so a new file there cannot go untested.
     size_t files = 0;
     for (const char* folder : {"g", "q", "b", "x"})
-        for (const auto& entry : fs::directory_iterator(suite / folder)) files += entry.path().extension() == ".bmp";
+        for (const auto& entry : fs::directory_iterator(suite / folder))
+            files += entry.path().extension() == ".bmp";
     EXPECT_EQ(listed, files);
 }
 

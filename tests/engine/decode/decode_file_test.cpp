@@ -1,11 +1,10 @@
 // Decoding files: recognition by content whatever the name, alpha companions, cut PNG files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
-#include <unistd.h>
 
 #include "engine/decode/decode.h"
 #include "engine/file/file_access.h"
@@ -54,7 +53,8 @@ TEST_F(DecodeFileTest, FormatComesFromTheContentNotTheName) {
     const std::string text = folder_ / "data/readme.png";
     std::ofstream(text) << "not a picture";
     EXPECT_FALSE(engine::DecodePictureFile(text, &picture, &companion, &hasCompanion));
-    EXPECT_FALSE(engine::DecodePictureFile((folder_ / "data/none.png").string(), &picture, &companion, &hasCompanion));
+    EXPECT_FALSE(
+        engine::DecodePictureFile((folder_ / "data/none.png").string(), &picture, &companion, &hasCompanion));
 }
 
 TEST_F(DecodeFileTest, CompanionIsFoundBesideThePicture) {
@@ -75,12 +75,9 @@ TEST_F(DecodeFileTest, CompanionIsFoundBesideThePicture) {
 
 TEST(CompanionName, InsertsBeforeTheLastDotOfTheFileName) {
     const std::pair<const char*, const char*> cases[] = {
-        {"data/bunny.bmp", "data/bunny_a.bmp"},
-        {"data/jiki/bomb.BMP", "data/jiki/bomb_a.BMP"},
-        {"data/a.b.png", "data/a.b_a.png"},
-        {"data/noext", "data/noext_a"},
-        {"./data.v2/noext", "./data.v2/noext_a"},
-        {"data\\win.bmp", "data\\win_a.bmp"},
+        {"data/bunny.bmp", "data/bunny_a.bmp"},   {"data/jiki/bomb.BMP", "data/jiki/bomb_a.BMP"},
+        {"data/a.b.png", "data/a.b_a.png"},       {"data/noext", "data/noext_a"},
+        {"./data.v2/noext", "./data.v2/noext_a"}, {"data\\win.bmp", "data\\win_a.bmp"},
     };
     for (const auto& [name, companion] : cases) EXPECT_EQ(engine::CompanionName(name), companion);
 }

@@ -1,6 +1,7 @@
 // File access: plain files against archives standing for a folder, streams, keys and the tables.
-#include <gtest/gtest.h>
+#include "engine/file/file_access.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include "engine/decode/decode.h"
 #include "engine/file/archive_format.h"
 #include "engine/file/archive_pack.h"
-#include "engine/file/file_access.h"
 
 namespace {
 
@@ -93,8 +93,8 @@ TEST_F(FileAccessTest, RoundTripThroughThePackerWithoutTheFolder) {
     const std::vector<uint8_t> picture{std::istreambuf_iterator<char>(bmp), std::istreambuf_iterator<char>()};
     ASSERT_FALSE(picture.empty());
     const std::vector<std::pair<std::string, std::vector<uint8_t>>> files = {
-        {"data/se/hit.wav", wave},        {"data/map/map1.fmf", repetitive}, {"data/jiki/bomb.BMP", picture},
-        {"data/empty.bin", {}},          {"data/a/b/c/deep.txt", Bytes("deep")},
+        {"data/se/hit.wav", wave}, {"data/map/map1.fmf", repetitive},      {"data/jiki/bomb.BMP", picture},
+        {"data/empty.bin", {}},    {"data/a/b/c/deep.txt", Bytes("deep")},
     };
     for (const auto& [name, bytes] : files) Write(name, bytes);
     engine::DecodedPicture fromDisk, fromArchive, unused;
@@ -258,8 +258,10 @@ TEST_F(FileAccessTest, DamagedArchivesFailWithoutCrashing) {
     for (size_t at = 0; at < good.size(); at += 7) {
         for (int damage = 0; damage < 2; ++damage) {
             std::vector<uint8_t> bad = good;
-            if (damage == 0) bad.resize(at);
-            else bad[at] ^= 0x5A;
+            if (damage == 0)
+                bad.resize(at);
+            else
+                bad[at] ^= 0x5A;
             Write("data.ZRA", bad);
             engine::ResetFileAccess();
             std::vector<uint8_t> out;
@@ -301,11 +303,12 @@ TEST_F(FileAccessTest, AFileThatCannotBeLoadedIsNamedOncePerRun) {
     for (int i = 0; i < 3; ++i) engine::ReportUnloadable("data/title.bmp", "picture");
     engine::ReportUnloadable("data/se/hit.wav", "sound");
     std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said,
-              "velmoran: warning: the picture data/title.bmp is missing or cannot be decoded; the game goes on "
-              "without it\n"
-              "velmoran: warning: the sound data/se/hit.wav is missing or cannot be decoded; the game goes on "
-              "without it\n");
+    EXPECT_EQ(
+        said,
+        "velmoran: warning: the picture data/title.bmp is missing or cannot be decoded; the game goes on "
+        "without it\n"
+        "velmoran: warning: the sound data/se/hit.wav is missing or cannot be decoded; the game goes on "
+        "without it\n");
     engine::ResetFileAccess();  // a new run names it again
     testing::internal::CaptureStderr();
     engine::ReportUnloadable("data/title.bmp", "picture");

@@ -23,7 +23,8 @@ std::vector<uint8_t> Packed(uint32_t unpackedSize, uint8_t escape, const std::ve
 
 std::vector<uint8_t> Unpack(const std::vector<uint8_t>& packed, bool* ok) {
     std::vector<uint8_t> out;
-    const uint32_t size = packed.size() >= 4 ? uint32_t(packed[0] | packed[1] << 8 | packed[2] << 16 | packed[3] << 24) : 0;
+    const uint32_t size =
+        packed.size() >= 4 ? uint32_t(packed[0] | packed[1] << 8 | packed[2] << 16 | packed[3] << 24) : 0;
     *ok = engine::UnpackEntry(packed.data(), packed.size(), size, &out);
     return out;
 }
@@ -98,7 +99,8 @@ TEST(Packer, RoundTripsAndShrinksWhatRepeats) {
     std::vector<uint8_t> noise(5000), text, escapes(300);
     for (uint8_t& b : noise) b = uint8_t(random());
     for (int i = 0; i < 400; ++i) {
-        const std::string line = "stage " + std::to_string(i % 37) + " enemy " + std::to_string(i * 7 % 11) + "\n";
+        const std::string line =
+            "stage " + std::to_string(i % 37) + " enemy " + std::to_string(i * 7 % 11) + "\n";
         text.insert(text.end(), line.begin(), line.end());
     }
     for (size_t i = 0; i < escapes.size(); ++i) escapes[i] = uint8_t(i);  // every value, so no byte is free
@@ -112,7 +114,8 @@ TEST(Packer, RoundTripsAndShrinksWhatRepeats) {
     for (const auto& input : inputs) {
         const std::vector<uint8_t> packed = engine::PackEntry(input.data(), input.size());
         std::vector<uint8_t> out;
-        ASSERT_TRUE(engine::UnpackEntry(packed.data(), packed.size(), uint32_t(input.size()), &out)) << input.size();
+        ASSERT_TRUE(engine::UnpackEntry(packed.data(), packed.size(), uint32_t(input.size()), &out))
+            << input.size();
         EXPECT_EQ(out, input);
     }
     EXPECT_LT(engine::PackEntry(inputs[2].data(), inputs[2].size()).size(), 100u);

@@ -88,7 +88,8 @@ TEST(FeederThread, StreamsPlayAndLoopWhileTheMainThreadWorks) {
     int loud = 0;
     for (size_t second = 7; second < 10; ++second) {
         int peak = 0;
-        for (size_t i = from + second * 88200; i < from + (second + 1) * 88200; ++i) peak = std::max(peak, std::abs(int(heard[i])));
+        for (size_t i = from + second * 88200; i < from + (second + 1) * 88200; ++i)
+            peak = std::max(peak, std::abs(int(heard[i])));
         loud += peak > 3000;
     }
     EXPECT_GE(loud, 2);

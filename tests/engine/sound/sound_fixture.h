@@ -3,13 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,7 +35,8 @@ struct WavBuilder {
     std::vector<uint8_t> bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
     // `declared` overrides the size field (e.g. a chunk that claims more than it holds); pad adds the
     // RIFF pad byte after an odd-sized body.
-    WavBuilder& Chunk(const char* id, const std::vector<uint8_t>& body, bool pad = true, int64_t declared = -1) {
+    WavBuilder& Chunk(const char* id, const std::vector<uint8_t>& body, bool pad = true,
+                      int64_t declared = -1) {
         bytes.insert(bytes.end(), id, id + 4);
         Put32(&bytes, uint32_t(declared >= 0 ? declared : int64_t(body.size())));
         bytes.insert(bytes.end(), body.begin(), body.end());
@@ -71,7 +71,10 @@ inline std::vector<uint8_t> Samples16(const std::vector<int16_t>& s) {
 
 // A 16-bit PCM WAV of interleaved samples.
 inline std::vector<uint8_t> Pcm16Wav(uint32_t rate, uint16_t channels, const std::vector<int16_t>& samples) {
-    return WavBuilder().Chunk("fmt ", WavBuilder::Fmt(1, channels, rate, 16)).Chunk("data", Samples16(samples)).Done();
+    return WavBuilder()
+        .Chunk("fmt ", WavBuilder::Fmt(1, channels, rate, 16))
+        .Chunk("data", Samples16(samples))
+        .Done();
 }
 
 // `frames` stereo frames at 44,100 Hz of one value on both channels (mixes add up exactly).
@@ -97,7 +100,8 @@ inline std::vector<uint8_t> ReadFile(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     const auto parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // Real recordings kept in the repository (tests/corpora/sounds/LICENSES.md): a 48 kHz mono WAV, and
@@ -150,7 +154,8 @@ protected:
     // Largest magnitude of the left channel over [from, to).
     int Peak(int64_t from, int64_t to) {
         int peak = 0;
-        for (int64_t f = from; f < to && size_t(f) * 2 < Captured().size(); ++f) peak = std::max(peak, std::abs(int(Left(f))));
+        for (int64_t f = from; f < to && size_t(f) * 2 < Captured().size(); ++f)
+            peak = std::max(peak, std::abs(int(Left(f))));
         return peak;
     }
 

@@ -55,8 +55,10 @@ TEST_F(SoundTest, BadFilesGiveMinusOneAndNoHandle) {
     EXPECT_EQ(engine::LoadSound("missing.wav", 3), -1);
     EXPECT_EQ(Load({'n', 'o', 'p', 'e'}, 3), -1);
     EXPECT_EQ(Load({}, 3), -1);
-    EXPECT_EQ(Load(WavBuilder().Chunk("fmt ", WavBuilder::Fmt(2, 1, 22050, 4)).Chunk("data", {1, 2, 3, 4}).Done(), 3),
-              -1);  // ADPCM: no decoder for it
+    EXPECT_EQ(
+        Load(WavBuilder().Chunk("fmt ", WavBuilder::Fmt(2, 1, 22050, 4)).Chunk("data", {1, 2, 3, 4}).Done(),
+             3),
+        -1);  // ADPCM: no decoder for it
     const int h = Load(ConstantWav(10, 1), 3);
     EXPECT_EQ(h & 0xFFFF, 0);  // the failures took no slot
 }

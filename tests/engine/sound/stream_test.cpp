@@ -11,7 +11,8 @@ using namespace soundtest;
 
 int PeakOf(const std::vector<int16_t>& s, size_t fromFrame = 0, size_t toFrame = SIZE_MAX) {
     int peak = 0;
-    for (size_t f = fromFrame; f < toFrame && f * 2 < s.size(); ++f) peak = std::max(peak, std::abs(int(s[f * 2])));
+    for (size_t f = fromFrame; f < toFrame && f * 2 < s.size(); ++f)
+        peak = std::max(peak, std::abs(int(s[f * 2])));
     return peak;
 }
 
@@ -29,6 +30,7 @@ protected:
         engine::sound::Sounds().decodeAtLoadSeconds = 2.0;
         return std::vector<int16_t>(Captured().begin() + long(from), Captured().end());
     }
+
 public:
     // Game-like pacing: a pump every 17 ms keeps streams fed.
     void Frames(int n) {
@@ -64,7 +66,8 @@ public:
 };
 
 // The shift (in frames) that best lines up b with a over [from, from + length).
-int BestLag(const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t from, size_t length, int maxLag) {
+int BestLag(const std::vector<int16_t>& a, const std::vector<int16_t>& b, size_t from, size_t length,
+            int maxLag) {
     int best = 0;
     double bestError = 1e300;
     for (int lag = -maxLag; lag <= maxLag; ++lag) {
@@ -86,7 +89,8 @@ TEST_F(StreamTest, SoundsLikeTheDecodedKind) {
     struct Case {
         void (StreamTest::*script)(int);
         bool exact;
-    } cases[] = {{&StreamTest::PlayOnce, true}, {&StreamTest::Loop, true}, {&StreamTest::StopResumeRestart, false}};
+    } cases[] = {
+        {&StreamTest::PlayOnce, true}, {&StreamTest::Loop, true}, {&StreamTest::StopResumeRestart, false}};
     for (const Case& c : cases) {
         const std::vector<int16_t> decoded = Render(path, false, c.script);
         const std::vector<int16_t> streamed = Render(path, true, c.script);
@@ -110,7 +114,8 @@ TEST_F(StreamTest, SoundsLikeTheDecodedKind) {
 TEST_F(StreamTest, LongWavStreams) {
     std::vector<uint8_t> square(8000 * 181);
     for (size_t i = 0; i < square.size(); ++i) square[i] = (i / 40) % 2 ? 0xC0 : 0x40;
-    WriteFile("long.wav", WavBuilder().Chunk("fmt ", WavBuilder::Fmt(1, 1, 8000, 8)).Chunk("data", square).Done());
+    WriteFile("long.wav",
+              WavBuilder().Chunk("fmt ", WavBuilder::Fmt(1, 1, 8000, 8)).Chunk("data", square).Done());
     const int h = engine::LoadSound("long.wav", 3);
     ASSERT_GE(h, 0);
     EXPECT_TRUE(engine::sound::Sounds().slots[size_t(h & 0xFFFF)]->streamed);

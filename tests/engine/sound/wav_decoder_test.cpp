@@ -33,19 +33,43 @@ std::vector<ChunkCase> Cases() {
     return {
         {"plain", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), true, 12},
         {"RIFF size plays no part", wrongRiffSize, true, 12},
-        {"bext before fmt", WavBuilder().Chunk("bext", std::vector<uint8_t>(602, 7)).Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), true, 12},
-        {"odd bext, padded", WavBuilder().Chunk("bext", odd).Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), true, 12},
-        {"odd bext, unpadded", WavBuilder().Chunk("bext", odd, false).Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), true, 12},
-        {"LIST before fmt", WavBuilder().Chunk("LIST", {1, 2, 3, 4}).Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), false, 0},
+        {"bext before fmt",
+         WavBuilder()
+             .Chunk("bext", std::vector<uint8_t>(602, 7))
+             .Chunk("fmt ", Fmt16())
+             .Chunk("data", kData)
+             .Done(),
+         true, 12},
+        {"odd bext, padded",
+         WavBuilder().Chunk("bext", odd).Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), true, 12},
+        {"odd bext, unpadded",
+         WavBuilder().Chunk("bext", odd, false).Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), true, 12},
+        {"LIST before fmt",
+         WavBuilder().Chunk("LIST", {1, 2, 3, 4}).Chunk("fmt ", Fmt16()).Chunk("data", kData).Done(), false,
+         0},
         {"data before fmt", WavBuilder().Chunk("data", kData).Chunk("fmt ", Fmt16()).Done(), false, 0},
-        {"chunks between fmt and data", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("LIST", {1, 2, 3, 4}).Chunk("fact", {0, 0, 0, 0}).Chunk("data", kData).Done(), true, 12},
-        {"odd chunk padded", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("junk", odd).Chunk("data", kData).Done(), true, 12},
-        {"odd chunk unpadded loses data", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("junk", odd, false).Chunk("data", kData).Done(), false, 0},
+        {"chunks between fmt and data",
+         WavBuilder()
+             .Chunk("fmt ", Fmt16())
+             .Chunk("LIST", {1, 2, 3, 4})
+             .Chunk("fact", {0, 0, 0, 0})
+             .Chunk("data", kData)
+             .Done(),
+         true, 12},
+        {"odd chunk padded",
+         WavBuilder().Chunk("fmt ", Fmt16()).Chunk("junk", odd).Chunk("data", kData).Done(), true, 12},
+        {"odd chunk unpadded loses data",
+         WavBuilder().Chunk("fmt ", Fmt16()).Chunk("junk", odd, false).Chunk("data", kData).Done(), false, 0},
         {"no data chunk", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("LIST", {1, 2}).Done(), false, 0},
-        {"data claims more than the file", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("data", kData, true, 1000).Done(), true, 12},
-        {"data of a part frame", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("data", {1, 2, 3, 4, 5, 6, 7}).Done(), true, 4},
-        {"chunk size past the end", WavBuilder().Chunk("fmt ", Fmt16()).Chunk("LIST", {}, true, 0xFFFFFFFF).Chunk("data", kData).Done(), false, 0},
-        {"fmt shorter than 16", WavBuilder().Chunk("fmt ", std::vector<uint8_t>(14, 1)).Chunk("data", kData).Done(), false, 0},
+        {"data claims more than the file",
+         WavBuilder().Chunk("fmt ", Fmt16()).Chunk("data", kData, true, 1000).Done(), true, 12},
+        {"data of a part frame",
+         WavBuilder().Chunk("fmt ", Fmt16()).Chunk("data", {1, 2, 3, 4, 5, 6, 7}).Done(), true, 4},
+        {"chunk size past the end",
+         WavBuilder().Chunk("fmt ", Fmt16()).Chunk("LIST", {}, true, 0xFFFFFFFF).Chunk("data", kData).Done(),
+         false, 0},
+        {"fmt shorter than 16",
+         WavBuilder().Chunk("fmt ", std::vector<uint8_t>(14, 1)).Chunk("data", kData).Done(), false, 0},
         {"fmt larger than the file", WavBuilder().Chunk("fmt ", Fmt16(), true, 5000).Done(), false, 0},
         {"not WAVE", notWave, false, 0},
         {"not RIFF", notRiff, false, 0},
@@ -71,7 +95,10 @@ TEST(WavDecoder, ChunkRules) {
 // A bare 16-byte format chunk takes its bits from the block size; a longer one trusts its field.
 TEST(WavDecoder, SixteenByteFormatChunkDerivesTheBits) {
     auto withBits = [](uint16_t bits, int extra) {
-        return WavBuilder().Chunk("fmt ", WavBuilder::Fmt(1, 2, 22050, bits, extra, 4)).Chunk("data", kData).Done();
+        return WavBuilder()
+            .Chunk("fmt ", WavBuilder::Fmt(1, 2, 22050, bits, extra, 4))
+            .Chunk("data", kData)
+            .Done();
     };
     WavFormat f;
     auto a = withBits(12, -1);
@@ -90,14 +117,20 @@ TEST(WavDecoder, SampleWidthsReadAsSixteenBits) {
         std::vector<uint8_t> sample;
         int16_t expect;
     } cases[] = {
-        {1, 8, {0x00}, -32768}, {1, 8, {0x80}, 0}, {1, 8, {0xFF}, 32512},
-        {1, 16, {0x34, 0x12}, 0x1234}, {1, 24, {0x56, 0x34, 0x12}, 0x1234},
+        {1, 8, {0x00}, -32768},
+        {1, 8, {0x80}, 0},
+        {1, 8, {0xFF}, 32512},
+        {1, 16, {0x34, 0x12}, 0x1234},
+        {1, 24, {0x56, 0x34, 0x12}, 0x1234},
         {1, 32, {0x78, 0x56, 0x34, 0x92}, int16_t(0x9234)},
-        {3, 32, {0x00, 0x00, 0x00, 0x3F}, 16384},   // 0.5f
-        {3, 32, {0x00, 0x00, 0x00, 0x40}, 32767},   // 2.0f clamps
+        {3, 32, {0x00, 0x00, 0x00, 0x3F}, 16384},  // 0.5f
+        {3, 32, {0x00, 0x00, 0x00, 0x40}, 32767},  // 2.0f clamps
     };
     for (const Case& c : cases) {
-        auto image = WavBuilder().Chunk("fmt ", WavBuilder::Fmt(c.tag, 1, 8000, c.bits, 0)).Chunk("data", c.sample).Done();
+        auto image = WavBuilder()
+                         .Chunk("fmt ", WavBuilder::Fmt(c.tag, 1, 8000, c.bits, 0))
+                         .Chunk("data", c.sample)
+                         .Done();
         auto src = c.tag == 1 ? engine::OpenPcmWav(image.data(), image.size())
                               : engine::OpenOtherWav(image.data(), image.size());
         ASSERT_NE(src, nullptr) << c.bits;
@@ -109,7 +142,8 @@ TEST(WavDecoder, SampleWidthsReadAsSixteenBits) {
     auto adpcm = WavBuilder().Chunk("fmt ", WavBuilder::Fmt(2, 1, 8000, 4, 0)).Chunk("data", {1, 2}).Done();
     EXPECT_EQ(engine::OpenPcmWav(adpcm.data(), adpcm.size()), nullptr);
     EXPECT_EQ(engine::OpenOtherWav(adpcm.data(), adpcm.size()), nullptr);
-    auto noChannels = WavBuilder().Chunk("fmt ", WavBuilder::Fmt(1, 0, 8000, 16, 0, 2)).Chunk("data", {1, 2}).Done();
+    auto noChannels =
+        WavBuilder().Chunk("fmt ", WavBuilder::Fmt(1, 0, 8000, 16, 0, 2)).Chunk("data", {1, 2}).Done();
     EXPECT_EQ(engine::OpenPcmWav(noChannels.data(), noChannels.size()), nullptr);
 }
 

@@ -158,7 +158,9 @@ TEST_F(EnemyUpdate, ShotsHitUntilTheEnemyIsDestroyed) {
         EXPECT_EQ(gameState.score, c.score);
         // The item drops where the enemy was shot down, even off screen.
         EXPECT_EQ(ItemPool[0].state, c.score > 0 ? 1 : 0);
-        if (c.score > 0) { EXPECT_EQ(ItemPool[0].kind, 2); }
+        if (c.score > 0) {
+            EXPECT_EQ(ItemPool[0].kind, 2);
+        }
         EXPECT_TRUE(IsOffScreen(e.x, e.y, e.offScreenMargin));
     }
 }

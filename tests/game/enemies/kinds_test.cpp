@@ -50,7 +50,9 @@ TEST_F(EnemyKinds, FirstUpdateSetsHitPointsCirclesAndEntry) {
         EXPECT_EQ(e.scoreValue, row.hp);
         EXPECT_EQ(e.circleRadius[0], row.firstRadius);
         EXPECT_GE(e.circleRadius[row.circles - 1], 0);
-        if (row.circles < 8) { EXPECT_LT(e.circleRadius[row.circles], 0); }
+        if (row.circles < 8) {
+            EXPECT_LT(e.circleRadius[row.circles], 0);
+        }
         EXPECT_EQ(e.age, row.kind >= 16 ? 2 : 1) << "a boss starts at age 1";
         // Each kind has made its first move already; it started on its own entry radius.
         EXPECT_NEAR(Distance(e.x, e.y, 0, 0), row.startRadius, 12.0);

@@ -80,7 +80,9 @@ TEST_F(Items, CollectedByTheShipWithTheirEffects) {
         EXPECT_EQ(gs.lives, c.lives) << c.kind;
         EXPECT_EQ(gs.weaponMode, c.mode) << c.kind;
         EXPECT_EQ(gs.weaponTimer, c.kind >= 2 && c.kind <= 4 ? 1200 : 17) << c.kind;
-        if (c.sound) { EXPECT_EQ(SoundRequests[c.sound], 1) << c.kind; }
+        if (c.sound) {
+            EXPECT_EQ(SoundRequests[c.sound], 1) << c.kind;
+        }
         EXPECT_EQ(SoundRequests[10] + SoundRequests[11], c.sound ? 1 : 0) << c.kind;
     }
 }

@@ -46,7 +46,9 @@ TEST_F(Lives, DownTimeRunsThroughPhases3210) {
         MoveMouse(64);  // steering is held off until the last frame
         UpdatePlayer();
         seen[frame] = PlayerPhase();
-        if (frame < 120) { EXPECT_EQ(gs.shipAngle, 0) << frame; }
+        if (frame < 120) {
+            EXPECT_EQ(gs.shipAngle, 0) << frame;
+        }
     }
     for (int frame = 1; frame <= 39; ++frame) EXPECT_EQ(seen[frame], 3) << frame;
     EXPECT_EQ(seen[40], 2);

@@ -1,10 +1,11 @@
 // Start-up, the title's Escape, shutdown and the exit codes of the whole program.
+#include "game/shell/main_loop.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "engine/frame/frame.h"
-#include "game/shell/main_loop.h"
 #include "game/state.h"
 #include "support/headless_session.h"
 

@@ -42,8 +42,10 @@ int PitchClass(const std::string& s, size_t& used) {
     if (s.empty() || s[0] < 'A' || s[0] > 'G') return -1;
     int pc = kNatural[s[0] - 'A'];
     used = 1;
-    if (s.size() > 1 && s[1] == '#') pc += 1, used = 2;
-    else if (s.size() > 1 && s[1] == 'b') pc += 11, used = 2;
+    if (s.size() > 1 && s[1] == '#')
+        pc += 1, used = 2;
+    else if (s.size() > 1 && s[1] == 'b')
+        pc += 11, used = 2;
     return pc % 12;
 }
 
@@ -53,16 +55,26 @@ bool ParseChord(const std::string& s, int transpose, Chord& chord) {
     if (pc < 0) return false;
     chord.root = (pc + transpose % 12 + 12) % 12;
     std::string q = s.substr(used);
-    if (q.empty()) chord.intervals = {0, 4, 7};
-    else if (q == "m") chord.intervals = {0, 3, 7};
-    else if (q == "7") chord.intervals = {0, 4, 7, 10};
-    else if (q == "m7") chord.intervals = {0, 3, 7, 10};
-    else if (q == "maj7") chord.intervals = {0, 4, 7, 11};
-    else if (q == "sus4") chord.intervals = {0, 5, 7};
-    else if (q == "sus2") chord.intervals = {0, 2, 7};
-    else if (q == "dim") chord.intervals = {0, 3, 6};
-    else if (q == "5") chord.intervals = {0, 7};
-    else return false;
+    if (q.empty())
+        chord.intervals = {0, 4, 7};
+    else if (q == "m")
+        chord.intervals = {0, 3, 7};
+    else if (q == "7")
+        chord.intervals = {0, 4, 7, 10};
+    else if (q == "m7")
+        chord.intervals = {0, 3, 7, 10};
+    else if (q == "maj7")
+        chord.intervals = {0, 4, 7, 11};
+    else if (q == "sus4")
+        chord.intervals = {0, 5, 7};
+    else if (q == "sus2")
+        chord.intervals = {0, 2, 7};
+    else if (q == "dim")
+        chord.intervals = {0, 3, 6};
+    else if (q == "5")
+        chord.intervals = {0, 7};
+    else
+        return false;
     return true;
 }
 
@@ -73,7 +85,9 @@ int ParseNote(const std::string& s) {
     if (pc < 0 || used >= s.size()) return -1;
     std::string octave = s.substr(used);
     if (octave.size() != 1 || !std::isdigit(static_cast<unsigned char>(octave[0]))) return -1;
-    int wrap = s[0] == 'B' && s[1] == '#' ? 12 : s[0] == 'C' && s[1] == 'b' ? -12 : 0;  // B#4 is C5, Cb5 is B4
+    int wrap = s[0] == 'B' && s[1] == '#'   ? 12
+               : s[0] == 'C' && s[1] == 'b' ? -12
+                                            : 0;  // B#4 is C5, Cb5 is B4
     return 12 * (octave[0] - '0' + 1) + pc + wrap;
 }
 
@@ -158,7 +172,8 @@ void Composer::Add(const Section& s) {
                 openFrom = openTo = notes.size();
             } else {
                 openFrom = notes.size();
-                if (!notesFor(c, chords[at], cursor + at)) return fail(std::string("unknown pattern mark '") + c + "'");
+                if (!notesFor(c, chords[at], cursor + at))
+                    return fail(std::string("unknown pattern mark '") + c + "'");
                 openTo = notes.size();
             }
         }
@@ -169,14 +184,31 @@ void Composer::Add(const Section& s) {
         int note = 0;
         float velocity = 0.85f;
         switch (c) {
-        case 'R': note = root; break;
-        case 'r': note = root; velocity = 0.5f; break;
-        case 'O': note = root + 12; break;
-        case 'o': note = root + 12; velocity = 0.5f; break;
-        case 'F': note = root + 7; break;
-        case 'f': note = root - 5; break;
-        case 'T': note = root + third; break;
-        default: return false;
+            case 'R':
+                note = root;
+                break;
+            case 'r':
+                note = root;
+                velocity = 0.5f;
+                break;
+            case 'O':
+                note = root + 12;
+                break;
+            case 'o':
+                note = root + 12;
+                velocity = 0.5f;
+                break;
+            case 'F':
+                note = root + 7;
+                break;
+            case 'f':
+                note = root - 5;
+                break;
+            case 'T':
+                note = root + third;
+                break;
+            default:
+                return false;
         }
         song.tracks[kBass].notes.push_back({at, 1, note, velocity});
         return true;
@@ -191,7 +223,8 @@ void Composer::Add(const Section& s) {
     rhythm(s.pad, kPad, [&](char c, const Chord& chord, int64_t at) {
         if (c != 'x') return false;
         int root = Placed(chord, 52);  // E3..D#4
-        for (int interval : chord.intervals) song.tracks[kPad].notes.push_back({at, 1, root + interval, 0.6f});
+        for (int interval : chord.intervals)
+            song.tracks[kPad].notes.push_back({at, 1, root + interval, 0.6f});
         return true;
     });
 

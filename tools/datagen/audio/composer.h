@@ -26,7 +26,7 @@ struct Section {
     // A melody shorter than the section is repeated.
     const char* lead = "";
     const char* counter = "";
-    int unit = 2;             // eighth notes
+    int unit = 2;  // eighth notes
     // Bass, one character per sixteenth: 'R' root, 'O' octave, 'F' fifth, 'f' fifth below, 'T' third,
     // lower case 'r' and 'o' softer, '-' hold, '.' rest.
     const char* bass = "";

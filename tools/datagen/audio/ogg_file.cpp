@@ -47,7 +47,8 @@ bool WriteOgg(const std::string& path, const synth::Buffer& left, const synth::B
     if (vorbis_encode_init_vbr(&info, 2, synth::kRate, quality) != 0) {
         std::fclose(f);
         vorbis_info_clear(&info);
-        std::fprintf(stderr, "velmoran-datagen: the Vorbis encoder refused its settings for %s\n", path.c_str());
+        std::fprintf(stderr, "velmoran-datagen: the Vorbis encoder refused its settings for %s\n",
+                     path.c_str());
         return false;
     }
     vorbis_comment comment;

@@ -8,8 +8,8 @@
 namespace datagen::music {
 
 struct Score {
-    const char* file;                       // under data/music
-    Song (*compose)(std::string& error);    // sets `error` on a mistake in the score
+    const char* file;                     // under data/music
+    Song (*compose)(std::string& error);  // sets `error` on a mistake in the score
 };
 
 // Title, ending, stage and boss tracks.

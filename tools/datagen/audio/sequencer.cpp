@@ -38,7 +38,8 @@ Buffer RenderNote(const Patch& p, int note, int holdSamples) {
             if (filtered) filter.Set(baseCutoff + p.envCutoff * std::exp(-6.9 * t / p.envDecay), p.q);
             if (p.vibratoCents > 0.0 && t > p.vibratoDelay) {
                 double depth = p.vibratoCents * std::min(1.0, (t - p.vibratoDelay) / 0.3);
-                f = hz * std::pow(2.0, depth / 1200.0 * std::sin(2.0 * kPi * p.vibratoHz * (t - p.vibratoDelay)));
+                f = hz *
+                    std::pow(2.0, depth / 1200.0 * std::sin(2.0 * kPi * p.vibratoHz * (t - p.vibratoDelay)));
             }
         }
         double v = 0.0;
@@ -74,46 +75,48 @@ Buffer RenderDrum(Drum drum, int pitch) {
     Svf high, band;
     auto render = [](double seconds, auto&& sample) {
         Buffer b(Samples(seconds));
-        for (size_t i = 0; i < b.size(); ++i) b[i] = static_cast<float>(sample(static_cast<double>(i) / kRate));
+        for (size_t i = 0; i < b.size(); ++i)
+            b[i] = static_cast<float>(sample(static_cast<double>(i) / kRate));
         return b;
     };
     switch (drum) {
-    case Drum::Kick:
-        band.Set(3000, 0.7);
-        return render(0.4, [&](double t) {
-            double body = tone.Next(Wave::Sine, Sweep(160, 48, t, 0.07)) * DecayEnvelope(t, 0.35, 0.001);
-            double click = band.Process(noise.Next()) * DecayEnvelope(t, 0.01, 0.0005);
-            return std::tanh(1.5 * (body + 0.4 * click));
-        });
-    case Drum::Snare:
-        high.Set(1800, 0.7);
-        band.Set(7000, 0.7);
-        return render(0.3, [&](double t) {
-            double body = tone.Next(Wave::Triangle, Sweep(240, 185, t, 0.02)) * DecayEnvelope(t, 0.12);
-            double rattle = band.Process(high.Process(noise.Next(), Svf::Mode::High)) * DecayEnvelope(t, 0.2);
-            return 0.5 * body + 1.2 * rattle;
-        });
-    case Drum::HatClosed:
-    case Drum::HatOpen: {
-        const double decay = drum == Drum::HatOpen ? 0.35 : 0.045;
-        high.Set(7000, 0.8);
-        return render(decay + 0.04, [&](double t) {
-            return high.Process(0.6f * noise.Next() + 0.8f * Metal(metal), Svf::Mode::High) *
-                   DecayEnvelope(t, decay, 0.001);
-        });
-    }
-    case Drum::Crash:
-        high.Set(3500, 0.7);
-        return render(1.8, [&](double t) {
-            return high.Process(0.8f * noise.Next() + 0.5f * Metal(metal), Svf::Mode::High) *
-                   DecayEnvelope(t, 1.6, 0.002);
-        });
-    case Drum::Tom: {
-        const double hz = 180.0 * std::pow(2.0, pitch / 12.0);
-        return render(0.45, [&](double t) {
-            return tone.Next(Wave::Sine, Sweep(hz * 1.6, hz, t, 0.12)) * DecayEnvelope(t, 0.35, 0.001);
-        });
-    }
+        case Drum::Kick:
+            band.Set(3000, 0.7);
+            return render(0.4, [&](double t) {
+                double body = tone.Next(Wave::Sine, Sweep(160, 48, t, 0.07)) * DecayEnvelope(t, 0.35, 0.001);
+                double click = band.Process(noise.Next()) * DecayEnvelope(t, 0.01, 0.0005);
+                return std::tanh(1.5 * (body + 0.4 * click));
+            });
+        case Drum::Snare:
+            high.Set(1800, 0.7);
+            band.Set(7000, 0.7);
+            return render(0.3, [&](double t) {
+                double body = tone.Next(Wave::Triangle, Sweep(240, 185, t, 0.02)) * DecayEnvelope(t, 0.12);
+                double rattle =
+                    band.Process(high.Process(noise.Next(), Svf::Mode::High)) * DecayEnvelope(t, 0.2);
+                return 0.5 * body + 1.2 * rattle;
+            });
+        case Drum::HatClosed:
+        case Drum::HatOpen: {
+            const double decay = drum == Drum::HatOpen ? 0.35 : 0.045;
+            high.Set(7000, 0.8);
+            return render(decay + 0.04, [&](double t) {
+                return high.Process(0.6f * noise.Next() + 0.8f * Metal(metal), Svf::Mode::High) *
+                       DecayEnvelope(t, decay, 0.001);
+            });
+        }
+        case Drum::Crash:
+            high.Set(3500, 0.7);
+            return render(1.8, [&](double t) {
+                return high.Process(0.8f * noise.Next() + 0.5f * Metal(metal), Svf::Mode::High) *
+                       DecayEnvelope(t, 1.6, 0.002);
+            });
+        case Drum::Tom: {
+            const double hz = 180.0 * std::pow(2.0, pitch / 12.0);
+            return render(0.45, [&](double t) {
+                return tone.Next(Wave::Sine, Sweep(hz * 1.6, hz, t, 0.12)) * DecayEnvelope(t, 0.35, 0.001);
+            });
+        }
     }
     return {};
 }
@@ -209,9 +212,9 @@ void RenderSong(const Song& song, Buffer& left, Buffer& right) {
         auto it = kit.find(key);
         if (it == kit.end()) it = kit.emplace(key, RenderDrum(d.drum, d.pitch)).first;
         float pan = d.drum == Drum::HatClosed || d.drum == Drum::HatOpen ? 0.3f
-                    : d.drum == Drum::Crash                               ? -0.25f
-                    : d.drum == Drum::Tom                                 ? std::clamp(-d.pitch / 8.0f, -0.6f, 0.6f)
-                                                                          : 0.0f;
+                    : d.drum == Drum::Crash                              ? -0.25f
+                    : d.drum == Drum::Tom ? std::clamp(-d.pitch / 8.0f, -0.6f, 0.6f)
+                                          : 0.0f;
         MixPanned(left, right, it->second, static_cast<size_t>(d.step) * song.stepSamples,
                   song.drumGain * d.velocity, pan);
     }

@@ -36,7 +36,8 @@ Buffer NoiseBurst(double seconds, double fromHz, double toHz, double decay, uint
 Buffer Thump(double seconds, double fromHz, double toHz, double sweep, double decay) {
     Osc osc;
     return Render(seconds, [&](double t) {
-        return static_cast<float>(osc.Next(Wave::Sine, Sweep(fromHz, toHz, t, sweep)) * DecayEnvelope(t, decay));
+        return static_cast<float>(osc.Next(Wave::Sine, Sweep(fromHz, toHz, t, sweep)) *
+                                  DecayEnvelope(t, decay));
     });
 }
 
@@ -60,7 +61,8 @@ Buffer ShipLost() {
     Svf tone;
     Buffer wail = Render(0.9, [&](double t) {
         tone.Set(Sweep(2500, 300, t, 0.9), 1.5);
-        return static_cast<float>(tone.Process(saw.Next(Wave::Saw, Sweep(440, 55, t, 0.8))) * DecayEnvelope(t, 0.8));
+        return static_cast<float>(tone.Process(saw.Next(Wave::Saw, Sweep(440, 55, t, 0.8))) *
+                                  DecayEnvelope(t, 0.8));
     });
     MixInto(b, wail, 0, 0.6f);
     MixInto(b, Thump(0.5, 90, 35, 0.3, 0.4), 0, 0.9f);
@@ -71,7 +73,8 @@ Buffer ShipLost() {
 Buffer EnemyBullet() {
     Osc osc;
     return Render(0.12, [&](double t) {
-        return static_cast<float>(osc.Next(Wave::Triangle, Sweep(1400, 500, t, 0.09)) * DecayEnvelope(t, 0.1));
+        return static_cast<float>(osc.Next(Wave::Triangle, Sweep(1400, 500, t, 0.09)) *
+                                  DecayEnvelope(t, 0.1));
     });
 }
 
@@ -142,9 +145,12 @@ Buffer Bomb() {
     Noise noise(92);
     Svf crack;
     crack.Set(3000, 0.7);
-    MixInto(b, Render(0.06, [&](double t) {
-                return static_cast<float>(crack.Process(noise.Next(), Svf::Mode::High) * DecayEnvelope(t, 0.04));
-            }),
+    MixInto(b,
+            Render(0.06,
+                   [&](double t) {
+                       return static_cast<float>(crack.Process(noise.Next(), Svf::Mode::High) *
+                                                 DecayEnvelope(t, 0.04));
+                   }),
             0, 0.8f);
     return b;
 }
@@ -163,7 +169,8 @@ Buffer Chime(double note, double decay, double width) {
 Buffer ExtraLife() {
     Buffer b;
     const double notes[] = {72, 76, 79, 84, 88, 91, 96};
-    for (int i = 0; i < 7; ++i) MixInto(b, Chime(notes[i], i == 6 ? 0.5 : 0.3, 0.25), Samples(i * 0.06), 0.5f);
+    for (int i = 0; i < 7; ++i)
+        MixInto(b, Chime(notes[i], i == 6 ? 0.5 : 0.3, 0.25), Samples(i * 0.06), 0.5f);
     return b;
 }
 
@@ -183,7 +190,8 @@ Buffer BunnyHurt() {
     return Render(0.45, [&](double t) {
         double local = t < 0.2 ? t : t - 0.2;
         double hz = Sweep(880, 440, local, 0.16) * (1.0 + 0.03 * std::sin(2 * kPi * 30 * t));
-        return static_cast<float>(soft.Process(osc.Next(Wave::Square, hz, 0.5)) * DecayEnvelope(local, 0.3, 0.004));
+        return static_cast<float>(soft.Process(osc.Next(Wave::Square, hz, 0.5)) *
+                                  DecayEnvelope(local, 0.3, 0.004));
     });
 }
 
@@ -197,15 +205,24 @@ struct Effect {
 
 bool WriteSounds(const std::string& out) {
     const Effect effects[] = {
-        {"hit.wav", Hit, 0.45f},          {"bak1.wav", ShipLost, 0.9f},    {"tekitama.wav", EnemyBullet, 0.35f},
-        {"jikitama.wav", Napalm, 0.5f},   {"bak2.wav", EnemyExplosion, 0.7f}, {"bak3.wav", BossExplosion, 0.95f},
-        {"cursol.wav", Cursor, 0.4f},     {"shot.wav", Shot, 0.3f},        {"gure.wav", Bomb, 0.9f},
-        {"ext.wav", ExtraLife, 0.6f},     {"bonus.wav", Bonus, 0.55f},     {"damage.wav", BunnyHurt, 0.6f},
+        {"hit.wav", Hit, 0.45f},
+        {"bak1.wav", ShipLost, 0.9f},
+        {"tekitama.wav", EnemyBullet, 0.35f},
+        {"jikitama.wav", Napalm, 0.5f},
+        {"bak2.wav", EnemyExplosion, 0.7f},
+        {"bak3.wav", BossExplosion, 0.95f},
+        {"cursol.wav", Cursor, 0.4f},
+        {"shot.wav", Shot, 0.3f},
+        {"gure.wav", Bomb, 0.9f},
+        {"ext.wav", ExtraLife, 0.6f},
+        {"bonus.wav", Bonus, 0.55f},
+        {"damage.wav", BunnyHurt, 0.6f},
     };
     std::error_code ec;
     std::filesystem::create_directories(out + "/se", ec);
     if (ec) {
-        std::fprintf(stderr, "velmoran-datagen: cannot create %s/se: %s\n", out.c_str(), ec.message().c_str());
+        std::fprintf(stderr, "velmoran-datagen: cannot create %s/se: %s\n", out.c_str(),
+                     ec.message().c_str());
         return false;
     }
     for (const Effect& e : effects) {

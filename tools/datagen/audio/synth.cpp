@@ -36,22 +36,22 @@ float Osc::Next(Wave wave, double hz, double width) {
     double dt = std::clamp(hz / kRate, 0.0, 0.49);
     double v = 0.0;
     switch (wave) {
-    case Wave::Sine:
-        v = std::sin(2.0 * kPi * phase);
-        break;
-    case Wave::Triangle:
-        v = 1.0 - 4.0 * std::fabs(phase - 0.5);
-        break;
-    case Wave::Saw:
-        v = 2.0 * phase - 1.0 - Blep(phase, dt);
-        break;
-    case Wave::Square: {
-        double shifted = phase + 1.0 - width;
-        shifted -= std::floor(shifted);
-        v = (phase < width ? 1.0 : -1.0) + Blep(phase, dt) - Blep(shifted, dt);
-        v -= 2.0 * width - 1.0;  // a narrow pulse would otherwise carry a DC offset
-        break;
-    }
+        case Wave::Sine:
+            v = std::sin(2.0 * kPi * phase);
+            break;
+        case Wave::Triangle:
+            v = 1.0 - 4.0 * std::fabs(phase - 0.5);
+            break;
+        case Wave::Saw:
+            v = 2.0 * phase - 1.0 - Blep(phase, dt);
+            break;
+        case Wave::Square: {
+            double shifted = phase + 1.0 - width;
+            shifted -= std::floor(shifted);
+            v = (phase < width ? 1.0 : -1.0) + Blep(phase, dt) - Blep(shifted, dt);
+            v -= 2.0 * width - 1.0;  // a narrow pulse would otherwise carry a DC offset
+            break;
+        }
     }
     phase += dt;
     if (phase >= 1.0) phase -= 1.0;
@@ -96,9 +96,12 @@ float Svf::Process(float x, Mode mode) {
     ic1 = 2.0 * v1 - ic1;
     ic2 = 2.0 * v2 - ic2;
     switch (mode) {
-    case Mode::Low: return static_cast<float>(v2);
-    case Mode::Band: return static_cast<float>(v1);
-    case Mode::High: return static_cast<float>(x - k * v1 - v2);
+        case Mode::Low:
+            return static_cast<float>(v2);
+        case Mode::Band:
+            return static_cast<float>(v1);
+        case Mode::High:
+            return static_cast<float>(x - k * v1 - v2);
     }
     return 0.0f;
 }

@@ -16,9 +16,10 @@ namespace datagen {
 namespace {
 
 constexpr std::array<const char*, 20> kKindNames = {
-    "drifter",      "heavy-drifter", "circler", "heavy-circler", "hunter",        "heavy-hunter",  "rammer",
-    "split-rammer", "dasher",        "heavy-dasher", "gunner", "heavy-gunner", "spread-hunter", "spray-dasher",
-    "carrier-left", "carrier-right", "boss1",   "boss2",         "boss3",         "boss4"};
+    "drifter",       "heavy-drifter", "circler",       "heavy-circler", "hunter",
+    "heavy-hunter",  "rammer",        "split-rammer",  "dasher",        "heavy-dasher",
+    "gunner",        "heavy-gunner",  "spread-hunter", "spray-dasher",  "carrier-left",
+    "carrier-right", "boss1",         "boss2",         "boss3",         "boss4"};
 constexpr int kCarrierLeft = 14, kCarrierRight = 15, kFirstBoss = 16;
 
 // Item names and the carrier lane that carries each.
@@ -63,9 +64,9 @@ bool ParseColumns(std::string_view text, std::vector<int>& columns, std::string&
             s = s.substr(0, slash);
         }
         size_t dash = s.find('-');
-        bool ok = dash == std::string_view::npos ? ParseNumber(s, from) && ParseNumber(s, to)
-                                                 : ParseNumber(s.substr(0, dash), from) &&
-                                                       ParseNumber(s.substr(dash + 1), to);
+        bool ok = dash == std::string_view::npos
+                      ? ParseNumber(s, from) && ParseNumber(s, to)
+                      : ParseNumber(s.substr(0, dash), from) && ParseNumber(s.substr(dash + 1), to);
         if (!ok || from > to) {
             why = "bad columns " + Quoted(item) + " (write 5, 0,8,16, 4-28/8 or all)";
             return false;
@@ -131,8 +132,8 @@ bool ParseWave(const std::string& line, int mapNumber, int previousRow, Wave& w,
         return false;
     }
     if (w.kind >= kFirstBoss && w.kind != 15 + mapNumber) {
-        why = std::string(kKindNames[w.kind]) + " has no picture on map " + std::to_string(mapNumber) + " (use " +
-              kKindNames[15 + mapNumber] + ")";
+        why = std::string(kKindNames[w.kind]) + " has no picture on map " + std::to_string(mapNumber) +
+              " (use " + kKindNames[15 + mapNumber] + ")";
         return false;
     }
     if (!ParseColumns(columnText, w.columns, why)) return false;
@@ -236,8 +237,9 @@ bool CompileMap(const std::string& text, const std::string& file, int mapNumber,
         for (int column : w.columns) {
             size_t cell = static_cast<size_t>(w.row) * kMapColumns + column;
             if (owner[cell]) {
-                error = file + ":" + std::to_string(waveLines[i]) + ": row " + std::to_string(w.row) + " column " +
-                        std::to_string(column) + " is already taken by line " + std::to_string(owner[cell]);
+                error = file + ":" + std::to_string(waveLines[i]) + ": row " + std::to_string(w.row) +
+                        " column " + std::to_string(column) + " is already taken by line " +
+                        std::to_string(owner[cell]);
                 return false;
             }
             owner[cell] = waveLines[i];

@@ -14,7 +14,8 @@ bool WriteMaps(const std::string& out, const std::string& src) {
     std::error_code ec;
     std::filesystem::create_directories(out + "/map", ec);
     if (ec) {
-        std::fprintf(stderr, "velmoran-datagen: cannot create %s/map: %s\n", out.c_str(), ec.message().c_str());
+        std::fprintf(stderr, "velmoran-datagen: cannot create %s/map: %s\n", out.c_str(),
+                     ec.message().c_str());
         return false;
     }
     for (int m = 1; m <= 4; ++m) {

@@ -19,17 +19,22 @@ struct Mood {
 };
 
 const Mood kMoods[4] = {
-    {Hex(0x02040c), Hex(0x1a3a8a), Hex(0x5a2a90), Hex(0xd8e8ff), Hex(0x3a8a40), Hex(0x1a4aa0), Hex(0xf0f8ff), Hex(0x60b0ff), 11},
-    {Hex(0x0a0204), Hex(0x8a2010), Hex(0x9a5a10), Hex(0xfff0d8), Hex(0xc05a20), Hex(0x6a1a10), Hex(0xffd0a0), Hex(0xff8040), 22},
-    {Hex(0x010806), Hex(0x0a7a5a), Hex(0x1a4a8a), Hex(0xe0fff0), Hex(0xd0f0f8), Hex(0x2a7a9a), Hex(0xffffff), Hex(0x80fff0), 33},
-    {Hex(0x060210), Hex(0x6a1a9a), Hex(0x1a1a6a), Hex(0xf0e0ff), Hex(0xb070d0), Hex(0x4a2080), Hex(0xf0d0ff), Hex(0xd080ff), 44},
+    {Hex(0x02040c), Hex(0x1a3a8a), Hex(0x5a2a90), Hex(0xd8e8ff), Hex(0x3a8a40), Hex(0x1a4aa0), Hex(0xf0f8ff),
+     Hex(0x60b0ff), 11},
+    {Hex(0x0a0204), Hex(0x8a2010), Hex(0x9a5a10), Hex(0xfff0d8), Hex(0xc05a20), Hex(0x6a1a10), Hex(0xffd0a0),
+     Hex(0xff8040), 22},
+    {Hex(0x010806), Hex(0x0a7a5a), Hex(0x1a4a8a), Hex(0xe0fff0), Hex(0xd0f0f8), Hex(0x2a7a9a), Hex(0xffffff),
+     Hex(0x80fff0), 33},
+    {Hex(0x060210), Hex(0x6a1a9a), Hex(0x1a1a6a), Hex(0xf0e0ff), Hex(0xb070d0), Hex(0x4a2080), Hex(0xf0d0ff),
+     Hex(0xd080ff), 44},
 };
 
 // Nebula clouds (domain-warped noise, kept dim) and stars of three sizes.
 void StarField(Canvas& cv, const Mood& m, float strength) {
     const float s = 1.0f / 260.0f;
     auto nebula = [&](float x, float y) {
-        float wx = Fbm(x * s, y * s, 3, m.seed) * 2.5f, wy = Fbm(x * s + 7.1f, y * s - 3.3f, 3, m.seed + 9) * 2.5f;
+        float wx = Fbm(x * s, y * s, 3, m.seed) * 2.5f,
+              wy = Fbm(x * s + 7.1f, y * s - 3.3f, 3, m.seed + 9) * 2.5f;
         float a = Fbm(x * s * 1.3f + wx, y * s * 1.3f + wy, 5, m.seed + 20);
         float b = Fbm(x * s * 2.1f - wy, y * s * 2.1f + wx, 4, m.seed + 40);
         float na = std::pow(std::clamp((a - 0.42f) * 2.2f, 0.0f, 1.0f), 2.0f) * strength;
@@ -40,7 +45,8 @@ void StarField(Canvas& cv, const Mood& m, float strength) {
     const int step = 4, gw = cv.w / step + 2, gh = cv.h / step + 2;
     std::vector<Color> grid(static_cast<size_t>(gw) * gh);
     for (int j = 0; j < gh; ++j)
-        for (int i = 0; i < gw; ++i) grid[static_cast<size_t>(j) * gw + i] = nebula(i * step + 0.5f, j * step + 0.5f);
+        for (int i = 0; i < gw; ++i)
+            grid[static_cast<size_t>(j) * gw + i] = nebula(i * step + 0.5f, j * step + 0.5f);
     cv.Shade([&](float x, float y) {
         float gx = (x - 0.5f) / step, gy = (y - 0.5f) / step;
         int i = static_cast<int>(gx), j = static_cast<int>(gy);
@@ -92,14 +98,16 @@ void DrawPlanet(Canvas& cv, V2 c, float r, const Mood& m, int style) {
                 continue;
             }
             float nz = std::sqrt(std::max(0.0f, 1 - d2));
-            float u = std::asin(std::clamp(dx, -1.0f, 1.0f)) * 1.6f, v = std::asin(std::clamp(dy, -1.0f, 1.0f)) * 1.6f;
+            float u = std::asin(std::clamp(dx, -1.0f, 1.0f)) * 1.6f,
+                  v = std::asin(std::clamp(dy, -1.0f, 1.0f)) * 1.6f;
             Color surf;
             if (style == 3) {  // banded gas giant
                 float band = std::sin(v * 9 + Fbm(u * 2, v * 2, 3, m.seed) * 4);
                 surf = Mix(m.sea, m.land, band * 0.5f + 0.5f);
             } else {
                 float h = Fbm(u * 2.2f, v * 2.2f, 5, m.seed + 3);
-                surf = h > 0.52f ? Mix(m.land, Scale(m.land, 0.7f), (h - 0.52f) * 3) : Mix(Scale(m.sea, 0.7f), m.sea, h * 2);
+                surf = h > 0.52f ? Mix(m.land, Scale(m.land, 0.7f), (h - 0.52f) * 3)
+                                 : Mix(Scale(m.sea, 0.7f), m.sea, h * 2);
                 if (style == 1 && h > 0.62f) surf = Mix(surf, Hex(0xffc040), (h - 0.62f) * 4);  // lava seams
                 float cl = Fbm(u * 3.5f + 5, v * 3.5f, 4, m.seed + 8);
                 surf = Mix(surf, m.cloud, std::clamp((cl - 0.55f) * 2.5f, 0.0f, 0.85f));
@@ -139,8 +147,12 @@ Picture Blind() {
     for (int corner = 0; corner < 4; ++corner) {
         float sx = corner % 2 ? -1.0f : 1.0f, sy = corner / 2 ? -1.0f : 1.0f;
         V2 o{corner % 2 ? 480.0f : 0.0f, corner / 2 ? 480.0f : 0.0f};
-        Shape bracket = Poly({o, {o.x + sx * 40, o.y}, {o.x + sx * 34, o.y + sy * 12}, {o.x + sx * 12, o.y + sy * 12},
-                              {o.x + sx * 12, o.y + sy * 34}, {o.x, o.y + sy * 40}});
+        Shape bracket = Poly({o,
+                              {o.x + sx * 40, o.y},
+                              {o.x + sx * 34, o.y + sy * 12},
+                              {o.x + sx * 12, o.y + sy * 12},
+                              {o.x + sx * 12, o.y + sy * 34},
+                              {o.x, o.y + sy * 40}});
         Fill(cv, bracket, Linear(o, Hex(0x8aa0d0), {o.x + sx * 30, o.y + sy * 30}, Hex(0x2a3460)));
         Fill(cv, Circle({o.x + sx * 7, o.y + sy * 7}, 2.2f), Hex(0xffd040));
     }
@@ -189,7 +201,8 @@ Picture Title() {
     for (int y = 228; y < 396; ++y)
         for (int x = 48; x < 320; ++x) {
             float* px = cv.At(x, y);
-            float edge = std::min({(x - 48) / 16.0f, (320 - x) / 16.0f, (y - 228) / 12.0f, (396 - y) / 12.0f, 1.0f});
+            float edge =
+                std::min({(x - 48) / 16.0f, (320 - x) / 16.0f, (y - 228) / 12.0f, (396 - y) / 12.0f, 1.0f});
             for (int c = 0; c < 3; ++c) px[c] *= 1 - 0.55f * edge;
         }
     cv.ClipAll();

@@ -16,7 +16,8 @@ const Color kSteel = Hex(0x4a5068), kSteelDark = Hex(0x1a1c28);
 Paint Metal(V2 a, V2 b) { return Linear(a, Hex(0x7a8098), b, kSteelDark); }
 
 Paint Plate(V2 c, float r, Color accent) {
-    return Radial({c.x - r * 0.3f, c.y - r * 0.3f}, r * 1.5f, Mix(kSteel, accent, 0.35f), Mix(kSteelDark, accent, 0.12f));
+    return Radial({c.x - r * 0.3f, c.y - r * 0.3f}, r * 1.5f, Mix(kSteel, accent, 0.35f),
+                  Mix(kSteelDark, accent, 0.12f));
 }
 
 void Core(Canvas& cv, V2 c, float r, Color accent) {
@@ -55,7 +56,8 @@ Picture Boss1() {
     for (float s : {-1.0f, 1.0f}) {
         // Legs.
         for (int i = 0; i < 3; ++i) {
-            V2 a = t(-10 - i * 18.0f, 40 * s), b = t(-30 - i * 22.0f, (84 - i * 6) * s), c = t(-52 - i * 22.0f, (96 - i * 10) * s);
+            V2 a = t(-10 - i * 18.0f, 40 * s), b = t(-30 - i * 22.0f, (84 - i * 6) * s),
+               c = t(-52 - i * 22.0f, (96 - i * 10) * s);
             Fill(cv, Capsule(a, b, 6), kRim);
             Fill(cv, Capsule(b, c, 5), kRim);
             Fill(cv, Capsule(a, b, 4.2f), Hex(0x5a3040));
@@ -91,7 +93,8 @@ Picture Boss2() {
     Xf t{{128, 128}, 0, 1};
     for (float s : {-1.0f, 1.0f}) {
         // Outer hulls centred on (57, 58).
-        Shape hull = Union(Capsule(t(88, 58 * s), t(20, 62 * s), 28), Poly({t(100, 50 * s), t(122, 58 * s), t(100, 72 * s)}));
+        Shape hull = Union(Capsule(t(88, 58 * s), t(20, 62 * s), 28),
+                           Poly({t(100, 50 * s), t(122, 58 * s), t(100, 72 * s)}));
         FillOutlined(cv, hull, Plate(t(55, 58 * s), 36, acc), kRim, 2.4f);
         Seams(cv, t, 30, 96, 44 * s, 76 * s, acc, 4);
         Core(cv, t(62, 58 * s), 8, acc);
@@ -124,8 +127,8 @@ Picture Boss3() {
     Xf t{{160, 160}, 0, 1};
     for (float s : {-1.0f, 1.0f}) {
         // Rear wing carrying the scatter guns at (-11, 68), (-17, 92), (-21, 107).
-        FillOutlined(cv, Poly({t(10, 50 * s), t(-8, 118 * s), t(-34, 122 * s), t(-40, 56 * s)}), Metal(t(0, 50 * s), t(-30, 120 * s)),
-                     kRim, 2.2f);
+        FillOutlined(cv, Poly({t(10, 50 * s), t(-8, 118 * s), t(-34, 122 * s), t(-40, 56 * s)}),
+                     Metal(t(0, 50 * s), t(-30, 120 * s)), kRim, 2.2f);
         Gun(cv, t, -24, 68 * s, -11, 6, acc);
         Gun(cv, t, -30, 92 * s, -17, 5, acc);
         Gun(cv, t, -34, 107 * s, -21, 4.5f, acc);
@@ -170,23 +173,30 @@ Picture Boss4() {
         for (float s : {-1.0f, 1.0f}) {
             bool raised = s == up;
             float span = raised ? 86.0f : 70.0f;
-            Shape wing = Poly({t(10, 30 * s), t(-60, span * s), t(-100, (span - 4) * s), t(-80, 40 * s), t(-40, 26 * s)});
-            FillOutlined(cv, wing, Linear(t(0, 30 * s), Mix(kSteel, acc, 0.5f), t(-90, span * s), kSteelDark), kRim, 2.2f);
-            for (int i = 0; i < 3; ++i) Line(cv, t(-10 - i * 20.0f, 34 * s), t(-50 - i * 18.0f, (span - 6) * s), 1.6f, WithAlpha(acc, 0.8f));
+            Shape wing = Poly(
+                {t(10, 30 * s), t(-60, span * s), t(-100, (span - 4) * s), t(-80, 40 * s), t(-40, 26 * s)});
+            FillOutlined(cv, wing, Linear(t(0, 30 * s), Mix(kSteel, acc, 0.5f), t(-90, span * s), kSteelDark),
+                         kRim, 2.2f);
+            for (int i = 0; i < 3; ++i)
+                Line(cv, t(-10 - i * 20.0f, 34 * s), t(-50 - i * 18.0f, (span - 6) * s), 1.6f,
+                     WithAlpha(acc, 0.8f));
             if (raised) Gun(cv, t, -60, 58 * s, -75, 6, Hex(0xff4020));
         }
         // Tail with guns at (-131, 24), (-95, 23), (-100, 13) on the side opposite the raised wing.
         float ts = -up;
-        FillOutlined(cv, Poly({t(-40, -20), t(-120, -14), t(-146, 0), t(-120, 14), t(-40, 20)}), Metal(t(-40, -20), t(-140, 20)), kRim, 2);
+        FillOutlined(cv, Poly({t(-40, -20), t(-120, -14), t(-146, 0), t(-120, 14), t(-40, 20)}),
+                     Metal(t(-40, -20), t(-140, 20)), kRim, 2);
         Gun(cv, t, -112, 24 * ts, -131, 5.5f, Hex(0xff4020));
         Gun(cv, t, -80, 23 * ts, -95, 5, acc);
         Gun(cv, t, -86, 13 * ts, -100, 4, acc);
-        Shape body = Union(Ellipse(t(0, 0), 58, 40, 0), Poly({t(30, -24), t(92, -8), t(100, 0), t(92, 8), t(30, 24)}));
+        Shape body =
+            Union(Ellipse(t(0, 0), 58, 40, 0), Poly({t(30, -24), t(92, -8), t(100, 0), t(92, 8), t(30, 24)}));
         FillOutlined(cv, body, Plate(t(0, 0), 58, acc), kRim, 2.6f);
         Seams(cv, t, -40, 60, -28, 28, acc, 5);
         // Head: horns and a burning eye facing the bunny.
         for (float s : {-1.0f, 1.0f})
-            FillOutlined(cv, Poly({t(70, 10 * s), t(110, 34 * s), t(84, 16 * s)}), Flat(Mix(acc, kSteel, 0.3f)), kRim, 1.6f);
+            FillOutlined(cv, Poly({t(70, 10 * s), t(110, 34 * s), t(84, 16 * s)}),
+                         Flat(Mix(acc, kSteel, 0.3f)), kRim, 1.6f);
         Core(cv, t(72, 0), 9, Hex(0xff3010));
         Core(cv, t(-6, 0), 16, acc);
     }

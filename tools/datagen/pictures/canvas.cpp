@@ -17,7 +17,8 @@ Color Mix(Color a, Color b, float t) {
 Color Scale(Color c, float k) { return {c.r * k, c.g * k, c.b * k, c.a}; }
 Color WithAlpha(Color c, float a) { return {c.r, c.g, c.b, a}; }
 
-Canvas::Canvas(int width, int height) : w(width), h(height), px(static_cast<size_t>(width) * height * 4, 0.0f) {
+Canvas::Canvas(int width, int height)
+    : w(width), h(height), px(static_cast<size_t>(width) * height * 4, 0.0f) {
     ClipAll();
 }
 
@@ -75,15 +76,15 @@ void Canvas::Shade(const std::function<Color(float, float)>& f) {
 
 Color Paint::At(V2 p) const {
     switch (mode) {
-    case kFlat:
-        return c0;
-    case kLinear: {
-        V2 d = p1 - p0;
-        float t = Dot(p - p0, d) / std::max(1e-6f, Dot(d, d));
-        return Mix(c0, c1, t);
-    }
-    case kRadial:
-        return Mix(c0, c1, Len(p - p0) / r);
+        case kFlat:
+            return c0;
+        case kLinear: {
+            V2 d = p1 - p0;
+            float t = Dot(p - p0, d) / std::max(1e-6f, Dot(d, d));
+            return Mix(c0, c1, t);
+        }
+        case kRadial:
+            return Mix(c0, c1, Len(p - p0) / r);
     }
     return c0;
 }
@@ -138,7 +139,7 @@ Shape Poly(std::vector<V2> v) {
             V2 e = v[j] - v[i], w = p - v[i];
             V2 b = w - e * std::clamp(Dot(w, e) / std::max(1e-9f, Dot(e, e)), 0.0f, 1.0f);
             d = std::min(d, Dot(b, b));
-            bool c1 = p.y >= v[i].y, c2 = p.y < v[j].y, c3 = e.x * w.y > e.y * w.x;
+            bool c1 = p.y >= v[i].y, c2 = p.y<v[j].y, c3 = e.x * w.y> e.y * w.x;
             if ((c1 && c2 && c3) || (!c1 && !c2 && !c3)) sign = -sign;
         }
         return sign * std::sqrt(d);
@@ -217,8 +218,10 @@ void Line(Canvas& cv, V2 a, V2 b, float width, Color c) { Fill(cv, Capsule(a, b,
 
 void Glow(Canvas& cv, V2 c, float radius, Color col, float strength) {
     float reach = radius * 2.6f;
-    int x0 = std::max(cv.clipX0, static_cast<int>(c.x - reach)), x1 = std::min(cv.clipX1, static_cast<int>(c.x + reach) + 1);
-    int y0 = std::max(cv.clipY0, static_cast<int>(c.y - reach)), y1 = std::min(cv.clipY1, static_cast<int>(c.y + reach) + 1);
+    int x0 = std::max(cv.clipX0, static_cast<int>(c.x - reach)),
+        x1 = std::min(cv.clipX1, static_cast<int>(c.x + reach) + 1);
+    int y0 = std::max(cv.clipY0, static_cast<int>(c.y - reach)),
+        y1 = std::min(cv.clipY1, static_cast<int>(c.y + reach) + 1);
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             float dx = x + 0.5f - c.x, dy = y + 0.5f - c.y;
@@ -228,8 +231,10 @@ void Glow(Canvas& cv, V2 c, float radius, Color col, float strength) {
 }
 
 void Halo(Canvas& cv, V2 c, float r0, float r1, Color inner, Color outer) {
-    int x0 = std::max(cv.clipX0, static_cast<int>(c.x - r1) - 1), x1 = std::min(cv.clipX1, static_cast<int>(c.x + r1) + 2);
-    int y0 = std::max(cv.clipY0, static_cast<int>(c.y - r1) - 1), y1 = std::min(cv.clipY1, static_cast<int>(c.y + r1) + 2);
+    int x0 = std::max(cv.clipX0, static_cast<int>(c.x - r1) - 1),
+        x1 = std::min(cv.clipX1, static_cast<int>(c.x + r1) + 2);
+    int y0 = std::max(cv.clipY0, static_cast<int>(c.y - r1) - 1),
+        y1 = std::min(cv.clipY1, static_cast<int>(c.y + r1) + 2);
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
             float d = Len(V2{x + 0.5f, y + 0.5f} - c);
@@ -249,7 +254,8 @@ uint32_t Rng::Next() {
 namespace {
 
 float Lattice(int x, int y, uint32_t seed) {
-    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
+    uint32_t h =
+        static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xFFFFFF) / 16777215.0f;

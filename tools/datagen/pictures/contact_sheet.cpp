@@ -39,18 +39,20 @@ void Rect(Image8& dst, int x0, int y0, int x1, int y1, uint8_t r, uint8_t g, uin
 }
 
 // Turned, scaled, nearest-pixel drawing of one cell, centred on (cx, cy), as the game draws sprites.
-void DrawCell(Image8& dst, const Baked& b, int cell, float cx, float cy, float scale, float angle, int mode = 0,
-              float param = 1) {
+void DrawCell(Image8& dst, const Baked& b, int cell, float cx, float cy, float scale, float angle,
+              int mode = 0, float param = 1) {
     int sx0 = (cell % b.cols) * b.cellW, sy0 = (cell / b.cols) * b.cellH;
     float ca = std::cos(angle), sa = std::sin(angle);
     float reach = 0.75f * scale * (b.cellW + b.cellH);
     for (int y = static_cast<int>(cy - reach); y <= static_cast<int>(cy + reach); ++y)
         for (int x = static_cast<int>(cx - reach); x <= static_cast<int>(cx + reach); ++x) {
             float dx = x + 0.5f - cx, dy = y + 0.5f - cy;
-            float u = (dx * ca + dy * sa) / scale + b.cellW * 0.5f, v = (-dx * sa + dy * ca) / scale + b.cellH * 0.5f;
+            float u = (dx * ca + dy * sa) / scale + b.cellW * 0.5f,
+                  v = (-dx * sa + dy * ca) / scale + b.cellH * 0.5f;
             int iu = static_cast<int>(std::floor(u)), iv = static_cast<int>(std::floor(v));
             if (iu < 0 || iv < 0 || iu >= b.cellW || iv >= b.cellH) continue;
-            PutOver(dst, x, y, &b.img.px[(static_cast<size_t>(sy0 + iv) * b.img.w + sx0 + iu) * 4], mode, param);
+            PutOver(dst, x, y, &b.img.px[(static_cast<size_t>(sy0 + iv) * b.img.w + sx0 + iu) * 4], mode,
+                    param);
         }
 }
 
@@ -107,8 +109,8 @@ bool WriteContactSheet(const std::string& path, const std::vector<Baked>& pics) 
             }
         for (int k = 0; k < b.count; ++k) {
             int cx = (k % b.cols) * b.cellW / p.scale, cy = (k / b.cols) * b.cellH / p.scale;
-            Rect(sheet, ox + cx, oy + cy, ox + cx + b.cellW / p.scale, oy + cy + b.cellH / p.scale, 0, 200, 255,
-                 false);
+            Rect(sheet, ox + cx, oy + cy, ox + cx + b.cellW / p.scale, oy + cy + b.cellH / p.scale, 0, 200,
+                 255, false);
         }
         std::string text = b.name + (p.scale > 1 ? " (1/" + std::to_string(p.scale) + ")" : "");
         Label(sheet, font, text, p.x, p.y, 11);
@@ -150,7 +152,8 @@ bool WriteMockScreen(const std::string& path, const std::vector<Baked>& pics) {
     at("map/stage3/earth3.bmp", 0, 240, 480, view(0));
     // Shots, the ship's options and their shots.
     for (int i = 0; i < 3; ++i) sprite("jiki/mainShot.png", 4, 160 + i * 60, shipAngle, shipAngle, 0.8f);
-    for (int i = 0; i < 2; ++i) sprite("jiki/mainShot2.png", 4, 150 + i * 70, shipAngle - 48, shipAngle - 48, 0.8f);
+    for (int i = 0; i < 2; ++i)
+        sprite("jiki/mainShot2.png", 4, 150 + i * 70, shipAngle - 48, shipAngle - 48, 0.8f);
     sprite("jiki/napalm.bmp", 4, 330, shipAngle + 20, shipAngle + 20);
     // Items parked and drifting.
     sprite("item/item0.bmp", 0, 108, shipAngle + 70, inward(shipAngle + 70));
@@ -161,12 +164,13 @@ bool WriteMockScreen(const std::string& path, const std::vector<Baked>& pics) {
         const char* name;
         int cell;
         double r, a;
-    } foes[] = {{"enemy/teki00.bmp", 1, 330, shipAngle - 40},    {"enemy/teki02.bmp", 2, 300, shipAngle + 60},
-                {"enemy/teki05.bmp", 5, 250, shipAngle + 10},    {"enemy/teki06.bmp", 0, 200, shipAngle - 110},
-                {"enemy/teki08.bmp", 3, 380, shipAngle + 95},    {"enemy/teki10.bmp", 0, 420, shipAngle - 75},
-                {"enemy/teki12.bmp", 1, 400, shipAngle + 30},    {"enemy/itemCarrierL.bmp", 6, 350, shipAngle - 10},
-                {"enemy/teki03.bmp", 0, 230, shipAngle + 150},   {"enemy/teki13.bmp", 0, 440, shipAngle - 140},
-                {"enemy/teki07.bmp", 2, 160, shipAngle - 60}};
+    } foes[] = {
+        {"enemy/teki00.bmp", 1, 330, shipAngle - 40},  {"enemy/teki02.bmp", 2, 300, shipAngle + 60},
+        {"enemy/teki05.bmp", 5, 250, shipAngle + 10},  {"enemy/teki06.bmp", 0, 200, shipAngle - 110},
+        {"enemy/teki08.bmp", 3, 380, shipAngle + 95},  {"enemy/teki10.bmp", 0, 420, shipAngle - 75},
+        {"enemy/teki12.bmp", 1, 400, shipAngle + 30},  {"enemy/itemCarrierL.bmp", 6, 350, shipAngle - 10},
+        {"enemy/teki03.bmp", 0, 230, shipAngle + 150}, {"enemy/teki13.bmp", 0, 440, shipAngle - 140},
+        {"enemy/teki07.bmp", 2, 160, shipAngle - 60}};
     for (const auto& f : foes) sprite(f.name, f.cell, f.r, f.a, inward(f.a));
     sprite("enemy/boss/boss1.bmp", 0, 520, shipAngle + 70, inward(shipAngle + 70));
     // Effects.
@@ -176,16 +180,21 @@ bool WriteMockScreen(const std::string& path, const std::vector<Baked>& pics) {
     sprite("effect/hiteff.bmp", 2, 330, shipAngle + 5, 40, 1, 2, 0.5f);
     sprite("effect/bak1.bmp", 4, 430, shipAngle + 60, 0);
     // Enemy bullets of every kind.
-    for (int i = 0; i < 6; ++i) sprite("bullet/tama01.bmp", 1, 200 + i * 25, shipAngle + 40 - i * 6, inward(shipAngle));
-    for (int i = 0; i < 5; ++i) sprite("bullet/tama02.bmp", 1, 170 + i * 30, shipAngle - 30 + i * 4, inward(shipAngle));
-    for (int i = 0; i < 4; ++i) sprite("bullet/tama03.bmp", 1, 260 + i * 30, shipAngle + 80 + i * 8, inward(shipAngle));
-    for (int i = 0; i < 4; ++i) sprite("bullet/tama00.bmp", 1, 300 + i * 20, shipAngle - 55, inward(shipAngle - 50));
+    for (int i = 0; i < 6; ++i)
+        sprite("bullet/tama01.bmp", 1, 200 + i * 25, shipAngle + 40 - i * 6, inward(shipAngle));
+    for (int i = 0; i < 5; ++i)
+        sprite("bullet/tama02.bmp", 1, 170 + i * 30, shipAngle - 30 + i * 4, inward(shipAngle));
+    for (int i = 0; i < 4; ++i)
+        sprite("bullet/tama03.bmp", 1, 260 + i * 30, shipAngle + 80 + i * 8, inward(shipAngle));
+    for (int i = 0; i < 4; ++i)
+        sprite("bullet/tama00.bmp", 1, 300 + i * 20, shipAngle - 55, inward(shipAngle - 50));
     sprite("bullet/tama04.bmp", 1, 210, shipAngle - 65, 0);
     sprite("bullet/tama04.bmp", 1, 235, shipAngle - 80, 0);
     sprite("bullet/tama05.bmp", 3, 100, shipAngle + 200, inward(shipAngle + 200));
     sprite("bullet/tama06.bmp", 1, 100, shipAngle - 200, 0, 0.5f, 2, 1);
     // The ship and its options.
-    for (int i = 0; i < 4; ++i) sprite("jiki/opt.bmp", 0, 108, shipAngle - 48 * i - 24, shipAngle - 48 * i - 24);
+    for (int i = 0; i < 4; ++i)
+        sprite("jiki/opt.bmp", 0, 108, shipAngle - 48 * i - 24, shipAngle - 48 * i - 24);
     at("jiki/jiki.bmp", 1, 240, 360, static_cast<float>(768 * unit));
     at("danger.bmp", 0, 464, 60, view(shipAngle + 150));
     at("blind.bmp", 0, 240, 240, 0);
@@ -201,8 +210,7 @@ bool WriteMockScreen(const std::string& path, const std::vector<Baked>& pics) {
     };
     number(480, 96, 1234560, 8);
     number(480, 159, 318450, 8);
-    for (int i = 0; i < 3; ++i)
-        top("zanki.bmp", 0, 500 + 26 * i, 212);
+    for (int i = 0; i < 3; ++i) top("zanki.bmp", 0, 500 + 26 * i, 212);
     for (int i = 0; i < 5; ++i) Rect(screen, 530 + 18 * i, 250, 545 + 18 * i, 270, 255, 0, 0, i < 4);
     const std::string label = " 2-3";
     for (size_t i = 0; i < label.size(); ++i)

@@ -19,7 +19,9 @@ Color Lighter(Color c, float t) { return Mix(c, Hex(0xffffff), t); }
 Color Darker(Color c, float t) { return Mix(c, Hex(0x000000), t); }
 
 // Rounded volume: lit near the middle, dark toward the rim.
-Paint Body(V2 c, float r, Color base) { return Radial({c.x - r * 0.25f, c.y - r * 0.25f}, r * 1.4f, Lighter(base, 0.45f), Darker(base, 0.45f)); }
+Paint Body(V2 c, float r, Color base) {
+    return Radial({c.x - r * 0.25f, c.y - r * 0.25f}, r * 1.4f, Lighter(base, 0.45f), Darker(base, 0.45f));
+}
 
 void Eye(Canvas& cv, V2 c, float r, Color col = Hex(0xffd040)) {
     Fill(cv, Circle(c, r + 1.2f), kRim);
@@ -48,7 +50,8 @@ void Damage(Picture& p, int k, uint32_t seed, int phase) {
     for (int i = 0; i < 3; ++i) {
         V2 a{c.x + rng.Range(-reach, reach), c.y + rng.Range(-reach, reach)};
         V2 b{a.x + rng.Range(-7, 7), a.y + rng.Range(-7, 7)};
-        if (cv.At(static_cast<int>(a.x), static_cast<int>(a.y))[3] > 0.5f) Line(cv, a, b, 1.3f, Hex(0xff6020));
+        if (cv.At(static_cast<int>(a.x), static_cast<int>(a.y))[3] > 0.5f)
+            Line(cv, a, b, 1.3f, Hex(0xff6020));
     }
     // Flames flicker with the phase.
     for (int i = 0; i < 2; ++i) {
@@ -77,18 +80,23 @@ void Drifter(Canvas& cv, const Xf& t, int f, bool heavy) {
     float flap = 1.0f + 0.18f * std::sin(f * kPi / 2);
     float span = (heavy ? 26.0f : 18.0f) * flap, back = heavy ? -5.0f : -7.0f;
     for (float s : {-1.0f, 1.0f}) {
-        Shape wing = Poly({t(back + 8, 4 * s), t(back - 2, span * s), t(back - 10, (span - 3) * s), t(back - 8, 5 * s)});
-        FillOutlined(cv, wing, Linear(t(back, 0), Lighter(fin, 0.2f), t(back, span * s), Darker(fin, 0.3f)), kRim, 1.5f);
+        Shape wing = Poly(
+            {t(back + 8, 4 * s), t(back - 2, span * s), t(back - 10, (span - 3) * s), t(back - 8, 5 * s)});
+        FillOutlined(cv, wing, Linear(t(back, 0), Lighter(fin, 0.2f), t(back, span * s), Darker(fin, 0.3f)),
+                     kRim, 1.5f);
         Fill(cv, Circle(t(back - 2, (span - 1) * s), 2.0f), Hex(0x80ffe0));
     }
     float r = heavy ? 15.0f : 10.0f;
     Shape body = Ellipse(t(back, 0), r * 1.2f, r, t.angle);
     FillOutlined(cv, body, Body(t(back, 0), r, teal), kRim, 1.7f);
     // Tail fins.
-    FillOutlined(cv, Poly({t(back - r, -3), t(back - r - 9, -6 - f % 2), t(back - r - 5, 0), t(back - r - 9, 6 + f % 2), t(back - r, 3)}),
+    FillOutlined(cv,
+                 Poly({t(back - r, -3), t(back - r - 9, -6 - f % 2), t(back - r - 5, 0),
+                       t(back - r - 9, 6 + f % 2), t(back - r, 3)}),
                  Flat(fin), kRim, 1.3f);
     if (heavy) {
-        for (float s : {-1.0f, 1.0f}) Fill(cv, Ellipse(t(back - 2, 7 * s), 5, 2, t.angle), Darker(teal, 0.4f));
+        for (float s : {-1.0f, 1.0f})
+            Fill(cv, Ellipse(t(back - 2, 7 * s), 5, 2, t.angle), Darker(teal, 0.4f));
         FillOutlined(cv, Ellipse(t(back + 10, 0), 5, 8, t.angle), Flat(Hex(0x158a80)), kRim, 1.2f);
     }
     Eye(cv, t(back + r * 0.75f, 0), heavy ? 4.0f : 3.0f);
@@ -97,7 +105,8 @@ void Drifter(Canvas& cv, const Xf& t, int f, bool heavy) {
 // Circlers: spinning saucers; the rim lights run round over the frames.
 void Circler(Canvas& cv, const Xf& t, int f) {
     const Color orange = Hex(0xff8a1e);
-    for (float s : {-1.0f, 1.0f}) FillOutlined(cv, Circle(t(0, 16 * s), 5), Body(t(0, 16 * s), 5, Hex(0xd06010)), kRim, 1.4f);
+    for (float s : {-1.0f, 1.0f})
+        FillOutlined(cv, Circle(t(0, 16 * s), 5), Body(t(0, 16 * s), 5, Hex(0xd06010)), kRim, 1.4f);
     FillOutlined(cv, Circle(t(-1, 0), 13.5f), Body(t(-1, 0), 13.5f, orange), kRim, 1.8f);
     Fill(cv, Ring(t(-1, 0), 9.5f, 1.0f), Darker(orange, 0.45f));
     for (int i = 0; i < 8; ++i) {
@@ -129,7 +138,8 @@ void Hunter(Canvas& cv, const Xf& t, int f, float k) {
     const Color red = Hex(0xe83040);
     FillLight(cv, Ellipse(t(-13 * k - 3, 0), (5 + f % 2 * 2) * k, 2.5f * k, t.angle), Flat(Hex(0xffa040)));
     Shape body = Poly({t(14 * k, 0), t(-10 * k, -12 * k), t(-6 * k, 0), t(-10 * k, 12 * k)});
-    FillOutlined(cv, body, Linear(t(0, -10 * k), Lighter(red, 0.35f), t(0, 10 * k), Darker(red, 0.4f)), kRim, 1.7f);
+    FillOutlined(cv, body, Linear(t(0, -10 * k), Lighter(red, 0.35f), t(0, 10 * k), Darker(red, 0.4f)), kRim,
+                 1.7f);
     Fill(cv, Poly({t(12 * k, 0), t(-4 * k, -2.5f * k), t(-4 * k, 2.5f * k)}), Darker(red, 0.5f));
     Eye(cv, t(3 * k, 0), 2.6f * k);
 }
@@ -154,7 +164,8 @@ void SpreadHunter(Canvas& cv, const Xf& t, int f) {
     const Color red = Hex(0xc81830);
     for (float s : {-1.0f, 1.0f}) {
         Shape wing = Poly({t(8, 8 * s), t(-2, 28 * s), t(-12, 46 * s), t(-20, 44 * s), t(-18, 10 * s)});
-        FillOutlined(cv, wing, Linear(t(0, 8 * s), Lighter(red, 0.25f), t(-14, 44 * s), Darker(red, 0.5f)), kRim, 1.6f);
+        FillOutlined(cv, wing, Linear(t(0, 8 * s), Lighter(red, 0.25f), t(-14, 44 * s), Darker(red, 0.5f)),
+                     kRim, 1.6f);
         Line(cv, t(-4, 14 * s), t(-14, 40 * s), 1.4f, Hex(0xffb040));
         FillLight(cv, Ellipse(t(-19 - f % 2 * 2, 34 * s), 5, 2.5f, t.angle), Flat(Hex(0xffa040)));
         V2 pc = t(-3, 34 * s);
@@ -179,7 +190,8 @@ void Drill(Canvas& cv, const Xf& t, int f, float r) {
         float x0 = -r * 0.3f + u * r * 1.6f, w = r * (1 - u * 0.9f);
         Line(cv, t(x0, -w * 0.9f), t(x0 + r * 0.25f, w * 0.9f), 1.6f, Darker(gold, 0.55f));
     }
-    FillOutlined(cv, Ellipse(t(-r * 0.55f, 0), r * 0.45f, r * 0.95f, t.angle), Body(t(-r * 0.55f, 0), r, Hex(0x9a7a20)), kRim, 1.5f);
+    FillOutlined(cv, Ellipse(t(-r * 0.55f, 0), r * 0.45f, r * 0.95f, t.angle),
+                 Body(t(-r * 0.55f, 0), r, Hex(0x9a7a20)), kRim, 1.5f);
     Eye(cv, t(-r * 0.55f, 0), r * 0.28f, Hex(0xff4020));
 }
 
@@ -204,13 +216,17 @@ void Dasher(Canvas& cv, const Xf& t, int f, float k, float back) {
     for (float s : {-1.0f, 1.0f})
         for (int i = 0; i < 2; ++i) {
             float y = (5 + i * 5) * s * k;
-            Line(cv, t(back - 8 * k, y), tip(back - (20 + i * 3) * k, y + sway + s * 3 * k), 2.6f * k, Hex(0x5a2090));
+            Line(cv, t(back - 8 * k, y), tip(back - (20 + i * 3) * k, y + sway + s * 3 * k), 2.6f * k,
+                 Hex(0x5a2090));
         }
-    Shape body = Union(Circle(t(back, 0), 12.5f * k), Poly({t(back + 4 * k, -9 * k), t(back + 24 * k, 0), t(back + 4 * k, 9 * k)}));
+    Shape body = Union(Circle(t(back, 0), 12.5f * k),
+                       Poly({t(back + 4 * k, -9 * k), t(back + 24 * k, 0), t(back + 4 * k, 9 * k)}));
     FillOutlined(cv, body, Body(t(back, 0), 13 * k, violet), kRim, 1.7f);
     for (float s : {-1.0f, 1.0f})
-        FillOutlined(cv, Poly({t(back - 4 * k, 10 * s * k), tip(back - 14 * k, 20 * s * k), t(back - 12 * k, 8 * s * k)}),
-                     Flat(Hex(0x7030c0)), kRim, 1.2f);
+        FillOutlined(
+            cv,
+            Poly({t(back - 4 * k, 10 * s * k), tip(back - 14 * k, 20 * s * k), t(back - 12 * k, 8 * s * k)}),
+            Flat(Hex(0x7030c0)), kRim, 1.2f);
     Eye(cv, t(back + 6 * k, -4 * k), 2.6f * k, Hex(0xfff060));
     Eye(cv, t(back + 6 * k, 4 * k), 2.6f * k, Hex(0xfff060));
 }
@@ -246,8 +262,9 @@ void Gunner(Canvas& cv, const Xf& t, int f, bool heavy) {
     // Base plate with legs.
     for (int i = 0; i < 4; ++i) {
         float a = kPi / 4 + i * kPi / 2;
-        FillOutlined(cv, Capsule(t(back, 0), t(back + std::cos(a) * r * 1.25f, std::sin(a) * r * 1.25f), r * 0.22f),
-                     Flat(Hex(0x902050)), kRim, 1.3f);
+        FillOutlined(
+            cv, Capsule(t(back, 0), t(back + std::cos(a) * r * 1.25f, std::sin(a) * r * 1.25f), r * 0.22f),
+            Flat(Hex(0x902050)), kRim, 1.3f);
     }
     FillOutlined(cv, Circle(t(back, 0), r), Body(t(back, 0), r, rose), kRim, 1.8f);
     Fill(cv, Ring(t(back, 0), r * 0.62f, 1.0f), Darker(rose, 0.45f));
@@ -293,27 +310,35 @@ std::string Teki(int n) { return "teki" + std::string(n < 10 ? "0" : "") + std::
 void AddEnemyJobs(Jobs& jobs) {
     jobs.push_back({"drifters and circlers", [] {
                         std::vector<Picture> v;
-                        v.push_back(Kind(Teki(0), 64, false, 10, [](Canvas& c, const Xf& t, int f) { Drifter(c, t, f, false); }));
-                        v.push_back(Kind(Teki(1), 64, true, 11, [](Canvas& c, const Xf& t, int f) { Drifter(c, t, f, true); }));
+                        v.push_back(Kind(Teki(0), 64, false, 10,
+                                         [](Canvas& c, const Xf& t, int f) { Drifter(c, t, f, false); }));
+                        v.push_back(Kind(Teki(1), 64, true, 11,
+                                         [](Canvas& c, const Xf& t, int f) { Drifter(c, t, f, true); }));
                         v.push_back(Kind(Teki(2), 64, false, 12, Circler));
                         v.push_back(Kind(Teki(3), 64, true, 13, HeavyCircler));
                         return v;
                     }});
     jobs.push_back({"hunters and rammers", [] {
                         std::vector<Picture> v;
-                        v.push_back(Kind(Teki(4), 64, false, 14, [](Canvas& c, const Xf& t, int f) { Hunter(c, t, f, 1.25f); }));
+                        v.push_back(Kind(Teki(4), 64, false, 14,
+                                         [](Canvas& c, const Xf& t, int f) { Hunter(c, t, f, 1.25f); }));
                         v.push_back(Kind(Teki(5), 64, true, 15, HeavyHunter));
-                        v.push_back(Kind(Teki(6), 64, false, 16, [](Canvas& c, const Xf& t, int f) { Drill(c, t, f, 13); }));
+                        v.push_back(Kind(Teki(6), 64, false, 16,
+                                         [](Canvas& c, const Xf& t, int f) { Drill(c, t, f, 13); }));
                         v.push_back(Kind(Teki(7), 64, true, 17, SplitRammer));
                         v.push_back(Kind(Teki(12), 128, true, 22, SpreadHunter));
                         return v;
                     }});
     jobs.push_back({"dashers, gunners and carriers", [] {
                         std::vector<Picture> v;
-                        v.push_back(Kind(Teki(8), 64, false, 18, [](Canvas& c, const Xf& t, int f) { Dasher(c, t, f, 1.0f, -9); }));
-                        v.push_back(Kind(Teki(9), 64, true, 19, [](Canvas& c, const Xf& t, int f) { Dasher(c, t, f, 1.5f, -7); }));
-                        v.push_back(Kind(Teki(10), 64, false, 20, [](Canvas& c, const Xf& t, int f) { Gunner(c, t, f, false); }));
-                        v.push_back(Kind(Teki(11), 64, true, 21, [](Canvas& c, const Xf& t, int f) { Gunner(c, t, f, true); }));
+                        v.push_back(Kind(Teki(8), 64, false, 18,
+                                         [](Canvas& c, const Xf& t, int f) { Dasher(c, t, f, 1.0f, -9); }));
+                        v.push_back(Kind(Teki(9), 64, true, 19,
+                                         [](Canvas& c, const Xf& t, int f) { Dasher(c, t, f, 1.5f, -7); }));
+                        v.push_back(Kind(Teki(10), 64, false, 20,
+                                         [](Canvas& c, const Xf& t, int f) { Gunner(c, t, f, false); }));
+                        v.push_back(Kind(Teki(11), 64, true, 21,
+                                         [](Canvas& c, const Xf& t, int f) { Gunner(c, t, f, true); }));
                         v.push_back(Kind(Teki(13), 128, true, 23, SprayDasher));
                         v.push_back(Carrier(true));
                         v.push_back(Carrier(false));

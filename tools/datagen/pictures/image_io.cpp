@@ -87,8 +87,8 @@ bool WritePng(const std::string& path, const Image8& img) {
         return false;
     }
     png_init_io(png, f.get());
-    png_set_IHDR(png, info, img.w, img.h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, img.w, img.h, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < img.h; ++y)
         png_write_row(png, const_cast<png_bytep>(&img.px[static_cast<size_t>(y) * img.w * 4]));

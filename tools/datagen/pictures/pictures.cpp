@@ -44,7 +44,8 @@ bool MakeAllPictures(const std::string& out, int threads, std::vector<Baked>* ke
     namespace fs = std::filesystem;
     for (const char* font : {kMonoFont, kSansFont})
         if (!fs::exists(font)) {
-            std::fprintf(stderr, "velmoran-datagen: font \"%s\" is missing (install fonts-dejavu-core)\n", font);
+            std::fprintf(stderr, "velmoran-datagen: font \"%s\" is missing (install fonts-dejavu-core)\n",
+                         font);
             return false;
         }
     Jobs jobs = AllJobs();
@@ -65,7 +66,8 @@ bool MakeAllPictures(const std::string& out, int threads, std::vector<Baked>* ke
                     if (error.empty()) error = "cannot write \"" + path.string() + "\"";
                 }
                 if (keep)
-                    results[i].push_back({p.name, p.cols, p.rows, p.cellW, p.cellH, p.count, p.png, std::move(img)});
+                    results[i].push_back(
+                        {p.name, p.cols, p.rows, p.cellW, p.cellH, p.count, p.png, std::move(img)});
             }
         }
     };

@@ -28,12 +28,14 @@ void DrawShipShape(Canvas& cv, const Xf& t, int phase) {
         Line(cv, t(-2, 9 * s), t(-11, 21 * s), 1.6f * k, kDeepBlue);
         // Wing-tip lights chase round: one tip is lit per phase.
         bool lit = (phase == 0 && s < 0) || (phase == 2 && s > 0) || phase == 1;
-        Fill(cv, Circle(t(-14, 24 * s), 2.2f * k), lit ? (s < 0 ? Hex(0xff5060) : Hex(0x60ff90)) : Hex(0x304060));
+        Fill(cv, Circle(t(-14, 24 * s), 2.2f * k),
+             lit ? (s < 0 ? Hex(0xff5060) : Hex(0x60ff90)) : Hex(0x304060));
     }
     // Side engine pods.
     for (float s : {-1.0f, 1.0f}) {
         Shape pod = Capsule(t(-2, 11 * s), t(-17, 11 * s), 3.6f * k);
-        FillOutlined(cv, pod, Linear(t(0, 8 * s), Hex(0xc8d4f0), t(0, 14 * s), Hex(0x5a6a90)), kRim, 1.4f * k);
+        FillOutlined(cv, pod, Linear(t(0, 8 * s), Hex(0xc8d4f0), t(0, 14 * s), Hex(0x5a6a90)), kRim,
+                     1.4f * k);
         Fill(cv, Circle(t(-18, 11 * s), 2.2f * k), Hex(0x9fe8ff));
     }
     // Hull.
@@ -49,7 +51,8 @@ void DrawShipShape(Canvas& cv, const Xf& t, int phase) {
         Line(cv, c, e, 1.4f * k, kCyan);
     }
     // Cockpit glass.
-    Fill(cv, Ellipse(t(7, 0), 7 * k, 3.6f * k, t.angle), Radial(t(9, -1), 7 * k, Hex(0xe0ffff), Hex(0x0a70c0)));
+    Fill(cv, Ellipse(t(7, 0), 7 * k, 3.6f * k, t.angle),
+         Radial(t(9, -1), 7 * k, Hex(0xe0ffff), Hex(0x0a70c0)));
     Fill(cv, Ellipse(t(9, -1.2f), 2.5f * k, 1.0f * k, t.angle), Hex(0xffffff, 0.9f));
 }
 
@@ -155,29 +158,30 @@ void ItemSymbol(Canvas& cv, int kind, const Xf& t) {
     // t maps (right, down) of the symbol into the file.
     const Color w = Hex(0xffffff);
     switch (kind) {
-    case 0:  // option: a small orb with its ring
-        Fill(cv, Ring(t(0, 0), 5.5f, 1.2f), w);
-        Fill(cv, Circle(t(0, 0), 3), Hex(0xffffff));
-        Fill(cv, Circle(t(5.5f, -2), 1.8f), Hex(0xffffff));
-        break;
-    case 1:  // extra life: a heart
-        Fill(cv, Union(Union(Circle(t(-2.8f, -1.5f), 3.3f), Circle(t(2.8f, -1.5f), 3.3f)),
+        case 0:  // option: a small orb with its ring
+            Fill(cv, Ring(t(0, 0), 5.5f, 1.2f), w);
+            Fill(cv, Circle(t(0, 0), 3), Hex(0xffffff));
+            Fill(cv, Circle(t(5.5f, -2), 1.8f), Hex(0xffffff));
+            break;
+        case 1:  // extra life: a heart
+            Fill(cv,
+                 Union(Union(Circle(t(-2.8f, -1.5f), 3.3f), Circle(t(2.8f, -1.5f), 3.3f)),
                        Poly({t(-6, -0.5f), t(6, -0.5f), t(0, 6.5f)})),
-             w);
-        break;
-    case 2:  // twin: two parallel bolts
-        Fill(cv, Capsule(t(-3, -6), t(-3, 6), 1.8f), w);
-        Fill(cv, Capsule(t(3, -6), t(3, 6), 1.8f), w);
-        break;
-    case 3:  // napalm: a flame
-        Fill(cv, Union(Circle(t(0, 2.5f), 4.2f), Poly({t(-4, 2), t(0, -7.5f), t(4, 2)})), w);
-        Fill(cv, Circle(t(0, 3.2f), 2.0f), Hex(0xff8a20));
-        break;
-    default:  // spread: a fan of three
-        Fill(cv, Capsule(t(0, 5), t(0, -6.5f), 1.5f), w);
-        Fill(cv, Capsule(t(0, 5), t(-5.5f, -4.5f), 1.5f), w);
-        Fill(cv, Capsule(t(0, 5), t(5.5f, -4.5f), 1.5f), w);
-        break;
+                 w);
+            break;
+        case 2:  // twin: two parallel bolts
+            Fill(cv, Capsule(t(-3, -6), t(-3, 6), 1.8f), w);
+            Fill(cv, Capsule(t(3, -6), t(3, 6), 1.8f), w);
+            break;
+        case 3:  // napalm: a flame
+            Fill(cv, Union(Circle(t(0, 2.5f), 4.2f), Poly({t(-4, 2), t(0, -7.5f), t(4, 2)})), w);
+            Fill(cv, Circle(t(0, 3.2f), 2.0f), Hex(0xff8a20));
+            break;
+        default:  // spread: a fan of three
+            Fill(cv, Capsule(t(0, 5), t(0, -6.5f), 1.5f), w);
+            Fill(cv, Capsule(t(0, 5), t(-5.5f, -4.5f), 1.5f), w);
+            Fill(cv, Capsule(t(0, 5), t(5.5f, -4.5f), 1.5f), w);
+            break;
     }
 }
 
@@ -191,12 +195,16 @@ void DrawItemBadge(Canvas& cv, int kind, V2 c, float scale, int frame) {
     const ItemLook& look = kItemLooks[kind];
     Xf t{c, -kPi / 2, scale};
     float spin = frame * kPi / 8;
-    Shape hex = Poly({t(std::cos(spin) * 14, std::sin(spin) * 14), t(std::cos(spin + 1.047f) * 14, std::sin(spin + 1.047f) * 14),
-                      t(std::cos(spin + 2.094f) * 14, std::sin(spin + 2.094f) * 14), t(std::cos(spin + 3.14f) * 14, std::sin(spin + 3.14f) * 14),
-                      t(std::cos(spin + 4.19f) * 14, std::sin(spin + 4.19f) * 14), t(std::cos(spin + 5.24f) * 14, std::sin(spin + 5.24f) * 14)});
+    Shape hex = Poly({t(std::cos(spin) * 14, std::sin(spin) * 14),
+                      t(std::cos(spin + 1.047f) * 14, std::sin(spin + 1.047f) * 14),
+                      t(std::cos(spin + 2.094f) * 14, std::sin(spin + 2.094f) * 14),
+                      t(std::cos(spin + 3.14f) * 14, std::sin(spin + 3.14f) * 14),
+                      t(std::cos(spin + 4.19f) * 14, std::sin(spin + 4.19f) * 14),
+                      t(std::cos(spin + 5.24f) * 14, std::sin(spin + 5.24f) * 14)});
     Fill(cv, Grow(hex, 1.5f * scale), kRim);
     Fill(cv, hex, look.ring);
-    Fill(cv, Circle(c, 10.5f * scale), Radial(t(-3, -3), 12 * scale, Mix(look.ring, Hex(0xffffff), 0.2f), look.core));
+    Fill(cv, Circle(c, 10.5f * scale),
+         Radial(t(-3, -3), 12 * scale, Mix(look.ring, Hex(0xffffff), 0.2f), look.core));
     ItemSymbol(cv, kind, t);
 }
 
@@ -284,7 +292,8 @@ Picture BunnyDead() {
     const Color fur = Hex(0xd8d8e8), shade = Hex(0x9a9ab8);
     // Lying flat on the ground, ears drooping, eyes crossed out; a little ghost drifts up.
     for (float s : {0.0f, 1.0f})
-        FillOutlined(cv, Ellipse({22 + s * 8, 80 - s * 3}, 14, 4.5f, 0.15f - s * 0.3f), Flat(fur), kRim, 1.4f);
+        FillOutlined(cv, Ellipse({22 + s * 8, 80 - s * 3}, 14, 4.5f, 0.15f - s * 0.3f), Flat(fur), kRim,
+                     1.4f);
     FillOutlined(cv, Ellipse({60, 82}, 24, 12, 0), Radial({55, 76}, 26, fur, shade), kRim, 1.6f);
     FillOutlined(cv, Circle({40, 78}, 13), Radial({37, 74}, 16, fur, shade), kRim, 1.6f);
     for (float x : {35.0f, 45.0f}) {
@@ -293,7 +302,8 @@ Picture BunnyDead() {
     }
     Fill(cv, Circle({78, 88}, 5), Hex(0xffffff));
     // Ghost.
-    Shape ghost = Union(Circle({60, 34}, 12), Poly({{48, 34}, {72, 34}, {72, 52}, {66, 47}, {60, 52}, {54, 47}, {48, 52}}));
+    Shape ghost = Union(Circle({60, 34}, 12),
+                        Poly({{48, 34}, {72, 34}, {72, 52}, {66, 47}, {60, 52}, {54, 47}, {48, 52}}));
     FillOutlined(cv, ghost, Linear({0, 22}, Hex(0xe8f4ff), {0, 52}, Hex(0x90b0e0)), Hex(0x203050), 1.4f);
     for (float s : {-1.0f, 1.0f}) Fill(cv, Ellipse({60 + s * 6, 14}, 2.2f, 6, s * 0.2f), Hex(0xe8f4ff));
     Fill(cv, Circle({56, 33}, 1.8f), Hex(0x203050));
@@ -331,7 +341,9 @@ void AddPlayerJobs(Jobs& jobs) {
 }
 
 // Shared with the carriers: an item badge of the given kind.
-void DrawItemIcon(Canvas& cv, int kind, V2 c, float scale, int frame) { DrawItemBadge(cv, kind, c, scale, frame); }
+void DrawItemIcon(Canvas& cv, int kind, V2 c, float scale, int frame) {
+    DrawItemBadge(cv, kind, c, scale, frame);
+}
 void DrawShipIcon(Canvas& cv, const Xf& t, int phase) { DrawShipShape(cv, t, phase); }
 void DrawBunnyFigure(Canvas& cv, V2 feet, int frame) { DrawBunny(cv, feet, frame, false); }
 

@@ -66,7 +66,8 @@ Mask Dilate(const Mask& m, float r) {
                 for (int dx = -ri; dx <= ri; ++dx) {
                     float v = m.At(x + dx, y + dy);
                     if (v <= 0) continue;
-                    float fall = std::clamp(r + 0.5f - std::sqrt(static_cast<float>(dx * dx + dy * dy)), 0.0f, 1.0f);
+                    float fall =
+                        std::clamp(r + 0.5f - std::sqrt(static_cast<float>(dx * dx + dy * dy)), 0.0f, 1.0f);
                     best = std::max(best, v * fall);
                 }
             d.a[y * m.w + x] = best;
@@ -119,11 +120,13 @@ void DrawText(Canvas& cv, Lettering& font, const std::string& text, float x, flo
     int pad = static_cast<int>(std::ceil(st.outlineWidth + st.glowRadius * 2)) + 2;
     int size = st.size;
     Mask m = font.Render(text, size, pad, st.tracking);
-    while (st.maxWidth > 0 && m.w - 2 * pad > st.maxWidth && size > 6) m = font.Render(text, --size, pad, st.tracking);
+    while (st.maxWidth > 0 && m.w - 2 * pad > st.maxWidth && size > 6)
+        m = font.Render(text, --size, pad, st.tracking);
     if (m.w == 0) return;
     float ox = centre ? x - m.w * 0.5f : x - pad, oy = centre ? y - m.h * 0.5f : y - pad;
     if (st.glowRadius > 0 && st.glow.a > 0)
-        LightMask(cv, Blur(Dilate(m, st.outlineWidth), static_cast<int>(st.glowRadius)), ox, oy, Flat(st.glow), 1.0f);
+        LightMask(cv, Blur(Dilate(m, st.outlineWidth), static_cast<int>(st.glowRadius)), ox, oy,
+                  Flat(st.glow), 1.0f);
     if (st.outlineWidth > 0) PaintMask(cv, Dilate(m, st.outlineWidth), ox, oy, Flat(st.outline));
     // The face's gradient runs over the cap height.
     float top = oy + m.baseline - size * 0.74f, bottom = oy + m.baseline;

@@ -105,7 +105,8 @@ Picture Panel() {
         return Mix(base, Hex(0x222a4a), n * 0.35f + 0.05f * std::sin(y * 0.8f));
     });
     // Left rail against the field, and an outer frame.
-    Fill(cv, Poly({{0, 0}, {6, 0}, {6, 480}, {0, 480}}), Linear({0, 0}, Hex(0x5a6a9a), {6, 0}, Hex(0x1a2040)));
+    Fill(cv, Poly({{0, 0}, {6, 0}, {6, 480}, {0, 480}}),
+         Linear({0, 0}, Hex(0x5a6a9a), {6, 0}, Hex(0x1a2040)));
     Fill(cv, Poly({{1, 0}, {2, 0}, {2, 480}, {1, 480}}), Hex(0x9fd8ff));
     Bevel(cv, 154, 0, 160, 480, Hex(0x1a2040), Hex(0x5a6a9a), Hex(0x080a18));
     Lettering sans(kSansFont);
@@ -169,7 +170,8 @@ Picture PanelAnim() {
         for (int i = 0; i < 24; ++i) {
             float a0 = beam - i * 0.06f, a1 = beam - (i + 1) * 0.06f;
             Fill(cv,
-                 Poly({s, {s.x + std::cos(a0) * r, s.y + std::sin(a0) * r},
+                 Poly({s,
+                       {s.x + std::cos(a0) * r, s.y + std::sin(a0) * r},
                        {s.x + std::cos(a1) * r, s.y + std::sin(a1) * r}}),
                  Hex(0x40ff90, 0.35f * (1 - i / 24.0f)));
         }
@@ -200,8 +202,8 @@ Picture PanelAnim() {
     return p;
 }
 
-Picture Banner(const std::string& name, int w, int h, const std::string& text, int size, Color top, Color bottom,
-               Color glow, const std::string& sub = "") {
+Picture Banner(const std::string& name, int w, int h, const std::string& text, int size, Color top,
+               Color bottom, Color glow, const std::string& sub = "") {
     Picture p = MakePicture(name, 1, 1, w, h);
     Lettering sans(kSansFont);
     TextStyle st;
@@ -272,7 +274,11 @@ Picture Danger() {
         Color hot = k == 0 ? Hex(0xff3020) : Hex(0x8a1810), edge = k == 0 ? Hex(0xffe040) : Hex(0x806010);
         for (int i = 0; i < 2; ++i) {
             float x = c.x - 14 + i * 16;
-            Shape chev = Poly({{x + 14, c.y}, {x, c.y - 12}, {x - 6, c.y - 12}, {x + 6, c.y}, {x - 6, c.y + 12},
+            Shape chev = Poly({{x + 14, c.y},
+                               {x, c.y - 12},
+                               {x - 6, c.y - 12},
+                               {x + 6, c.y},
+                               {x - 6, c.y + 12},
                                {x, c.y + 12}});
             FillOutlined(p.cv, chev, Linear({x - 6, c.y}, hot, {x + 14, c.y}, edge), kInk, 1.5f);
         }
@@ -302,8 +308,8 @@ void AddUiJobs(Jobs& jobs) {
                         std::vector<Picture> v;
                         v.push_back(Banner("stageclear.bmp", 320, 64, "STAGE CLEAR", 40, Hex(0xfffbd0),
                                            Hex(0xffa81a), Hex(0xff6010, 0.9f)));
-                        v.push_back(Banner("bonus5000.bmp", 384, 64, "PERFECT", 30, Hex(0xd8ffe8), Hex(0x40e090),
-                                           Hex(0x10a060, 0.9f), "+5000"));
+                        v.push_back(Banner("bonus5000.bmp", 384, 64, "PERFECT", 30, Hex(0xd8ffe8),
+                                           Hex(0x40e090), Hex(0x10a060, 0.9f), "+5000"));
                         return v;
                     }});
     jobs.push_back({"pointers", [] {
