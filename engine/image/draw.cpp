@@ -85,7 +85,7 @@ void DrawUnscaled(const Picture& p, const Cell& r, int64_t x, int64_t y, int tra
                 FetchPixels(src + srcAhead, c1 - c0);
                 FetchPixels(dst + dstAhead, c1 - c0);
             } else {
-                const PixelSpan* span = p.spans.data() + p.rowSpans[size_t(row + kAhead)];
+                const PixelSpan* span = p.spans.data() + p.rowSpans[size_t(row) + size_t(kAhead)];
                 const PixelSpan* end = p.spans.data() + p.rowSpans[size_t(row + kAhead) + 1];
                 for (; span != end; ++span) {
                     const int a = std::max(span->start, c0), b = std::min(span->start + span->length, c1);

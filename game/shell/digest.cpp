@@ -92,7 +92,9 @@ constexpr size_t Initialisers() {
 }
 
 #define VELMORAN_HASH_FIELD(field) h << r.field;
-#define VELMORAN_COUNT_FIELD(field) +Initialisers<decltype(Record::field)>()
+// A term of a sum: it cannot stand in parentheses of its own.
+#define VELMORAN_COUNT_FIELD(field) \
+    +Initialisers<decltype(Record::field)>()  // NOLINT(bugprone-macro-parentheses)
 #define VELMORAN_DIGEST_RECORD(Type, FIELDS)                                     \
     void Add(Hasher& h, const Type& r) { FIELDS(VELMORAN_HASH_FIELD) }           \
     static_assert(                                                               \

@@ -144,7 +144,7 @@ std::string DataAdvice() {
 
 bool PlayStage() {
     SetUpStage();
-    if (!LoadStage(gs.stage)) return false;
+    if (!LoadStage(int16_t(gs.stage))) return false;  // 1..600
     PlaceShipOnRing();
     gs.mouseX = 0;
     gs.mouseY = 0;

@@ -72,8 +72,8 @@ void SoftwarePeer::DrawTurned(int texture, int sx, int sy, int w, int h, int cx,
     impl_->Prepare(t);
     const SDL_Rect src{sx, sy, w, h};
     const float s = float(scale);
-    const SDL_FRect dst{float(x) - cx * s, float(y) - cy * s, w * s, h * s};
-    const SDL_FPoint centre{cx * s, cy * s};
+    const SDL_FRect dst{float(x) - float(cx) * s, float(y) - float(cy) * s, float(w) * s, float(h) * s};
+    const SDL_FPoint centre{float(cx) * s, float(cy) * s};
     SDL_RenderCopyExF(impl_->renderer, t, &src, &dst, angle * 180.0 / M_PI, &centre, SDL_FLIP_NONE);
 }
 
