@@ -79,7 +79,6 @@ public:
     // Reads raw bytes at a file offset and unscrambles them.
     bool ReadPlain(uint64_t fileOffset, void* dest, size_t count) const;
     uint16_t Version() const { return version_; }
-    uint32_t CodePage() const { return codePage_; }
     uint64_t Size() const { return source_.size; }
     // After Open: the header read as an archive's (magic and version), whether or not its tables fit.
     bool HeaderValid() const { return headerValid_; }

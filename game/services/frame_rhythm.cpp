@@ -53,8 +53,6 @@ void ResetFrameRhythm() {
     frameStamp = 0;
 }
 
-int32_t FrameStamp() { return frameStamp; }
-
 void SetFrameObserver(FrameObserver observer) { frameObserver = observer; }
 FrameObserver CurrentFrameObserver() { return frameObserver; }
 

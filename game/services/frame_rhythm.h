@@ -18,7 +18,6 @@ void EndFrame();
 
 // Counters and frame stamp back to start-up (ResetAll).
 void ResetFrameRhythm();
-int32_t FrameStamp();
 
 // Called at the end of every EndFrame when set (tests and --digest); null switches it off.
 using FrameObserver = void (*)();

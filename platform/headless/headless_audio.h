@@ -19,7 +19,6 @@ public:
     // For tests: keep what was mixed in memory even without a capture file.
     void KeepCaptured(bool keep) { keepCaptured_ = keep; }
     const std::vector<int16_t>& Captured() const { return captured_; }
-    bool IsOpen() const { return callback_ != nullptr; }
 
 private:
     platform::AudioCallback callback_ = nullptr;

@@ -3,13 +3,9 @@
 #include "platform/sdl2/sdl_platform.h"
 
 #include <SDL.h>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -18,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/private_folder.h"
+#include "platform/common/instance_lock.h"
 #include "platform/sdl2/sdl_audio.h"
 #include "platform/sdl2/sdl_convert.h"
 
@@ -182,10 +178,7 @@ constexpr int kStickDeadZone = 8000;
 class SdlPlatform final : public platform::Platform {
 public:
     explicit SdlPlatform(const platform::Options& options) : options_(options) {}
-    ~SdlPlatform() override {
-        CloseWindow();
-        if (lockFd_ >= 0) close(lockFd_);
-    }
+    ~SdlPlatform() override { CloseWindow(); }
 
     bool OpenWindow(const platform::WindowSettings& settings, std::string* error) override;
     void CloseWindow() override;
@@ -233,7 +226,7 @@ public:
     void ShowMessage(const std::string& text, const std::string& caption) override {
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_);
     }
-    bool AcquireInstanceLock(const std::string& name) override;
+    bool AcquireInstanceLock(const std::string& name) override { return lock_.Acquire(name); }
     void ShowNotice(platform::Notice notice) override {
         notice_ = notice;
         noticeUntil_ = NowMicros() + kNoticeMicros;
@@ -266,7 +259,7 @@ private:
     bool recentred_ = false;
     double virtualX_ = 0, virtualY_ = 0;
     int lastWidth_ = 0, lastHeight_ = 0;
-    int lockFd_ = -1;
+    platform::InstanceLock lock_;
     int64_t framesPumped_ = 0;
     SdlAudio audio_;
     bool hasFrame_ = false;  // the texture holds a presented frame, to repaint an uncovered window from
@@ -779,31 +772,6 @@ int SdlPlatform::AskYesNo(const std::string& text, const std::string& caption) {
     int pressed = -1;
     if (SDL_ShowMessageBox(&box, &pressed) != 0) return -1;
     return pressed == 1 ? 1 : 0;
-}
-
-// flock'd file: the system drops the lock when the process ends, so a crash never blocks a start. It
-// lives in this user's private run-time folder, so no other user can plant a link or hold the lock
-// there; without such a folder the game plays unlocked rather than not at all.
-bool SdlPlatform::AcquireInstanceLock(const std::string& name) {
-    if (lockFd_ >= 0) return true;
-    std::string error;
-    const std::string dir = platform::RuntimeFolder(&error);
-    std::string safe;
-    for (char c : name) safe += (std::isalnum(static_cast<unsigned char>(c)) ? c : '_');
-    const std::string path = dir + "/" + safe + "-" + std::to_string(getuid()) + ".lock";
-    const int fd = dir.empty() ? -1 : open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        const int saved = errno;
-        if (!dir.empty()) error = path + ": " + std::strerror(saved);
-        std::fprintf(stderr, "velmoran: playing without the one-copy lock: %s\n", error.c_str());
-        return true;
-    }
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return false;
-    }
-    lockFd_ = fd;
-    return true;
 }
 
 }  // namespace
