@@ -110,6 +110,123 @@ void WriteSummary(const std::string& path, int result) {
     if (!ok) std::fprintf(stderr, "velmoran: the summary %s could not be written\n", path.c_str());
 }
 
+// The run's folders and settings: settings.ini, then --set, then the command line on top.
+struct RunSettings {
+    app::CommandLine cl;  // parsed again over the settings, so that the command line wins
+    app::Folders folders;
+    app::SettingsFile file;
+    app::Settings settings;
+};
+
+// Chooses the folders and reads the settings; false (after one line) when the run cannot go on.
+bool ChooseFoldersAndSettings(int argc, char** argv, const app::CommandLine& first, RunSettings* run) {
+    app::FolderInputs where;
+    where.programDir = ProgramFolder(argv[0]);
+    where.installedData = VELMORAN_DATADIR;
+    where.userDir = first.userDir;
+    where.dataDir = first.dataDir;
+    where.home = Env("HOME");
+    where.xdgDataHome = Env("XDG_DATA_HOME");
+    where.xdgConfigHome = Env("XDG_CONFIG_HOME");
+    run->folders = app::ChooseFolders(where);
+    app::Folders& folders = run->folders;
+    for (const std::string& m : folders.messages) std::fprintf(stderr, "velmoran: %s\n", m.c_str());
+    if (folders.fatal) return false;
+    // A headless run replays input scripts: a player's settings (sensitivity, volume) must not change
+    // what it computes, so it reads settings.ini only from a folder named for it.
+    if (first.headless && first.userDir.empty()) folders.settingsPath.clear();
+    if (!folders.settingsPath.empty()) run->file = app::LoadSettings(folders.settingsPath);
+    app::Settings& settings = run->settings;
+    settings = run->file.settings;
+    for (const std::string& set : first.settings) {
+        std::vector<std::string> problems;
+        if (!app::IsSettingKey(set.substr(0, set.find('=')))) problems.push_back("no such key");
+        settings = app::ParseSettings(set, &problems, settings).settings;
+        if (!problems.empty()) {
+            std::fprintf(stderr, "velmoran: --set %s: %s (try --help)\n", set.c_str(), problems[0].c_str());
+            return false;
+        }
+    }
+    app::CommandLine& cl = run->cl;
+    cl.options = settings.options;
+    if (!settings.askAtStart)
+        cl.choice = settings.fullScreen ? game::ScreenChoice::kFullScreen : game::ScreenChoice::kWindow;
+    app::ParseCommandLine(argc, argv, &cl);
+    if (cl.verbose)
+        std::fprintf(
+            stderr,
+            "velmoran: data from %s\nvelmoran: records and screenshots in %s\nvelmoran: settings in %s\n",
+            folders.dataRoot.c_str(), folders.userDir.empty() ? "(none)" : folders.userDir.c_str(),
+            folders.settingsPath.empty() ? "(none)" : folders.settingsPath.c_str());
+    engine::SetSoundVolumes(settings.effectsVolume, settings.musicVolume);
+    engine::SetSoundMuted(settings.mute);
+    engine::SetMuteWhenInactive(settings.muteWhenInactive);
+    return true;
+}
+
+// Reads the input script and opens the files the run writes as it goes; false (after one line) when
+// one cannot be had.
+bool OpenRunFiles(const app::CommandLine& cl, scripted::InputScript* script) {
+    if (!cl.options.inputScript.empty()) {
+        std::string error;
+        if (!scripted::LoadInputScript(cl.options.inputScript, script, &error)) {
+            std::fprintf(stderr, "velmoran: %s\n", error.c_str());
+            return false;
+        }
+    }
+    if (!cl.digestPath.empty()) {
+        digestFile = std::fopen(cl.digestPath.c_str(), "w");
+        if (!digestFile) {
+            std::fprintf(stderr, "velmoran: %s cannot be written\n", cl.digestPath.c_str());
+            return false;
+        }
+    }
+    // Written beside the file and put in its place when the run is over: until then the file named
+    // keeps what it held.
+    if (!cl.recordPath.empty() && !engine::StartRecording(cl.recordPath)) {
+        std::fprintf(stderr, "velmoran: the recording %s cannot be written\n", cl.recordPath.c_str());
+        if (digestFile) std::fclose(digestFile);
+        return false;
+    }
+    return true;
+}
+
+// The back-end: headless (a verified replay checks its digests and skips pixels), a replay in a real
+// window, or the real window; then the autopilot where asked for.
+void InstallBackEnd(app::CommandLine& cl, scripted::InputScript script,
+                    std::unique_ptr<engine::InputSource>* autopilot) {
+    platform::Options& options = cl.options;
+    if (cl.headless) {
+        if (cl.verify) {
+            replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
+            // A replay that goes on past the recorded end has gone astray, and one with no end runs
+            // on without input or anything to check: stop either.
+            if (options.frameLimit == 0) options.frameLimit = scripted::VerifyFrameLimit(script);
+            engine::SetPixelsSkipped(true);
+        }
+        platform::Install(std::make_unique<headless::HeadlessPlatform>(options, std::move(script)));
+    } else if (!options.inputScript.empty()) {
+        // A replay in a real window: the window and the sound are real, the input is the script's.
+        platform::Install(scripted::MakeScriptedPlatform(sdl::MakeSdlPlatform(options), std::move(script),
+                                                         options.frameLimit));
+    } else {
+        platform::Install(sdl::MakeSdlPlatform(options));
+    }
+    if (cl.autoplay) {
+        *autopilot = app::MakeAutopilot(options.inputScript.empty());
+        engine::SetInputSource(autopilot->get());
+        reportStages = cl.headless;
+    }
+}
+
+// Ends a run that could not start: nothing it began is left behind.
+int AbandonRun(int result) {
+    if (digestFile) std::fclose(digestFile);
+    engine::AbandonRecording();
+    platform::Install(nullptr);
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,124 +249,34 @@ int main(int argc, char** argv) {
     // ends the run (a game in a window ends in order on them, through the window system's quit).
     if (replay || (first.headless && !first.recordPath.empty())) app::EndSignalsCleanUp();
 
-    // ---- Folders and settings: settings.ini, then --set, then the command line on top ----
-    app::FolderInputs where;
-    where.programDir = ProgramFolder(argv[0]);
-    where.installedData = VELMORAN_DATADIR;
-    where.userDir = first.userDir;
-    where.dataDir = first.dataDir;
-    where.home = Env("HOME");
-    where.xdgDataHome = Env("XDG_DATA_HOME");
-    where.xdgConfigHome = Env("XDG_CONFIG_HOME");
-    app::Folders folders = app::ChooseFolders(where);
-    for (const std::string& m : folders.messages) std::fprintf(stderr, "velmoran: %s\n", m.c_str());
-    if (folders.fatal) return kUsageError;
-    // A headless run replays input scripts: a player's settings (sensitivity, volume) must not change
-    // what it computes, so it reads settings.ini only from a folder named for it.
-    if (first.headless && first.userDir.empty()) folders.settingsPath.clear();
-    const app::SettingsFile settingsFile =
-        folders.settingsPath.empty() ? app::SettingsFile{} : app::LoadSettings(folders.settingsPath);
-    app::Settings settings = settingsFile.settings;
-    for (const std::string& set : first.settings) {
-        std::vector<std::string> problems;
-        if (!app::IsSettingKey(set.substr(0, set.find('=')))) problems.push_back("no such key");
-        settings = app::ParseSettings(set, &problems, settings).settings;
-        if (!problems.empty()) {
-            std::fprintf(stderr, "velmoran: --set %s: %s (try --help)\n", set.c_str(), problems[0].c_str());
-            return kUsageError;
-        }
-    }
-    app::CommandLine cl;
-    cl.options = settings.options;
-    if (!settings.askAtStart)
-        cl.choice = settings.fullScreen ? game::ScreenChoice::kFullScreen : game::ScreenChoice::kWindow;
-    app::ParseCommandLine(argc, argv, &cl);
-    if (cl.verbose)
-        std::fprintf(
-            stderr,
-            "velmoran: data from %s\nvelmoran: records and screenshots in %s\nvelmoran: settings in %s\n",
-            folders.dataRoot.c_str(), folders.userDir.empty() ? "(none)" : folders.userDir.c_str(),
-            folders.settingsPath.empty() ? "(none)" : folders.settingsPath.c_str());
-    engine::SetSoundVolumes(settings.effectsVolume, settings.musicVolume);
-    engine::SetSoundMuted(settings.mute);
-    engine::SetMuteWhenInactive(settings.muteWhenInactive);
-    // ---- end of folders and settings ----
-
-    platform::Options& options = cl.options;
+    RunSettings run;
+    if (!ChooseFoldersAndSettings(argc, argv, first, &run)) return kUsageError;
+    app::CommandLine& cl = run.cl;
     scripted::InputScript script;
-    if (!options.inputScript.empty()) {
-        std::string error;
-        if (!scripted::LoadInputScript(options.inputScript, &script, &error)) {
-            std::fprintf(stderr, "velmoran: %s\n", error.c_str());
-            return kUsageError;
-        }
-    }
-    if (!cl.digestPath.empty()) {
-        digestFile = std::fopen(cl.digestPath.c_str(), "w");
-        if (!digestFile) {
-            std::fprintf(stderr, "velmoran: %s cannot be written\n", cl.digestPath.c_str());
-            return kUsageError;
-        }
-    }
-    // Written beside the file and put in its place when the run is over: until then the file named
-    // keeps what it held.
-    if (!cl.recordPath.empty() && !engine::StartRecording(cl.recordPath)) {
-        std::fprintf(stderr, "velmoran: the recording %s cannot be written\n", cl.recordPath.c_str());
-        if (digestFile) std::fclose(digestFile);
-        return kUsageError;
-    }
+    if (!OpenRunFiles(cl, &script)) return kUsageError;
     game::SetFrameObserver(AfterFrame);
-
     // A recording carries the records it began with; its replay plays from those (none: empty
     // records), so that it plays as recorded whatever records the player has.
     const std::vector<scripted::ScriptRecord> replayRecords = script.records;
-    if (cl.headless) {
-        if (cl.verify) {
-            replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
-            // A replay that goes on past the recorded end has gone astray, and one with no end runs
-            // on without input or anything to check: stop either.
-            if (options.frameLimit == 0) options.frameLimit = scripted::VerifyFrameLimit(script);
-            engine::SetPixelsSkipped(true);
-        }
-        platform::Install(std::make_unique<headless::HeadlessPlatform>(options, std::move(script)));
-    } else if (!options.inputScript.empty()) {
-        // A replay in a real window: the window and the sound are real, the input is the script's.
-        platform::Install(scripted::MakeScriptedPlatform(sdl::MakeSdlPlatform(options), std::move(script),
-                                                         options.frameLimit));
-    } else {
-        platform::Install(sdl::MakeSdlPlatform(options));
-    }
-
     std::unique_ptr<engine::InputSource> autopilot;
-    if (cl.autoplay) {
-        autopilot = app::MakeAutopilot(options.inputScript.empty());
-        engine::SetInputSource(autopilot.get());
-        reportStages = cl.headless;
-    }
+    InstallBackEnd(cl, std::move(script), &autopilot);
 
     // The data is read relative to the working folder; records and screenshots go to the player's.
     std::error_code cdError;
-    std::filesystem::current_path(folders.dataRoot, cdError);
-    game::SetUserFolder(folders.userDir == folders.dataRoot ? std::string() : folders.userDir);
-    if (!DataPresent()) {
-        if (digestFile) std::fclose(digestFile);
-        engine::AbandonRecording();
-        platform::Install(nullptr);
-        return 1;
-    }
+    std::filesystem::current_path(run.folders.dataRoot, cdError);
+    game::SetUserFolder(run.folders.userDir == run.folders.dataRoot ? std::string() : run.folders.userDir);
+    if (!DataPresent()) return AbandonRun(1);
     std::unique_ptr<app::ScratchFolder> scratch;
     if (replay) {
         scratch = std::make_unique<app::ScratchFolder>(replayRecords);
         if (!scratch->Ok()) {
             std::fprintf(stderr, "velmoran: no scratch folder could be made for the replay (%s)\n",
                          scratch->Error().c_str());
-            if (digestFile) std::fclose(digestFile);
-            engine::AbandonRecording();
-            platform::Install(nullptr);
-            return 1;
+            return AbandonRun(1);
         }
         game::SetUserFolder(scratch->Path());
     }
+
     if (!cl.recordPath.empty()) app::AddRecordFilesToRecording();
     game::ResetAll();
     int result = game::RunGame(cl.choice);
@@ -263,7 +290,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmoran: %s\n", engine::LastEngineError().c_str());
     if (!cl.summaryPath.empty()) WriteSummary(cl.summaryPath, result);
     if (digestFile) std::fclose(digestFile);
-    if (!replay) KeepChangedSettings(folders.settingsPath, settingsFile, settings);
+    if (!replay) KeepChangedSettings(run.folders.settingsPath, run.file, run.settings);
     if (replayCheck) result = replayCheck->Finish(result);
     scratch.reset();
     engine::SetInputSource(nullptr);
