@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/input/scan_codes.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_internal.h"
 
@@ -112,8 +113,6 @@ void EndSoundSystem() {
 
 namespace {
 
-constexpr int kKeyM = 50;
-
 int Gain(int percent) {
     const int p = std::clamp(percent, 0, 100);
     return p * p * 256 / 10000;  // the ear hears loudness roughly as the square of the amplitude
@@ -124,7 +123,7 @@ void FollowPlayer(State& st) {
     platform::Platform* p = platform::Current();
     if (!p) return;
     const platform::InputState& in = p->Input();
-    const bool held = in.keys[kKeyM] != 0;
+    const bool held = in.keys[kScanM] != 0;
     const bool pressed = held && !st.muteKeyHeld;
     std::lock_guard<std::mutex> lock(st.lock);
     st.muteKeyHeld = held;

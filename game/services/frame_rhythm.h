@@ -3,12 +3,14 @@
 
 #include <cstdint>
 
+#include "engine/input/scan_codes.h"
+
 namespace game {
 
-inline constexpr int kKeyEscape = 1;
-inline constexpr int kKeyP = 25;
+inline constexpr int kKeyEscape = engine::kScanEscape;
+inline constexpr int kKeyP = engine::kScanP;
 inline constexpr int kLeftButton = 44;  // the left mouse button rides in entry 44
-inline constexpr int kKeySpace = 57;
+inline constexpr int kKeySpace = engine::kScanSpace;
 inline constexpr int kFrameMillis = 17;
 
 void PollInput();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/input/scan_codes.h"
 #include "platform/common/instance_lock.h"
 #include "platform/sdl2/sdl_audio.h"
 #include "platform/sdl2/sdl_convert.h"
@@ -30,7 +31,7 @@ int ScanCodeFromSdl(int code) {
     if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F10) return 59 + (code - SDL_SCANCODE_F1);
     switch (code) {
         case SDL_SCANCODE_ESCAPE:
-            return 1;
+            return engine::kScanEscape;
         case SDL_SCANCODE_MINUS:
             return 12;
         case SDL_SCANCODE_EQUALS:
@@ -46,7 +47,7 @@ int ScanCodeFromSdl(int code) {
         case SDL_SCANCODE_RETURN:
             return 28;
         case SDL_SCANCODE_LCTRL:
-            return 29;
+            return engine::kScanLeftCtrl;
         case SDL_SCANCODE_SEMICOLON:
             return 39;
         case SDL_SCANCODE_APOSTROPHE:
@@ -70,7 +71,7 @@ int ScanCodeFromSdl(int code) {
         case SDL_SCANCODE_LALT:
             return 56;
         case SDL_SCANCODE_SPACE:
-            return 57;
+            return engine::kScanSpace;
         case SDL_SCANCODE_CAPSLOCK:
             return 58;
         case SDL_SCANCODE_NUMLOCKCLEAR:
@@ -110,7 +111,7 @@ int ScanCodeFromSdl(int code) {
         case SDL_SCANCODE_KP_ENTER:
             return 156;
         case SDL_SCANCODE_RCTRL:
-            return 157;
+            return engine::kScanRightCtrl;
         case SDL_SCANCODE_KP_DIVIDE:
             return 181;
         case SDL_SCANCODE_RALT:
@@ -118,17 +119,17 @@ int ScanCodeFromSdl(int code) {
         case SDL_SCANCODE_HOME:
             return 199;
         case SDL_SCANCODE_UP:
-            return 200;
+            return engine::kScanUp;
         case SDL_SCANCODE_PAGEUP:
             return 201;
         case SDL_SCANCODE_LEFT:
-            return 203;
+            return engine::kScanLeft;
         case SDL_SCANCODE_RIGHT:
-            return 205;
+            return engine::kScanRight;
         case SDL_SCANCODE_END:
             return 207;
         case SDL_SCANCODE_DOWN:
-            return 208;
+            return engine::kScanDown;
         case SDL_SCANCODE_PAGEDOWN:
             return 209;
         case SDL_SCANCODE_INSERT:
@@ -579,8 +580,10 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
                 padFire_ = down;
             }
             // Start abandons a game (Space), Back quits (Escape): the game's own keys.
-            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_START) input_.keys[57] = down ? 1 : 0;
-            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK) input_.keys[1] = down ? 1 : 0;
+            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_START)
+                input_.keys[engine::kScanSpace] = down ? 1 : 0;
+            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK)
+                input_.keys[engine::kScanEscape] = down ? 1 : 0;
             break;
         }
         case SDL_AUDIODEVICEREMOVED:
