@@ -103,7 +103,7 @@ void EnterBoss(EnemyRecord& e) {
     e.offFieldMargin = -1.0;  // never removed for being far out while it hunts
     e.fireHold = 0;
     e.age = 1;
-    PlayMusic(1);
+    PlayMusic(kTrackBoss);
 }
 
 void LeaveField(EnemyRecord& e) {
@@ -349,7 +349,7 @@ void RunBoss(EnemyRecord& e, void (*own)(EnemyRecord&), void (*bursts)(EnemyReco
     }
     if (e.state == kSlotEnding) {
         if (!IsOffScreen(e.x, e.y, e.offScreenMargin)) BigExplode(e.x, e.y, true);
-        RequestSound(6);
+        RequestSound(kSoundBossDown);
         e.state = kSlotFree;
     }
 }

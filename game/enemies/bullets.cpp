@@ -26,7 +26,7 @@ void MoveAlongHeading(BulletRecord& b) {
 
 void StartBullet(BulletRecord& b) {
     b.state = kSlotActive;
-    RequestSound(3);
+    RequestSound(kSoundEnemyFires);
     switch (b.kind) {
         case 0:
             SetBulletCircle(b, 0, 3, 0, 0);

@@ -38,7 +38,7 @@ void HurtBunny(EnemyRecord& e) {
     gs.bunnyHitTimer = 100;
     gs.bunnyHitStep = 8;
     StartShake(16);
-    RequestSound(12);
+    RequestSound(kSoundBunnyHurt);
 }
 
 void ApplyShots(EnemyRecord& e) {
@@ -47,7 +47,7 @@ void ApplyShots(EnemyRecord& e) {
         if (shot.state != 2) continue;
         if (ShotHits(i, e) != 1) continue;
         if (shot.consumeOnHit == 1) shot.state = 3;
-        RequestSound(1);
+        RequestSound(kSoundShotHits);
         DamageEnemy(e, shot.power);
     }
 }

@@ -59,7 +59,7 @@ void BeginKind(EnemyRecord& e) {
 
 void EndKind(EnemyRecord& e) {
     if (!IsOffScreen(e.x, e.y, e.offScreenMargin)) Explode(e.x, e.y, true);
-    RequestSound(5);
+    RequestSound(kSoundEnemyDown);
     e.state = kSlotFree;
 }
 

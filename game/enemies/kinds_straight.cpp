@@ -115,7 +115,7 @@ void BreakUpSplitRammer(EnemyRecord& e) {
         const int r = GameRandom();
         SpawnEffect(12, e.x, e.y, r % 1024, 0, 0.0);
     }
-    RequestSound(5);
+    RequestSound(kSoundEnemyDown);
     e.state = kSlotFree;
 }
 

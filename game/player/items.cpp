@@ -24,18 +24,18 @@ bool Collect(const ItemRecord& item) {
     switch (item.kind) {
         case 0:
             if (!GainOption()) return false;
-            RequestSound(11);
+            RequestSound(kSoundBonus);
             return true;
         case 1:
             gs.lives += 1;
-            RequestSound(10);
+            RequestSound(kSoundExtraLife);
             return true;
         case 2:
         case 3:
         case 4:
             gs.weaponMode = int16_t(item.kind - 1);
             gs.weaponTimer = 1200;
-            RequestSound(11);
+            RequestSound(kSoundBonus);
             return true;
         default:
             return true;  // an unknown kind just vanishes

@@ -19,7 +19,7 @@ void PlayerHit() {
     GameState& gs = gameState;
     // A second hit in the same frame, or any during the down time, costs nothing.
     if (gs.lives <= 0 || gs.gameOverTimer > 0 || PlayerPhase() > 0) return;
-    RequestSound(2);
+    RequestSound(kSoundCraftLost);
     gs.weaponMode = 0;
     gs.weaponTimer = 0;
     Explode(gs.shipX, gs.shipY, true);

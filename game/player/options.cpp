@@ -47,7 +47,7 @@ void LoseOption(int index) {
     if (index < 0 || index >= 8) return;
     OptionRecords[index].active = 0;
     Explode(OptionRecords[index].x, OptionRecords[index].y, true);
-    RequestSound(2);
+    RequestSound(kSoundCraftLost);
     // Everything behind the lost option moves up one place, so the chain has no gap.
     for (int k = index + 1; k < 8; ++k) {
         if (!OptionRecords[k].active) continue;

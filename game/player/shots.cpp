@@ -52,7 +52,7 @@ void MainStep(int slot) {
         s.power = 50;
         s.scale = 80;
         SetVelocity(s);
-        RequestSound(8);
+        RequestSound(kSoundShot);
     }
     if (s.state == 2) Fly(s);
     if (s.state == 3) {
@@ -71,7 +71,7 @@ void NapalmStep(int slot) {
         s.power = 0;
         s.scale = 100;
         SetVelocity(s);
-        RequestSound(4);
+        RequestSound(kSoundNapalmFired);
     }
     if (s.state == 2) Fly(s);
     if (s.state == 3) {
@@ -96,7 +96,7 @@ void BombStep(int slot) {
         s.alpha = 255;
         s.frame = 0;
         SetShotCircle(slot, 0, 0, 0, 0);
-        RequestSound(9);
+        RequestSound(kSoundBomb);
     }
     if (s.state == 2) {
         s.canHit = s.age % 2 == 0 ? 1 : 0;  // the bomb bites on even ages only

@@ -51,8 +51,8 @@ void SetUpStage() {
     gs.clearTimer = 0;
     gs.gameEnded = false;
     RecordStage();
-    LoadMusicSet(1);
-    PlayMusic(0);
+    LoadMusicSet(kMusicStages);
+    PlayMusic(kTrackStage);
 }
 
 void RunStageFrame() {

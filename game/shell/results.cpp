@@ -12,8 +12,8 @@
 namespace game {
 
 void RunResultsScreen() {
-    LoadMusicSet(0);
-    PlayMusic(1);
+    LoadMusicSet(kMusicMenus);
+    PlayMusic(kTrackEnding);
     for (int t = 0; t < 420;) {
         PollInput();
         engine::SetMousePosition(240, 240);

@@ -29,7 +29,7 @@ int16_t MenuHover(int16_t current, int last) {
     const int y = gameState.mouseY;
     for (int k = 0; k <= last; ++k) {
         if (y >= 240 + 48 * k && y <= 288 + 48 * k) {
-            if (k != current) RequestSound(7);
+            if (k != current) RequestSound(kSoundCursor);
             return int16_t(k);
         }
     }
@@ -38,8 +38,8 @@ int16_t MenuHover(int16_t current, int last) {
 
 bool RunTitleScreen() {
     GameState& gs = gameState;
-    LoadMusicSet(0);
-    PlayMusic(0);
+    LoadMusicSet(kMusicMenus);
+    PlayMusic(kTrackTitle);
     ResetKeys();
     gs.frameCount = 0;
     engine::SetMousePosition(320, 240);
@@ -83,11 +83,11 @@ bool RunTitleScreen() {
             if (hovered == 0 && leftHot && ClickOrRepeat()) {
                 gs.selectedStage -= 1;
                 if (gs.selectedStage < 1) gs.selectedStage = gs.highestStage;
-                RequestSound(7);
+                RequestSound(kSoundCursor);
             } else if (hovered == 0 && rightHot && ClickOrRepeat()) {
                 gs.selectedStage += 1;
                 if (gs.selectedStage > gs.highestStage) gs.selectedStage = 1;
-                RequestSound(7);
+                RequestSound(kSoundCursor);
             }
             Mode next = mode;
             if (clicked) {
