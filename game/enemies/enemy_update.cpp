@@ -44,9 +44,9 @@ void HurtBunny(EnemyRecord& e) {
 void ApplyShots(EnemyRecord& e) {
     for (int i = 0; i < kShotSlots && e.state == kSlotActive; ++i) {
         ShotSlot& shot = ShotTable[i];
-        if (shot.state != 2) continue;
+        if (shot.state != kShotFlying) continue;
         if (ShotHits(i, e) != 1) continue;
-        if (shot.consumeOnHit == 1) shot.state = 3;
+        if (shot.consumeOnHit == 1) shot.state = kShotHit;
         RequestSound(kSoundShotHits);
         DamageEnemy(e, shot.power);
     }

@@ -2,6 +2,7 @@
 #include "game/player/lives.h"
 
 #include "game/effects/effects.h"
+#include "game/player/shots.h"
 #include "game/services/sound_control.h"
 #include "game/state.h"
 
@@ -20,7 +21,7 @@ void PlayerHit() {
     // A second hit in the same frame, or any during the down time, costs nothing.
     if (gs.lives <= 0 || gs.gameOverTimer > 0 || PlayerPhase() > 0) return;
     RequestSound(kSoundCraftLost);
-    gs.weaponMode = 0;
+    gs.weaponMode = kWeaponNormal;
     gs.weaponTimer = 0;
     Explode(gs.shipX, gs.shipY, true);
     gs.respawnTimer = 120;

@@ -39,7 +39,7 @@ void RunTimers() {
     GameState& gs = gameState;
     if (gs.weaponTimer > 0) {
         gs.weaponTimer = int16_t(gs.weaponTimer - 1);
-        if (gs.weaponTimer == 0) gs.weaponMode = 0;
+        if (gs.weaponTimer == 0) gs.weaponMode = kWeaponNormal;
     }
     if (gs.respawnTimer > 0) gs.respawnTimer = int16_t(gs.respawnTimer - 1);
     if (gs.fireCooldown > 0) gs.fireCooldown = int16_t(gs.fireCooldown - 1);
@@ -90,7 +90,7 @@ void ResetPlayerForGame() {
     gs.respawnTimer = 0;
     gs.shipAngle = 0;
     PositionShip();
-    gs.weaponMode = 0;
+    gs.weaponMode = kWeaponNormal;
     gs.weaponTimer = 0;
     gs.fireCooldown = 0;
     gs.lives = 3;

@@ -19,7 +19,7 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < kShotSlots; }
 
 void StartFlight(int slot, double speed) {
     ShotSlot& s = ShotTable[slot];
-    s.state = 2;
+    s.state = kShotFlying;
     s.killMargin = 16;
     s.drawMargin = 16;
     s.consumeOnHit = 1;
@@ -45,7 +45,7 @@ void SetVelocity(ShotSlot& s) {
 
 void MainStep(int slot) {
     ShotSlot& s = ShotTable[slot];
-    if (s.state == 1) {
+    if (s.state == kShotSpawned) {
         StartFlight(slot, 18);
         SetShotCircle(slot, 0, 4, -8, 0);
         SetShotCircle(slot, 1, 4, 8, 0);
@@ -54,17 +54,17 @@ void MainStep(int slot) {
         SetVelocity(s);
         RequestSound(kSoundShot);
     }
-    if (s.state == 2) Fly(s);
-    if (s.state == 3) {
+    if (s.state == kShotFlying) Fly(s);
+    if (s.state == kShotHit) {
         SpawnHitSpark(s);
-        s.state = 0;
+        s.state = kShotFree;
         s.frame = 0;
     }
 }
 
 void NapalmStep(int slot) {
     ShotSlot& s = ShotTable[slot];
-    if (s.state == 1) {
+    if (s.state == kShotSpawned) {
         StartFlight(slot, 18);
         SetShotCircle(slot, 0, 3, -4, 0);
         SetShotCircle(slot, 1, 3, 4, 0);
@@ -73,21 +73,21 @@ void NapalmStep(int slot) {
         SetVelocity(s);
         RequestSound(kSoundNapalmFired);
     }
-    if (s.state == 2) Fly(s);
-    if (s.state == 3) {
+    if (s.state == kShotFlying) Fly(s);
+    if (s.state == kShotHit) {
         // The napalm turns into a bomb where it struck; position, margins and circle 1 stay.
         SpawnHitSpark(s);
-        s.state = 1;
-        s.kind = 2;
+        s.state = kShotSpawned;
+        s.kind = kShotBomb;
         s.frame = 0;
     }
 }
 
 void BombStep(int slot) {
     ShotSlot& s = ShotTable[slot];
-    if (s.state == 1) {
+    if (s.state == kShotSpawned) {
         s.power = 72;
-        s.state = 2;
+        s.state = kShotFlying;
         s.age = 0;
         s.scale = 2.5;
         s.consumeOnHit = 0;
@@ -98,11 +98,11 @@ void BombStep(int slot) {
         SetShotCircle(slot, 0, 0, 0, 0);
         RequestSound(kSoundBomb);
     }
-    if (s.state == 2) {
+    if (s.state == kShotFlying) {
         s.canHit = s.age % 2 == 0 ? 1 : 0;  // the bomb bites on even ages only
         s.frame = 0;
         if (s.age > 25)
-            s.state = 0;
+            s.state = kShotFree;
         else if (s.age > 20)
             s.frame = 3;
         else if (s.age > 15)
@@ -135,7 +135,7 @@ void SpawnShot(int slot, int kind, double x, double y, int32_t heading) {
     heading = WrapAngle(heading);
     ResetShotSlot(slot);
     ShotSlot& s = ShotTable[slot];
-    s.state = 1;
+    s.state = kShotSpawned;
     s.kind = kind;
     s.x = x;
     s.y = y;
@@ -153,16 +153,16 @@ void SetShotCircle(int slot, int index, int16_t radius, int16_t forward, int16_t
 void UpdateShots() {
     for (int slot = 0; slot < kShotSlots; ++slot) {
         ShotSlot& s = ShotTable[slot];
-        if (s.state == 0) continue;
+        if (s.state == kShotFree) continue;
         switch (s.kind) {
-            case 0:
-            case 3:
+            case kShotMain:
+            case kShotOption:
                 MainStep(slot);
                 break;
-            case 1:
+            case kShotNapalm:
                 NapalmStep(slot);
                 break;
-            case 2:
+            case kShotBomb:
                 BombStep(slot);
                 break;
             default:
@@ -170,7 +170,7 @@ void UpdateShots() {
         }
         s.age = (s.age + 1) % 65535;
         if (IsOffField(s.x, s.y, s.killMargin))
-            s.state = 0;
+            s.state = kShotFree;
         else
             DrawShot(slot);
     }
@@ -179,7 +179,7 @@ void UpdateShots() {
 void DrawShot(int slot) {
     if (!ValidSlot(slot)) return;
     const ShotSlot& s = ShotTable[slot];
-    if (gameState.clearTimer > 200 || s.state != 2) return;
+    if (gameState.clearTimer > 200 || s.state != kShotFlying) return;
     if (s.kind < 0 || s.kind > 3 || s.frame < 0 || s.frame >= 16) return;
     if (IsOffScreen(s.x, s.y, s.drawMargin)) return;
     if (s.blendKind == 1)

@@ -7,6 +7,22 @@ namespace game {
 
 inline constexpr int kShotSlots = 33;
 
+// ShotSlot::state.
+inline constexpr int32_t kShotFree = 0;
+inline constexpr int32_t kShotSpawned = 1;  // its step sets it up and starts it next
+inline constexpr int32_t kShotFlying = 2;   // moves, hits and is drawn
+inline constexpr int32_t kShotHit = 3;      // set by the enemy side: a spark, or a napalm's bomb, next
+// ShotSlot::kind.
+inline constexpr int32_t kShotMain = 0;
+inline constexpr int32_t kShotNapalm = 1;
+inline constexpr int32_t kShotBomb = 2;  // what a napalm shot becomes where it strikes
+inline constexpr int32_t kShotOption = 3;
+// GameState::weaponMode.
+inline constexpr int16_t kWeaponNormal = 0;
+inline constexpr int16_t kWeaponTwin = 1;
+inline constexpr int16_t kWeaponNapalm = 2;
+inline constexpr int16_t kWeaponSpread = 3;
+
 struct ShotSlot {
     int32_t state;  // 0 free, 1 spawned, 2 active, 3 hit (set by the enemy side)
     int32_t kind;   // 0 main shot, 1 napalm, 2 bomb, 3 option shot

@@ -12,7 +12,7 @@ namespace {
 
 constexpr double kMuzzle = 15;
 
-bool Free(int slot) { return ShotTable[slot].state == 0; }
+bool Free(int slot) { return ShotTable[slot].state == kShotFree; }
 
 // A shot from the ship's muzzle, `side` units across its heading.
 void ShipShot(int slot, int kind, double side, int16_t a, int32_t heading) {
@@ -22,9 +22,9 @@ void ShipShot(int slot, int kind, double side, int16_t a, int32_t heading) {
 
 void FireShip(int16_t a) {
     switch (gameState.weaponMode) {
-        case 0:
-        case 2: {
-            const int kind = gameState.weaponMode == 2 ? 1 : 0;
+        case kWeaponNormal:
+        case kWeaponNapalm: {
+            const int kind = gameState.weaponMode == kWeaponNapalm ? kShotNapalm : kShotMain;
             for (int slot = 0; slot < 3; ++slot) {
                 if (!Free(slot)) continue;
                 ShipShot(slot, kind, 0, a, a);
@@ -32,20 +32,20 @@ void FireShip(int16_t a) {
             }
             return;
         }
-        case 1:
+        case kWeaponTwin:
             for (int k = 0; k < 6; k += 2) {
                 if (!Free(k) || !Free(k + 1)) continue;
-                ShipShot(k, 0, -8, a, a);
-                ShipShot(k + 1, 0, 8, a, a);
+                ShipShot(k, kShotMain, -8, a, a);
+                ShipShot(k + 1, kShotMain, 8, a, a);
                 return;
             }
             return;
-        case 3:
+        case kWeaponSpread:
             for (int k = 0; k < 9; k += 3) {
                 if (!Free(k) || !Free(k + 1) || !Free(k + 2)) continue;
-                ShipShot(k, 0, 0, a, a);
-                ShipShot(k + 1, 0, -8, a, WrapAngle(a - 64));
-                ShipShot(k + 2, 0, 8, a, WrapAngle(a + 64));
+                ShipShot(k, kShotMain, 0, a, a);
+                ShipShot(k + 1, kShotMain, -8, a, WrapAngle(a - 64));
+                ShipShot(k + 2, kShotMain, 8, a, WrapAngle(a + 64));
                 return;
             }
             return;
@@ -60,7 +60,8 @@ void FireOptions() {
         if (!o.active) continue;
         for (int slot = 9 + 3 * i; slot < 12 + 3 * i; ++slot) {
             if (!Free(slot)) continue;
-            SpawnShot(slot, 3, PolarX(o.x, kMuzzle, 0, o.angle), PolarY(o.y, kMuzzle, 0, o.angle), o.angle);
+            SpawnShot(slot, kShotOption, PolarX(o.x, kMuzzle, 0, o.angle), PolarY(o.y, kMuzzle, 0, o.angle),
+                      o.angle);
             break;
         }
     }
