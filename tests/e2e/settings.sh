@@ -14,7 +14,8 @@ fail() { echo "FAIL: $*"; status=1; }
 run() { "$exe" --headless --nosound --user-dir "$work/user" "$@" >"$work/out" 2>&1; }
 temporaries() { ls "$work/user" | grep -c '^settings\.ini.'; }
 
-# A game in a window whose size the player changes, so that it saves its settings on the way out. Its
+# A game in a window whose size the player changes, so that it saves its settings on the way out
+# (asked to quit once the change is made, so a slow start cannot end the game before it). Its
 # own run-time folder keeps its one-copy lock apart from other window tests.
 mkdir -p "$work/user" "$work/run"
 chmod 700 "$work/run"
@@ -22,7 +23,7 @@ cat > "$work/resize.sh" <<'INNER'
 export SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR=$3
 # Under the sanitizers the leak checker would blame the display's own libraries (D-Bus, the GL driver).
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
-"$1" --window --nosound --frames 300 --user-dir "$2" & game=$!
+"$1" --window --nosound --frames 6000 --user-dir "$2" & game=$!
 for _ in $(seq 1 200); do
     id=$(xdotool search --name '^VELMORAN$' 2>/dev/null | head -1)
     [ -n "$id" ] && break
@@ -30,6 +31,9 @@ for _ in $(seq 1 200); do
 done
 sleep 1
 [ -n "$id" ] && xdotool windowsize "$id" 800 600
+# Then the game is asked to quit (the window system's quit, as at a logout), whenever it came up.
+sleep 1
+kill -TERM $game
 wait $game
 INNER
 saves=no
