@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "engine/image/image.h"
 #include "engine/image/turn_rows.h"
 
 namespace engine::blend {
@@ -120,9 +121,10 @@ bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* 
                 int mode, int parameter, AlphaUse use) {
     if (!useAvx2 || !useAvx512) return false;
     // Modes 1 and 2 with any alpha weigh each pixel by both: the portable loops do those.
-    if ((mode == 1 || mode == 2) && use == AlphaUse::kFull) return false;
-    avx2::GatherRowsMasked(walk, rows, m, origin, pitch, mode == 1 || mode == 2 ? mode : 0,
-                           uint32_t(parameter), use);
+    if ((mode == kBlendAlpha || mode == kBlendAdditive) && use == AlphaUse::kFull) return false;
+    avx2::GatherRowsMasked(walk, rows, m, origin, pitch,
+                           mode == kBlendAlpha || mode == kBlendAdditive ? mode : 0, uint32_t(parameter),
+                           use);
     int64_t visited = 0;
     for (int i = 0; i < m; ++i) visited += rows[i].count;
     visitedPixels += visited;
@@ -133,11 +135,11 @@ bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int p
     if (!useAvx2 || !useAvx512 || n <= 0) return false;
     const uint32_t p = uint32_t(parameter);
     // The same choice of blend as BlendRow's vector loops.
-    if (mode == 1 && use != AlphaUse::kFull) {
+    if (mode == kBlendAlpha && use != AlphaUse::kFull) {
         avx2::GatherFadeMasked(walk, n, dst, p, use == AlphaUse::kKey);
-    } else if (mode == 2 && use != AlphaUse::kFull) {
+    } else if (mode == kBlendAdditive && use != AlphaUse::kFull) {
         avx2::GatherAddMasked(walk, n, dst, p, use == AlphaUse::kKey);
-    } else if (mode != 1 && mode != 2 && use == AlphaUse::kFull) {
+    } else if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kFull) {
         avx2::GatherAlphaMasked(walk, n, dst);
     } else {
         return false;
@@ -151,20 +153,25 @@ void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter
     visitedPixels += n;
     const uint32_t p = uint32_t(parameter);
     if (useAvx2) {
-        if (mode == 1 && use != AlphaUse::kFull) return avx2::FadeRow(dst, src, n, p, use == AlphaUse::kKey);
-        if (mode == 2 && use != AlphaUse::kFull) return avx2::AddRow(dst, src, n, p, use == AlphaUse::kKey);
-        if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) return avx2::CopyRow(dst, src, n);
-        if (mode != 1 && mode != 2 && use == AlphaUse::kKey) return avx2::KeyRow(dst, src, n);
-        if (mode != 1 && mode != 2 && use == AlphaUse::kFull) return avx2::AlphaRow(dst, src, n);
+        if (mode == kBlendAlpha && use != AlphaUse::kFull)
+            return avx2::FadeRow(dst, src, n, p, use == AlphaUse::kKey);
+        if (mode == kBlendAdditive && use != AlphaUse::kFull)
+            return avx2::AddRow(dst, src, n, p, use == AlphaUse::kKey);
+        if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kIgnore)
+            return avx2::CopyRow(dst, src, n);
+        if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kKey)
+            return avx2::KeyRow(dst, src, n);
+        if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kFull)
+            return avx2::AlphaRow(dst, src, n);
     }
-    if (mode == 1) {
+    if (mode == kBlendAlpha) {
         if (use == AlphaUse::kIgnore)
             ParamRow<Mix>(dst, src, n, p);
         else if (use == AlphaUse::kKey)
             ParamKeyRow<Mix>(dst, src, n, p);
         else
             ParamFullRow<Mix, MixWide>(dst, src, n, p);
-    } else if (mode == 2) {
+    } else if (mode == kBlendAdditive) {
         if (use == AlphaUse::kIgnore)
             ParamRow<Add>(dst, src, n, p);
         else if (use == AlphaUse::kKey)
@@ -186,9 +193,9 @@ void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter) {
     visitedPixels += n;
     const uint32_t c = colour | kOpaque;
     const uint32_t p = uint32_t(parameter);
-    if (mode == 1) {
+    if (mode == kBlendAlpha) {
         for (int i = 0; i < n; ++i) dst[i] = Mix(c, dst[i], p);
-    } else if (mode == 2) {
+    } else if (mode == kBlendAdditive) {
         for (int i = 0; i < n; ++i) dst[i] = Add(c, dst[i], p);
     } else {
         for (int i = 0; i < n; ++i) dst[i] = c;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "engine/image/blend.h"
+#include "engine/image/image.h"
 #include "engine/image/turn_rows.h"
 
 namespace engine::blend::avx2 {
@@ -344,10 +345,10 @@ struct MakeBlended {
 VELMORAN_AVX512 void GatherRowsMasked(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* origin,
                                       size_t pitch, int mode, uint32_t p, AlphaUse use) {
     const bool keyed = use == AlphaUse::kKey;
-    if (mode == 1) {
+    if (mode == kBlendAlpha) {
         const FadeMix fade{_mm256_set1_epi16(short(p)), _mm256_set1_epi16(short(255 - p))};
         EachRow(walk, rows, m, origin, pitch, MakeBlended<FadeMix>{fade, keyed});
-    } else if (mode == 2) {
+    } else if (mode == kBlendAdditive) {
         EachRow(walk, rows, m, origin, pitch,
                 MakeBlended<AddMix>{AddMix{_mm256_set1_epi16(short(p))}, keyed});
     } else if (use == AlphaUse::kFull) {

@@ -191,10 +191,10 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
     const int64_t clipFromCentre = int64_t(X0) - x;  // screen column X0, counted from the centre column x
     auto drawRow = [&](int py, int k0, int count) {
         uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
-        if (mode != 1 && mode != 2 && use == AlphaUse::kIgnore) {
+        if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kIgnore) {
             blend::visitedPixels += count;
             blend::Gather(walk, count, dst, blend::kOpaque);
-        } else if (mode != 1 && mode != 2 && use == AlphaUse::kKey) {
+        } else if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kKey) {
             blend::GatherKeyed(walk, count, dst);
         } else if (!blend::GatherBlended(walk, count, dst, mode, param, use)) {
             uint32_t* row = RowBuffer(size_t(count) + 8).data();
@@ -296,7 +296,7 @@ struct Rect {
 };
 
 // Modes 1 and 2 read the pixels under them; every other mode only writes.
-bool Overwrites(const DrawState& s) { return s.blendMode != 1 && s.blendMode != 2; }
+bool Overwrites(const DrawState& s) { return s.blendMode != kBlendAlpha && s.blendMode != kBlendAdditive; }
 
 bool ContainsClip(int64_t x1, int64_t y1, int64_t x2, int64_t y2, const DrawState& s) {
     return x1 <= s.clipX1 && y1 <= s.clipY1 && x2 >= s.clipX2 && y2 >= s.clipY2;

@@ -15,6 +15,10 @@ int LoadDividedImage(const std::string& fileName, int cellCount, int columns, in
 int DeleteImage(int handle);
 int SetTransparentColor(int red, int green, int blue);
 int SetClipRect(int x1, int y1, int x2, int y2);
+// Blend modes: other values draw as kBlendNone.
+inline constexpr int kBlendNone = 0;
+inline constexpr int kBlendAlpha = 1;     // mixed with what is there by the parameter
+inline constexpr int kBlendAdditive = 2;  // added to what is there, scaled by the parameter
 int SetBlendMode(int mode, int parameter);
 int DrawImage(int x, int y, int handle, int transparent);
 int DrawImageRotated(int x, int y, double scale, double angle, int handle, int transparent, int mirror);

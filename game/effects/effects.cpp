@@ -93,7 +93,7 @@ void Burst(EffectSlot& f, int16_t margin, int a) {
 void Spark(EffectSlot& f, int16_t margin) {
     if (f.state == 1) {
         FirstUpdate(f, margin);
-        f.blendKind = 2;
+        f.blendKind = kDrawAlpha;
         f.alpha = 255;
         f.frame = 0;
     }
@@ -134,7 +134,7 @@ void Behave(EffectSlot& f) {
             // The hit flash picks its own rotation, whatever it was spawned with.
             if (f.state == 1) {
                 FirstUpdate(f, 24);
-                f.blendKind = 1;
+                f.blendKind = kDrawAdditive;
                 f.alpha = 128;
                 f.angle = int16_t(GameRandom() % 1024);
             }
@@ -195,15 +195,15 @@ void DrawEffect(int slot) {
     if (gameState.clearTimer > 200 || f.state != 2) return;
     if (f.kind < 0 || f.kind >= kEffectKinds || f.frame < 0 || f.frame >= 12) return;
     if (IsOffScreen(f.x, f.y, f.margin)) return;
-    if (f.blendKind == 1)
-        engine::SetBlendMode(2, f.alpha);
-    else if (f.blendKind == 2)
-        engine::SetBlendMode(1, f.alpha);
+    if (f.blendKind == kDrawAdditive)
+        engine::SetBlendMode(engine::kBlendAdditive, f.alpha);
+    else if (f.blendKind == kDrawAlpha)
+        engine::SetBlendMode(engine::kBlendAlpha, f.alpha);
     else
-        engine::SetBlendMode(0, 0);
+        engine::SetBlendMode(engine::kBlendNone, 0);
     engine::DrawImageRotated(ScreenX(f.x, f.y), ScreenY(f.x, f.y), f.scale, ViewAngle(f.angle),
                              EffectImages[f.kind][f.frame], 1, 0);
-    if (f.blendKind != 0) engine::SetBlendMode(0, 0);
+    if (f.blendKind != kDrawPlain) engine::SetBlendMode(engine::kBlendNone, 0);
 }
 
 void ClearEffects() {

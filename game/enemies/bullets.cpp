@@ -57,7 +57,7 @@ void StartBullet(BulletRecord& b) {
             b.age = 0;
             SetBulletCircle(b, 0, 1, 0, 0);
             b.scalePercent = 10.0;
-            b.blendMode = 1;
+            b.blendMode = kDrawAdditive;
             b.blendParam = 255;
             b.diesNearCentre = 0;
             break;
@@ -199,10 +199,10 @@ void UpdateBullets() {
 void DrawBullet(BulletRecord& b) {
     if (gameState.clearTimer > 200 || b.state != kSlotActive || IsOffScreen(b.x, b.y, b.drawMargin)) return;
     if (b.kind < 0 || b.kind >= kBulletKinds || b.frame < 0 || b.frame >= 16) return;
-    if (b.blendMode == 1) engine::SetBlendMode(2, b.blendParam);
+    if (b.blendMode == kDrawAdditive) engine::SetBlendMode(engine::kBlendAdditive, b.blendParam);
     engine::DrawImageRotated(ScreenX(b.x, b.y), ScreenY(b.x, b.y), b.scalePercent / 100, ViewAngle(b.facing),
                              BulletImages[b.kind][b.frame], 1, 0);
-    if (b.blendMode == 1) engine::SetBlendMode(0, 0);
+    if (b.blendMode == kDrawAdditive) engine::SetBlendMode(engine::kBlendNone, 0);
 }
 
 }  // namespace game

@@ -90,7 +90,7 @@ void DamageEnemy(EnemyRecord& e, int32_t damage) {
 void DrawEnemy(EnemyRecord& e) {
     const GameState& gs = gameState;
     if (gs.clearTimer > 200) return;
-    engine::SetBlendMode(0, 100);
+    engine::SetBlendMode(engine::kBlendNone, 100);
     if (e.state != kSlotActive) return;
     const bool offScreen = IsOffScreen(e.x, e.y, e.offScreenMargin);
     // A frame outside the kind's row draws nothing (no kind makes one; a guard for the table).

@@ -117,7 +117,7 @@ void UpdateItems() {
 
 void DrawItem(ItemRecord& item) {
     if (gameState.clearTimer > 200) return;
-    engine::SetBlendMode(0, 100);
+    engine::SetBlendMode(engine::kBlendNone, 100);
     if (item.state != 2 || IsOffScreen(item.x, item.y, item.drawMargin)) return;
     if (item.kind < 0 || item.kind >= kItemKinds || item.frame < 0 || item.frame >= 8) return;
     engine::DrawImageRotated(ScreenX(item.x, item.y), ScreenY(item.x, item.y), 1.0, ViewAngle(item.direction),

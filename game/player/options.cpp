@@ -35,7 +35,7 @@ void PositionOptions() {
 
 void DrawOptions() {
     if (gameState.clearTimer > 200) return;
-    engine::SetBlendMode(0, 100);
+    engine::SetBlendMode(engine::kBlendNone, 100);
     for (const OptionRecord& o : OptionRecords) {
         if (!o.active) continue;
         engine::DrawImageRotated(ScreenX(o.x, o.y), ScreenY(o.x, o.y), 1.0, ViewAngle(o.angle), OptionImage,

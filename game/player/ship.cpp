@@ -163,7 +163,7 @@ void UpdatePlayer() {
 void DrawShip() {
     const GameState& gs = gameState;
     if (gs.lives <= 0 || gs.clearTimer > 200 || PlayerPhase() != 0) return;
-    engine::SetBlendMode(0, 100);
+    engine::SetBlendMode(engine::kBlendNone, 100);
     engine::DrawImageRotated(240 + gs.shakeX, 360 + gs.shakeY, 1.0, AngleToRadians(768),
                              ShipImages[(gs.shipFrameCounter / 32) % 4], 1, 0);
 }

@@ -92,7 +92,7 @@ void BombStep(int slot) {
         s.scale = 2.5;
         s.consumeOnHit = 0;
         s.canHit = 1;
-        s.blendKind = 1;
+        s.blendKind = kDrawAdditive;
         s.alpha = 255;
         s.frame = 0;
         SetShotCircle(slot, 0, 0, 0, 0);
@@ -182,15 +182,15 @@ void DrawShot(int slot) {
     if (gameState.clearTimer > 200 || s.state != kShotFlying) return;
     if (s.kind < 0 || s.kind > 3 || s.frame < 0 || s.frame >= 16) return;
     if (IsOffScreen(s.x, s.y, s.drawMargin)) return;
-    if (s.blendKind == 1)
-        engine::SetBlendMode(2, s.alpha);
-    else if (s.blendKind == 2)
-        engine::SetBlendMode(1, s.alpha);
+    if (s.blendKind == kDrawAdditive)
+        engine::SetBlendMode(engine::kBlendAdditive, s.alpha);
+    else if (s.blendKind == kDrawAlpha)
+        engine::SetBlendMode(engine::kBlendAlpha, s.alpha);
     else
-        engine::SetBlendMode(0, 0);
+        engine::SetBlendMode(engine::kBlendNone, 0);
     engine::DrawImageRotated(ScreenX(s.x, s.y), ScreenY(s.x, s.y), s.scale / 100, ViewAngle(s.drawAngle),
                              ShotImages[s.kind][s.frame], 1, 0);
-    if (s.blendKind != 0) engine::SetBlendMode(0, 0);
+    if (s.blendKind != kDrawPlain) engine::SetBlendMode(engine::kBlendNone, 0);
 }
 
 }  // namespace game

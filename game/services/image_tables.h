@@ -1,7 +1,15 @@
 // The picture tables: every picture the game draws, by object kind (row) and animation frame (entry).
 #pragma once
 
+#include <cstdint>
+
 namespace game {
+
+// How an effect, a shot or a bullet is drawn (their blendKind and blendMode fields): the game's own
+// numbering, which the engine's blend modes do not share.
+inline constexpr int16_t kDrawPlain = 0;
+inline constexpr int16_t kDrawAdditive = 1;
+inline constexpr int16_t kDrawAlpha = 2;  // effects and shots only
 
 // Single pictures.
 extern int BlindImage;

@@ -26,7 +26,7 @@ void HealthBox(int i, int x0, int y0, int colour, bool filled) {
 void DrawFieldPanel() {
     const GameState& gs = gameState;
     engine::SetClipRect(480, 0, 640, 480);
-    engine::SetBlendMode(0, 100);
+    engine::SetBlendMode(engine::kBlendNone, 100);
     engine::DrawImage(480, 0, PanelImage, 1);
     const int spare = std::clamp(gs.lives - 1, 0, 5);
     for (int i = 0; i < spare; ++i) engine::DrawImage(500 + 26 * i, 212, LifeImage, 1);
