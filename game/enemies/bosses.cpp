@@ -78,7 +78,7 @@ void FireAimed(const EnemyRecord& e, double forward, double side, double speed, 
 // A large bullet at a random turn of up to 48 either side of the facing.
 void FireScattered(const EnemyRecord& e, double forward, double side, double speed) {
     const int r = GameRandom();
-    FireFromMuzzle(e, forward, side, speed, WrapAngle(e.facing + (r % 97) - 48), 3);
+    FireFromMuzzle(e, forward, side, speed, WrapAngle(e.facing + (r % 97) - 48), kBulletLarge);
 }
 
 void EnterBoss(EnemyRecord& e) {
@@ -202,9 +202,9 @@ void Boss1Step(EnemyRecord& e) {
             if (e.aux4 < 3) {
                 const double speed = ScaleSpeed(4.8);
                 for (double side : {-19.0, 19.0}) {
-                    FireAimed(e, 0, side, speed, 0, 0);
-                    FireAimed(e, 0, side, speed, -32, 0);
-                    FireAimed(e, 0, side, speed, 32, 0);
+                    FireAimed(e, 0, side, speed, 0, kBulletAccelerating);
+                    FireAimed(e, 0, side, speed, -32, kBulletAccelerating);
+                    FireAimed(e, 0, side, speed, 32, kBulletAccelerating);
                 }
             } else if (e.aux4 == 3) {
                 // A ring of homing bullets from round the tail.
@@ -213,8 +213,8 @@ void Boss1Step(EnemyRecord& e) {
                 const double tailY = MuzzleY(e, -106, 0);
                 for (int k = 0; k < 8; ++k) {
                     const int32_t angle = e.facing + 128 * k;
-                    SpawnBullet(PolarX(tailX, 22, 0, angle), PolarY(tailY, 22, 0, angle), speed, angle, 4,
-                                64.0, true);
+                    SpawnBullet(PolarX(tailX, 22, 0, angle), PolarY(tailY, 22, 0, angle), speed, angle,
+                                kBulletHoming, 64.0, true);
                 }
             }
         }
@@ -225,8 +225,8 @@ void Boss1Step(EnemyRecord& e) {
     }
     if (e.mapParam1 > 0 && Every(e, 12)) {
         const double speed = ScaleSpeed(6.4);
-        FireFromMuzzle(e, 18, -6, speed, e.facing, 1);
-        FireFromMuzzle(e, 18, 6, speed, e.facing, 1);
+        FireFromMuzzle(e, 18, -6, speed, e.facing, kBulletSmall);
+        FireFromMuzzle(e, 18, 6, speed, e.facing, kBulletSmall);
     }
 }
 
@@ -249,8 +249,8 @@ void Boss2Bursts(EnemyRecord& e) {
     if (e.aux2 > 0 && Every(e, 4)) {
         e.aux2 += 1;
         const double speed = ScaleSpeed(4.4);
-        FireAimed(e, -16, -22, speed, 0, 2);
-        FireAimed(e, -16, 22, speed, 0, 2);
+        FireAimed(e, -16, -22, speed, 0, kBulletMedium);
+        FireAimed(e, -16, 22, speed, 0, kBulletMedium);
         if (e.aux2 >= 5) e.aux2 = 0;
     }
     if (e.aux3 > 0 && Every(e, 8)) {
@@ -276,14 +276,14 @@ void Boss3Step(EnemyRecord& e) {
         if (StepVolley(e, 64, 5)) {
             if (e.aux4 < 3) {
                 for (double side : {-25.0, 25.0}) {
-                    FireAimed(e, -8, side, ScaleSpeed(5.2), 0, 0);
-                    FireAimed(e, -8, side, ScaleSpeed(2.6), -32, 0);
-                    FireAimed(e, -8, side, ScaleSpeed(2.6), 32, 0);
-                    FireAimed(e, -8, side, ScaleSpeed(5.2), -64, 0);
-                    FireAimed(e, -8, side, ScaleSpeed(5.2), 64, 0);
+                    FireAimed(e, -8, side, ScaleSpeed(5.2), 0, kBulletAccelerating);
+                    FireAimed(e, -8, side, ScaleSpeed(2.6), -32, kBulletAccelerating);
+                    FireAimed(e, -8, side, ScaleSpeed(2.6), 32, kBulletAccelerating);
+                    FireAimed(e, -8, side, ScaleSpeed(5.2), -64, kBulletAccelerating);
+                    FireAimed(e, -8, side, ScaleSpeed(5.2), 64, kBulletAccelerating);
                 }
             } else if (e.aux4 == 3) {
-                FireFromMuzzle(e, 40, 0, ScaleSpeed(6.4), e.facing, 5);
+                FireFromMuzzle(e, 40, 0, ScaleSpeed(6.4), e.facing, kBulletBomb);
                 Boss3Scatter(e);
             }
         }
@@ -316,19 +316,19 @@ void Boss4Bursts(EnemyRecord& e) {
         const double aSide = side ? 58 : -58;
         const double bSide = side ? -24 : 24;
         for (int k = 0; k < 8; ++k) {
-            FireFromMuzzle(e, -75, aSide, ScaleSpeed(2.4), e.facing + 128 * k, 3);
-            FireFromMuzzle(e, -131, bSide, ScaleSpeed(4.8), e.facing + 128 * k, 3);
+            FireFromMuzzle(e, -75, aSide, ScaleSpeed(2.4), e.facing + 128 * k, kBulletLarge);
+            FireFromMuzzle(e, -131, bSide, ScaleSpeed(4.8), e.facing + 128 * k, kBulletLarge);
         }
         for (int k = 0; k < 8; ++k) {
-            FireFromMuzzle(e, -75, aSide, ScaleSpeed(1.6), e.facing + 64 + 128 * k, 3);
-            FireFromMuzzle(e, -131, bSide, ScaleSpeed(3.2), e.facing + 64 + 128 * k, 3);
+            FireFromMuzzle(e, -75, aSide, ScaleSpeed(1.6), e.facing + 64 + 128 * k, kBulletLarge);
+            FireFromMuzzle(e, -131, bSide, ScaleSpeed(3.2), e.facing + 64 + 128 * k, kBulletLarge);
         }
     }
     if (e.aux3 > 0 && Every(e, 6)) {
         e.aux3 += 1;
         const int32_t o = int32_t(e.auxR3);
-        FireAimed(e, -95, side ? 23 : -23, ScaleSpeed(5.6), -o, 2);
-        FireAimed(e, -100, side ? 13 : -13, ScaleSpeed(5.6), o, 2);
+        FireAimed(e, -95, side ? 23 : -23, ScaleSpeed(5.6), -o, kBulletMedium);
+        FireAimed(e, -100, side ? 13 : -13, ScaleSpeed(5.6), o, kBulletMedium);
         if (e.aux3 <= 6)
             e.auxR3 += 32;
         else

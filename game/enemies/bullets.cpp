@@ -14,7 +14,6 @@ namespace game {
 
 namespace {
 
-constexpr int kBulletKinds = 7;
 constexpr int32_t kClockWrap = 65535;
 
 void MoveAlongHeading(BulletRecord& b) {
@@ -28,32 +27,32 @@ void StartBullet(BulletRecord& b) {
     b.state = kSlotActive;
     RequestSound(kSoundEnemyFires);
     switch (b.kind) {
-        case 0:
+        case kBulletAccelerating:
             SetBulletCircle(b, 0, 3, 0, 0);
             b.accelStep = b.speed / 100;
             b.targetSpeed = b.speed;
             b.speed = 0;
             break;
-        case 1:
+        case kBulletSmall:
             SetBulletCircle(b, 0, 3, 0, 0);
             break;
-        case 2:
+        case kBulletMedium:
             SetBulletCircle(b, 0, 4, 0, 0);
             break;
-        case 3:
+        case kBulletLarge:
             SetBulletCircle(b, 0, 5, 0, 0);
             break;
-        case 4:
+        case kBulletHoming:
             SetBulletCircle(b, 0, 3, 0, 0);
             b.facing = 0;  // drawn unturned
             b.timer = 4;   // its turn rate
             break;
-        case 5:
+        case kBulletBomb:
             SetBulletCircle(b, 0, 10, 0, 0);
             b.diesNearCentre = 0;
             b.timer = 0;
             break;
-        case 6:
+        case kBulletBlast:
             b.age = 0;
             SetBulletCircle(b, 0, 1, 0, 0);
             b.scalePercent = 10.0;
@@ -69,19 +68,19 @@ void StartBullet(BulletRecord& b) {
 void MoveBullet(BulletRecord& b) {
     const GameState& gs = gameState;
     switch (b.kind) {
-        case 0:
+        case kBulletAccelerating:
             b.frame = 1;
             b.speed = Approach(b.speed, b.accelStep, b.targetSpeed);
             MoveAlongHeading(b);
             break;
-        case 1:
-        case 2:
-        case 3:
+        case kBulletSmall:
+        case kBulletMedium:
+        case kBulletLarge:
             b.frame = 1;
             b.x += b.vx;
             b.y += b.vy;
             break;
-        case 4:
+        case kBulletHoming:
             // Homes at 4 units a frame, then loses one unit of turn every 8 frames after frame 240.
             b.frame = 1;
             b.heading =
@@ -89,7 +88,7 @@ void MoveBullet(BulletRecord& b) {
             MoveAlongHeading(b);
             if (b.age > 240 && b.age % 8 == 0 && b.timer > 0) b.timer -= 1;
             break;
-        case 5:
+        case kBulletBomb:
             // The bomb stops 100 units out, blinks for its last 60 frames and bursts after 120.
             b.frame = b.timer <= 60 ? 1 : ((b.age / 2) % 2 != 0 ? 3 : 1);
             if (b.timer != 0) {
@@ -120,13 +119,13 @@ void RunBlast(BulletRecord& b) {
 void RunBullet(BulletRecord& b) {
     if (b.kind < 0 || b.kind >= kBulletKinds) return;
     if (b.state == kSlotSpawned) StartBullet(b);
-    if (b.kind == 6) {
+    if (b.kind == kBulletBlast) {
         if (b.state == kSlotActive || b.state == kSlotEnding) RunBlast(b);
         return;
     }
     if (b.state == kSlotActive) MoveBullet(b);
     if (b.state == kSlotEnding) {
-        if (b.kind == 5) SpawnBullet(b.x, b.y, 0.0, 0, 6, 1000, false);
+        if (b.kind == kBulletBomb) SpawnBullet(b.x, b.y, 0.0, 0, kBulletBlast, 1000, false);
         b.state = kSlotFree;
     }
 }

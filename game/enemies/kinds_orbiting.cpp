@@ -87,7 +87,7 @@ void MoveDrifter(EnemyRecord& e) {
     else if (e.aux2 < -1)
         e.aux1 = std::abs(e.aux1);
     e.facing = AngleTo(e.x, e.y, 0, 0);
-    if (MayFire(e, 96)) FireFromNose(e, ScaleSpeed(4.0), e.facing, 1);
+    if (MayFire(e, 96)) FireFromNose(e, ScaleSpeed(4.0), e.facing, kBulletSmall);
 }
 
 void InitCircler(EnemyRecord& e) { InitPolarMover(e, -1.2, 3, -3); }
@@ -98,7 +98,7 @@ void MoveCircler(EnemyRecord& e) {
     PlaceOnPolar(e);
     CirclerPhase(e);
     e.facing = AngleTo(e.x, e.y, 0, 0);
-    if (e.mapParam1 >= 0 && MayFire(e, 96)) FireFromNose(e, ScaleSpeed(4.0), e.facing, 1);
+    if (e.mapParam1 >= 0 && MayFire(e, 96)) FireFromNose(e, ScaleSpeed(4.0), e.facing, kBulletSmall);
 }
 
 void InitGunner(EnemyRecord& e) {
@@ -116,7 +116,7 @@ void MoveGunner(EnemyRecord& e) {
     // A burst once begun finishes, even during the dive.
     if (e.aux3 > 0 && e.fireClock % 5 == 0) {
         e.aux3 += 1;
-        FireFromNose(e, ScaleSpeed(2.8), e.facing, 1);
+        FireFromNose(e, ScaleSpeed(2.8), e.facing, kBulletSmall);
         if (e.aux3 > 7) e.aux3 = 0;
     }
 }

@@ -60,12 +60,12 @@ void MoveHunter(EnemyRecord& e) {
     if (e.aux4 > 0) {
         if (spread) {
             const double speed = ScaleSpeed(3.8);
-            FireFromNose(e, speed, WrapAngle(e.facing - 32), 2);
-            FireFromNose(e, speed, e.facing, 2);
-            FireFromNose(e, speed, WrapAngle(e.facing + 32), 2);
+            FireFromNose(e, speed, WrapAngle(e.facing - 32), kBulletMedium);
+            FireFromNose(e, speed, e.facing, kBulletMedium);
+            FireFromNose(e, speed, WrapAngle(e.facing + 32), kBulletMedium);
             e.aux4 = 0;
         } else {
-            if (e.aux4 % 4 == 1) FireFromNose(e, ScaleSpeed(4.0), e.facing, 1);
+            if (e.aux4 % 4 == 1) FireFromNose(e, ScaleSpeed(4.0), e.facing, kBulletSmall);
             e.aux4 += 1;
             if (e.aux4 == 15) e.aux4 = 0;
         }
@@ -188,7 +188,7 @@ void MoveDasher(EnemyRecord& e) {
     if (DasherDives(e)) return;
     e.facing = DashStep(e, 16);
     if (e.aux4 == 1 && e.fireHold == 0 && InShipSector(e.x, e.y, 256))
-        FireFromNose(e, ScaleSpeed(4.0), e.facing, 1);
+        FireFromNose(e, ScaleSpeed(4.0), e.facing, kBulletSmall);
     if (e.age % 320 == 0) e.aux1 = -e.aux1;
 }
 
@@ -201,7 +201,7 @@ void MoveSprayDasher(EnemyRecord& e) {
     } else if (e.aux4 % ScaleInterval(30) == 1 && InShipSector(e.x, e.y, 256)) {
         // Paused and free to fire: a random spray, while the aim stands still.
         const int r = GameRandom();
-        FireFromNose(e, ScaleSpeed(2.4), e.facing + (r % 121) - 60, 3);
+        FireFromNose(e, ScaleSpeed(2.4), e.facing + (r % 121) - 60, kBulletLarge);
     }
     if (e.age % 320 == 0) e.aux1 = -e.aux1;
 }

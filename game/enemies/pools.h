@@ -40,6 +40,16 @@ struct EnemyRecord {
     double offScreenMargin;
 };
 
+// BulletRecord::kind.
+inline constexpr int32_t kBulletAccelerating = 0;  // straight, speeding up from 0 over 100 frames
+inline constexpr int32_t kBulletSmall = 1;
+inline constexpr int32_t kBulletMedium = 2;
+inline constexpr int32_t kBulletLarge = 3;
+inline constexpr int32_t kBulletHoming = 4;  // turns toward the ship, less and less
+inline constexpr int32_t kBulletBomb = 5;    // stops near the centre, blinks, bursts into a blast
+inline constexpr int32_t kBulletBlast = 6;   // stays, grows, fades
+inline constexpr int32_t kBulletKinds = 7;
+
 struct BulletRecord {
     double x, y;
     double vx, vy;
