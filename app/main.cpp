@@ -289,7 +289,14 @@ int main(int argc, char** argv) {
     if (result == -1 && !engine::LastEngineError().empty())
         std::fprintf(stderr, "velmoran: %s\n", engine::LastEngineError().c_str());
     if (!cl.summaryPath.empty()) WriteSummary(cl.summaryPath, result);
-    if (digestFile) std::fclose(digestFile);
+    if (digestFile) {
+        const bool failed = std::ferror(digestFile) != 0;
+        if (std::fclose(digestFile) != 0 || failed) {
+            std::fprintf(stderr, "velmoran: the digests %s could not be written completely\n",
+                         cl.digestPath.c_str());
+            if (result == 0) result = 1;
+        }
+    }
     if (!replay) KeepChangedSettings(run.folders.settingsPath, run.file, run.settings);
     if (replayCheck) result = replayCheck->Finish(result);
     scratch.reset();

@@ -59,4 +59,10 @@ timeout 60 "$game/velmoran" --verify "$s" > "$work/out" 2>&1
 got=$?
 [ $got != 124 ] || fail "--verify of a script with no end ran on"
 grep -qx "frames 3605" "$work/out" || fail "--verify of a script with no end: $(cat "$work/out")"
+
+# A --digest file cut short by a file-size limit says so too (its lines for 3605 frames need 90 KB).
+(ulimit -f 4 && run --input "$s" --frames 3605 --digest "$work/d.txt") > "$work/out" 2>&1
+got=$?
+[ $got != 0 ] && grep -qx "velmoran: the digests $work/d.txt could not be written completely" "$work/out" ||
+  fail "a cut --digest file: exit $got: $(cat "$work/out")"
 exit $status
