@@ -21,7 +21,10 @@ bool HeadlessAudio::Open(platform::AudioSpec* format, platform::AudioCallback ca
 }
 
 void HeadlessAudio::Close() {
-    if (callback_ && !capturePath_.empty()) WriteWav(capturePath_, captured_, format_.rate, format_.channels);
+    if (callback_ && !capturePath_.empty() &&
+        !WriteWav(capturePath_, captured_, format_.rate, format_.channels))
+        std::fprintf(stderr, "velmoran: the audio capture %s could not be written completely\n",
+                     capturePath_.c_str());
     callback_ = nullptr;
 }
 
@@ -63,7 +66,8 @@ bool WriteWav(const std::string& path, const std::vector<int16_t>& samples, int 
     std::fwrite("data", 1, 4, f);
     u32(bytes);
     for (int16_t s : samples) u16(uint16_t(s));
-    return std::fclose(f) == 0;
+    const bool written = std::ferror(f) == 0;
+    return std::fclose(f) == 0 && written;
 }
 
 }  // namespace headless
