@@ -6,7 +6,7 @@
 # The ordinary build keeps the system's libraries.
 set -euo pipefail
 cache=${VELMORAN_FUZZ_LIBS:-${XDG_CACHE_HOME:-$HOME/.cache}/velmoran-fuzz-libs}
-cc=${CC:-clang-14}
+cc=${CC:-$(command -v clang-14 || command -v clang)}
 flags="-O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address"
 # In build order: libvorbis needs libogg, libpng needs zlib (instrumented too, since a PNG's image
 # data is all inflate).

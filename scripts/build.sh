@@ -6,12 +6,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORAN_BUILD_DIR:-$root/build}
 mode=${1:-play}
 "$root/scripts/install-deps.sh" "$mode"
-# The test command builds with warnings as errors: a warning is a finding like any other.
+# The configurations are CMakePresets.json's: "play", and "test" (with the tests and benchmarks, and
+# warnings as errors: a warning is a finding like any other).
+preset=play; [ "$mode" = test ] && preset=test
 if [ ! -f "$build/build.ninja" ]; then
-  tests=OFF; [ "$mode" = test ] && tests=ON
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORAN_TESTS=$tests -DVELMORAN_BENCH=$tests \
-    -DVELMORAN_WERROR=$tests >/dev/null
+  cmake -S "$root" --preset $preset -B "$build" >/dev/null
 elif [ "$mode" = test ] && ! grep -q '^VELMORAN_WERROR:BOOL=ON' "$build/CMakeCache.txt"; then
-  cmake "$build" -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=ON -DVELMORAN_WERROR=ON >/dev/null
+  cmake -S "$root" --preset test -B "$build" >/dev/null
 fi
 cmake --build "$build" -- -j"$(nproc)"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang-14 (AddressSanitizer + UndefinedBehaviorSanitizer), linked
+# Builds the libFuzzer targets with clang (AddressSanitizer + UndefinedBehaviorSanitizer), linked
 # against zlib, libpng, libogg and libvorbis built with coverage (scripts/build-fuzz-libs.sh), and runs each
 # target for SECONDS (default 20), as many at once as there are cores. Prints executions, coverage and
 # findings per target; exits non-zero on a finding or on a target without seeds in fuzz/seeds/<target>/.
@@ -38,8 +38,10 @@ done
 prefix=$("$root/scripts/build-fuzz-libs.sh" | tail -n1)
 if [ ! -f "$fbuild/build.ninja" ] || ! grep -qx "VELMORAN_FUZZ_LIBS:PATH=$prefix" "$fbuild/CMakeCache.txt"; then
   # --fresh: libraries found under an earlier prefix stay in the cache otherwise.
-  CC=clang-14 CXX=clang++-14 cmake --fresh -S "$root" -B "$fbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELMORAN_FUZZ=ON -DVELMORAN_FUZZ_LIBS="$prefix" -DVELMORAN_WERROR=ON >/dev/null
+  # The "fuzz" preset, with the clang whose libFuzzer scripts/install-deps.sh installs (clang-14 on
+  # Debian 12), or the default clang where there is no versioned one.
+  cc=$(command -v clang-14 || command -v clang) cxx=$(command -v clang++-14 || command -v clang++)
+  CC=$cc CXX=$cxx cmake --fresh -S "$root" --preset fuzz -B "$fbuild" -DVELMORAN_FUZZ_LIBS="$prefix" >/dev/null
 fi
 cmake --build "$fbuild" --target "${targets[@]}" -- -j"$(nproc)" >"$fbuild/build.log" 2>&1 ||
   { tail -n 40 "$fbuild/build.log"; exit 1; }

@@ -9,8 +9,8 @@ frames=${1:-100000}
 build=${2:-$root/build}
 dir=$root/build-asan
 [ -d "$build/data" ] || { echo "soak: $build/data is missing; build the game first" >&2; exit 2; }
-cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORAN_SANITIZE=ON \
-  -DVELMORAN_TESTS=OFF -DVELMORAN_BENCH=OFF >/dev/null
+# The test command's sanitizer build (the "asan" preset), so that the two never reconfigure each other.
+[ -f "$dir/build.ninja" ] || cmake -S "$root" --preset asan -B "$dir" -DVELMORAN_DATA_DIR="$build/data" >/dev/null
 nice cmake --build "$dir" -j2 --target velmoran >/dev/null
 ln -sfn "$build/data" "$dir/data"
 work=$(mktemp -d)

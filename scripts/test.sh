@@ -24,9 +24,7 @@ if [ "${SANITIZE:-1}" != 0 ]; then
   step "sanitizer build"
   if [ ! -f "$asan/build.ninja" ]; then
     # -O1 builds quicker than -O2 and keeps asserts on; no benchmarks, no data generator.
-    cmake -S "$root" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
-      -DVELMORAN_SANITIZE=ON -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=OFF -DVELMORAN_WERROR=ON \
-      -DVELMORAN_DATA_DIR="$build/data" >/dev/null
+    cmake -S "$root" --preset asan -B "$asan" -DVELMORAN_DATA_DIR="$build/data" >/dev/null
   fi
   cmake --build "$asan" --target velmoran_tests velmoran velmoran-archive fuzz_replay -- -j"$(nproc)"
   step "tests under the sanitizers"
