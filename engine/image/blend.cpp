@@ -109,7 +109,6 @@ void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool 
 }
 
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst) {
-    visitedPixels += n;
     if (useAvx2 && useAvx512) return avx2::GatherKeyedMasked(walk, n, dst);
     if (useAvx2) return avx2::GatherKeyed(walk, n, dst);
     WalkPortable(walk, n, [=](int k, uint32_t v) {
@@ -125,9 +124,6 @@ bool GatherRows(const SourceWalk& walk, const turn::Row* rows, int m, uint32_t* 
     avx2::GatherRowsMasked(walk, rows, m, origin, pitch,
                            mode == kBlendAlpha || mode == kBlendAdditive ? mode : 0, uint32_t(parameter),
                            use);
-    int64_t visited = 0;
-    for (int i = 0; i < m; ++i) visited += rows[i].count;
-    visitedPixels += visited;
     return true;
 }
 
@@ -144,13 +140,11 @@ bool GatherBlended(const SourceWalk& walk, int n, uint32_t* dst, int mode, int p
     } else {
         return false;
     }
-    visitedPixels += n;
     return true;
 }
 
 void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter, AlphaUse use) {
     if (n <= 0) return;
-    visitedPixels += n;
     const uint32_t p = uint32_t(parameter);
     if (useAvx2) {
         if (mode == kBlendAlpha && use != AlphaUse::kFull)
@@ -190,7 +184,6 @@ void BlendRow(uint32_t* dst, const uint32_t* src, int n, int mode, int parameter
 
 void FillRow(uint32_t* dst, uint32_t colour, int n, int mode, int parameter) {
     if (n <= 0) return;
-    visitedPixels += n;
     const uint32_t c = colour | kOpaque;
     const uint32_t p = uint32_t(parameter);
     if (mode == kBlendAlpha) {

@@ -111,10 +111,6 @@ void UseWideVectorLoops(bool wide);
 bool UsesVectorLoops();
 bool UsesWideVectorLoops();
 
-// Destination pixels the row loops of this thread have visited since the start (for the drawing
-// benchmark).
-inline thread_local int64_t visitedPixels = 0;
-
 namespace avx2 {
 void Gather(const SourceWalk& walk, int n, uint32_t* out, uint32_t orMask, bool padded);
 void GatherKeyed(const SourceWalk& walk, int n, uint32_t* dst);

@@ -192,7 +192,6 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
     auto drawRow = [&](int py, int k0, int count) {
         uint32_t* dst = target.pixels + size_t(py) * size_t(target.pitch) + size_t(X0 + k0);
         if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kIgnore) {
-            blend::visitedPixels += count;
             blend::Gather(walk, count, dst, blend::kOpaque);
         } else if (mode != kBlendAlpha && mode != kBlendAdditive && use == AlphaUse::kKey) {
             blend::GatherKeyed(walk, count, dst);
@@ -202,27 +201,27 @@ void DrawTurned(const Picture& picture, const Cell& cell, int x, int y, double s
             blend::BlendRow(dst, row, count, mode, param, use);
         }
     };
-    const turn::Rows rows{double(y),
-                          cx + 0.5 * du,
-                          cy + 0.5 * dv,
-                          duRow,
-                          dvRow,
-                          double(clipFromCentre) * du,
-                          double(clipFromCentre) * dv,
-                          du,
-                          dv,
-                          invDu,
-                          invDv,
-                          reach,
-                          double(x),
-                          double(X0),
-                          n,
-                          r->width,
-                          r->height,
-                          discInside,
-                          clipFromCentre,
-                          int32_t(dfx),
-                          int32_t(dfy)};
+    const turn::Rows rows{.y = double(y),
+                          .sxAt = cx + 0.5 * du,
+                          .syAt = cy + 0.5 * dv,
+                          .duRow = duRow,
+                          .dvRow = dvRow,
+                          .sxClip = double(clipFromCentre) * du,
+                          .syClip = double(clipFromCentre) * dv,
+                          .du = du,
+                          .dv = dv,
+                          .invDu = invDu,
+                          .invDv = invDv,
+                          .reach = reach,
+                          .x = double(x),
+                          .X0 = double(X0),
+                          .n = n,
+                          .width = r->width,
+                          .height = r->height,
+                          .discInside = discInside,
+                          .clipFromCentre = clipFromCentre,
+                          .dfx = int32_t(dfx),
+                          .dfy = int32_t(dfy)};
     if (fromCentre) {
         // The rows' set-up a batch at a time (four or eight rows at once where the vector loops
         // run), then their pixels.
