@@ -241,6 +241,11 @@ private:
     void KeepAspect(int width, int height);
     void Capture(bool on);
     void ApplyPresentationMode();
+    // The steps of OpenWindow.
+    bool StartVideo(std::string* error);
+    bool MakeWindow(const platform::WindowSettings& settings, SDL_Rect* bounds, std::string* error);
+    bool MakePicture(const platform::WindowSettings& settings, std::string* error);
+    void RememberPlacement(const platform::WindowSettings& settings, const SDL_Rect& bounds);
     void Show();
     void DrawNotice();
     void FollowPlacement(bool settle);
@@ -284,6 +289,33 @@ private:
 
 bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::string* error) {
     settings_ = settings;
+    if (!StartVideo(error)) return false;
+    SDL_Rect bounds{};
+    if (!MakeWindow(settings, &bounds, error)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        return false;
+    }
+    if (!MakePicture(settings, error)) {
+        CloseWindow();
+        return false;
+    }
+    ApplyPresentationMode();
+    SDL_GetWindowSize(window_, &lastWidth_, &lastHeight_);
+    SDL_DisableScreenSaver();
+    SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
+    input_ = platform::InputState{};
+    input_.active = true;  // until the window system says otherwise (Xvfb may never send focus)
+    hasFrame_ = false;
+    framesShown_ = 0;
+    RememberPlacement(settings, bounds);
+    if (!settings.windowed) SDL_RaiseWindow(window_);
+    if (options_.gamepad && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenGamepad(i);
+    }
+    return true;
+}
+
+bool SdlPlatform::StartVideo(std::string* error) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -301,6 +333,12 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return false;
     }
+    return true;
+}
+
+// The window at its place and size: the stored ones in a window, the display's bounds full screen
+// (`bounds`, left empty in a window).
+bool SdlPlatform::MakeWindow(const platform::WindowSettings& settings, SDL_Rect* bounds, std::string* error) {
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (!settings.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
@@ -317,14 +355,13 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
         x = options_.windowX;
         y = options_.windowY;
     }
-    SDL_Rect bounds{};
-    if (!settings.windowed && SDL_GetDisplayBounds(display, &bounds) == 0 && bounds.w > 0 && bounds.h > 0) {
+    if (!settings.windowed && SDL_GetDisplayBounds(display, bounds) == 0 && bounds->w > 0 && bounds->h > 0) {
         // Made at the display's size from the start, so full screen fills it even where no window
         // manager resizes the window for us.
-        x = bounds.x;
-        y = bounds.y;
-        w = bounds.w;
-        h = bounds.h;
+        x = bounds->x;
+        y = bounds->y;
+        w = bounds->w;
+        h = bounds->h;
     }
     window_ = SDL_CreateWindow(settings.title.c_str(), x, y, w, h, flags);
     if (!window_ && storedSize) {
@@ -336,11 +373,12 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
         options_.windowWidth = options_.windowHeight = 0;
         window_ = SDL_CreateWindow(settings.title.c_str(), x, y, settings.width, settings.height, flags);
     }
-    if (!window_) {
-        *error = std::string("the window could not be created: ") + SDL_GetError();
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        return false;
-    }
+    if (!window_) *error = std::string("the window could not be created: ") + SDL_GetError();
+    return window_ != nullptr;
+}
+
+// The renderer and the streaming texture the finished picture goes into.
+bool SdlPlatform::MakePicture(const platform::WindowSettings& settings, std::string* error) {
     renderer_ = SDL_CreateRenderer(
         window_, -1, SDL_RENDERER_ACCELERATED | (options_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0));
     if (renderer_ && RendersOnTheProcessor(renderer_)) {
@@ -356,41 +394,27 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
     if (renderer_)
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
                                      settings.width, settings.height);
-    if (!renderer_ || !texture_) {
-        *error = std::string("the picture could not be set up: ") + SDL_GetError();
-        CloseWindow();
-        return false;
-    }
-    ApplyPresentationMode();
-    SDL_GetWindowSize(window_, &lastWidth_, &lastHeight_);
-    SDL_DisableScreenSaver();
-    SDL_ShowCursor(cursorVisible_ ? SDL_ENABLE : SDL_DISABLE);
-    input_ = platform::InputState{};
-    input_.active = true;  // until the window system says otherwise (Xvfb may never send focus)
-    hasFrame_ = false;
-    framesShown_ = 0;
+    if (!renderer_ || !texture_) *error = std::string("the picture could not be set up: ") + SDL_GetError();
+    return renderer_ && texture_;
+}
+
+// Where the window goes when the player leaves full screen; without a window manager nobody else
+// remembers it.
+void SdlPlatform::RememberPlacement(const platform::WindowSettings& settings, const SDL_Rect& bounds) {
     placement_.known = true;
     placement_.windowed = settings.windowed;
-    // Where the window goes when the player leaves full screen; without a window manager nobody
-    // else remembers it.
     if (settings.windowed) {
         SDL_GetWindowPosition(window_, &settledX_, &settledY_);
         SDL_GetWindowSize(window_, &settledW_, &settledH_);
-    } else {
-        settledW_ =
-            options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowWidth : settings.width;
-        settledH_ =
-            options_.windowWidth > 0 && options_.windowHeight > 0 ? options_.windowHeight : settings.height;
-        settledX_ = bounds.x + std::max(0, bounds.w - settledW_) / 2;
-        settledY_ = bounds.y + std::max(0, bounds.h - settledH_) / 2;
-        if (options_.windowX != platform::kWindowCentred && options_.windowY != platform::kWindowCentred)
-            settledX_ = options_.windowX, settledY_ = options_.windowY;
+        return;
     }
-    if (!settings.windowed) SDL_RaiseWindow(window_);
-    if (options_.gamepad && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0) {
-        for (int i = 0; i < SDL_NumJoysticks(); ++i) OpenGamepad(i);
-    }
-    return true;
+    const bool stored = options_.windowWidth > 0 && options_.windowHeight > 0;
+    settledW_ = stored ? options_.windowWidth : settings.width;
+    settledH_ = stored ? options_.windowHeight : settings.height;
+    settledX_ = bounds.x + std::max(0, bounds.w - settledW_) / 2;
+    settledY_ = bounds.y + std::max(0, bounds.h - settledH_) / 2;
+    if (options_.windowX != platform::kWindowCentred && options_.windowY != platform::kWindowCentred)
+        settledX_ = options_.windowX, settledY_ = options_.windowY;
 }
 
 // The picture keeps 4:3 with black bars, sharp pixels, optionally whole-number steps only.
