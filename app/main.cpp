@@ -14,6 +14,7 @@
 #include "app/user_folders.h"
 #include "engine/frame/frame.h"
 #include "engine/image/image.h"
+#include "engine/input/controls.h"
 #include "engine/input/recorder.h"
 #include "engine/platform.h"
 #include "engine/sound/sound_system.h"
@@ -212,6 +213,11 @@ void InstallBackEnd(app::CommandLine& cl, scripted::InputScript script,
     } else {
         platform::Install(sdl::MakeSdlPlatform(options));
     }
+    // A script plays with the default controls, so that it steers alike on every machine.
+    engine::SetControls(
+        options.inputScript.empty()
+            ? engine::Controls{options.keyboardSteering, options.gamepad, options.mouseSensitivity}
+            : engine::Controls{});
     if (cl.autoplay) {
         *autopilot = app::MakeAutopilot(options.inputScript.empty());
         engine::SetInputSource(autopilot->get());

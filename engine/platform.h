@@ -33,8 +33,8 @@ struct Options {
     int windowX = kWindowCentred;  // the window's position; centred unless remembered
     int windowY = kWindowCentred;
     std::string audioDevice;       // the audio device's name; empty: the system's default
-    bool keyboardSteering = true;  // arrow keys steer like the mouse, Ctrl fires
-    bool gamepad = true;           // a game controller steers like the mouse and fires
+    bool keyboardSteering = true;  // arrow keys steer like the mouse, Ctrl fires (the engine's choice)
+    bool gamepad = true;           // game controllers are opened and reported
 };
 
 struct WindowSettings {
@@ -46,12 +46,40 @@ struct WindowSettings {
     int height = 480;
 };
 
-// Filled by PumpEvents from the window system (or the input script).
+// Game controller buttons, as bits of InputState::padButtons.
+enum PadButton {
+    kPadA,
+    kPadB,
+    kPadX,
+    kPadY,
+    kPadBack,
+    kPadGuide,
+    kPadStart,
+    kPadLeftStick,
+    kPadRightStick,
+    kPadLeftShoulder,
+    kPadRightShoulder,
+    kPadUp,
+    kPadDown,
+    kPadLeft,
+    kPadRight,
+    kPadButtonCount
+};
+
+// Filled by PumpEvents from the window system (or the input script): what the devices did, not what
+// it means to the game.
 struct InputState {
     uint8_t keys[256] = {};          // by set-1 scan code (+128 for extended keys); 1 while held
+    uint8_t keyPresses[256] = {};    // presses per key since the back-end started (wraps)
     uint32_t mouseButtons = 0;       // bit 0 left, bit 1 right, bit 2 middle
     uint32_t buttonPresses[8] = {};  // presses per button bit since the back-end started (wraps)
-    bool active = true;              // the window has the focus
+    // Game controllers, all of them together: buttons held (bit per PadButton), presses per button
+    // since the back-end started (wraps), and the left stick (-32768..32767, x right and y down) of
+    // the controller pushed furthest on each axis.
+    uint32_t padButtons = 0;
+    uint32_t padPresses[kPadButtonCount] = {};
+    int padStickX = 0, padStickY = 0;
+    bool active = true;  // the window has the focus
     bool closeRequested = false;
 };
 
@@ -76,9 +104,6 @@ public:
     // Forgets everything put and not yet taken (before a seek).
     virtual void Clear() = 0;
 };
-
-// Short notices a back-end may show over the picture for a moment (never drawn into it).
-enum class Notice { kMuted, kSoundOn };
 
 // The window as the player left it, for settings.ini.
 struct Placement {
@@ -111,6 +136,9 @@ public:
     // Pointer, in picture pixels (the back-end applies the window's stretch both ways).
     virtual void GetPointer(int* x, int* y) = 0;
     virtual void SetPointer(int x, int y) = 0;
+    // Moves the pointer as the player's own motion of (dx, dy) picture pixels would: motion that the
+    // game reads after putting the pointer back goes into its next read.
+    virtual void MovePointer(double dx, double dy) = 0;
     virtual void SetCursorVisible(bool visible) = 0;
 
     // Clock: a monotonic microsecond count since an arbitrary start (the system start where it
@@ -146,7 +174,6 @@ public:
     // True when no other copy of the game holds `name`; the lock ends with the process.
     virtual bool AcquireInstanceLock(const std::string& name) = 0;
 
-    virtual void ShowNotice(Notice notice) { (void)notice; }
     virtual Placement LastPlacement() const { return {}; }
 };
 

@@ -8,9 +8,11 @@
 
 #include "engine/file/file_access.h"
 #include "engine/frame/engine_state.h"
+#include "engine/frame/notice.h"
 #include "engine/frame/screen.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
+#include "engine/input/controls.h"
 #include "engine/input/input.h"
 #include "engine/input/recorder.h"
 #include "engine/platform.h"
@@ -186,6 +188,7 @@ void WaitWhileInactive() {
     while (!p->Input().active && !e.quitRequested) {
         p->SleepUntilMicros(p->NowMicros() + 1000);
         p->PumpEvents(true);
+        SteerByKeysAndPads(e.screenWidth, e.screenHeight);
         NotePump(true);
         if (p->Input().closeRequested) e.quitRequested = true;
         FeedSoundStreams();
@@ -199,6 +202,7 @@ int PumpMessages() {
     platform::Platform* p = platform::Current();
     if (!e.initialised || !p) return -1;
     p->PumpEvents(true);
+    SteerByKeysAndPads(e.screenWidth, e.screenHeight);
     NotePump(true);
     ++e.framesPumped;
     if (p->Input().closeRequested) e.quitRequested = true;
@@ -213,7 +217,7 @@ int PresentScreen() {
     // Swapping instead of copying: the game clears the back screen right after presenting.
     SwapScreens();
     const Surface& front = FrontScreen();
-    if (!PixelsSkipped()) platform::Current()->Present(front.pixels, front.width, front.height);
+    if (!PixelsSkipped()) platform::Current()->Present(WithNotice(front), front.width, front.height);
     return 0;
 }
 
@@ -237,6 +241,7 @@ int EndEngine() {
 void ResetEngine() {
     EndEngine();
     Engine() = EngineState{};
+    ResetNotice();
     ResetInputAndTime();
     ResetDrawState(Engine().screenWidth, Engine().screenHeight);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/frame/engine_state.h"
+#include "engine/input/controls.h"
 #include "engine/input/recorder.h"
 #include "engine/platform.h"
 
@@ -40,7 +41,7 @@ int IsKeyDown(int keyCode) {
     if (!p || !Engine().initialised || keyCode < 0 || keyCode > 255) return 0;
     WaitWhileInactive();
     RefreshIfDue();
-    int down = p->Input().keys[keyCode] ? 1 : 0;
+    int down = KeyHeld(p->Input(), keyCode) ? 1 : 0;
     if (source) down = source->Key(keyCode, down) ? 1 : 0;
     NoteKeyRead(keyCode, down);
     return down;
@@ -58,6 +59,7 @@ int GetMouseButtons() {
         if (in.buttonPresses[bit] != M().seenPresses[bit]) buttons |= 1u << bit;
         M().seenPresses[bit] = in.buttonPresses[bit];
     }
+    buttons = AddFireButtons(in, buttons);
     int read = int(buttons & 0xFFu);
     if (source) read = source->Buttons(read) & 0xFF;
     NoteButtonsRead(read);
@@ -84,6 +86,7 @@ int SetMousePosition(int x, int y) {
     const EngineState& e = Engine();
     x = std::clamp(x, 0, e.screenWidth), y = std::clamp(y, 0, e.screenHeight);
     p->SetPointer(x, y);
+    NoteGameSetPointer();
     NotePointerSet(x, y);
     return 0;
 }
@@ -119,6 +122,7 @@ void SetInputSource(InputSource* s) { source = s; }
 
 void ResetInputAndTime() {
     M() = InputMemory{};
+    ResetControlsMemory();
     ResetRandomToUnseeded();
 }
 

@@ -107,8 +107,8 @@ struct State {
     int musicGain = 256;
     bool muted = false;
     bool muteWhenInactive = false;
-    bool inactive = false;  // the window has lost the focus (set by the message pump)
-    bool muteKeyHeld = false;
+    bool inactive = false;        // the window has lost the focus (set by the message pump)
+    uint8_t mutePressesSeen = 0;  // the M key's press count as the last pump saw it
 };
 
 State& Sounds();

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "engine/frame/notice.h"
 #include "engine/input/scan_codes.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_internal.h"
@@ -66,6 +67,7 @@ bool StartSoundSystem() {
     st.live.clear();
     st.count = st.hint = 0;
     st.nextCheck = 0;
+    st.mutePressesSeen = p ? p->Input().keyPresses[kScanM] : 0;  // only presses from now on count
     st.format = platform::AudioSpec{};
     st.format.rate = kMixRate;
     st.format.channels = 2;
@@ -123,15 +125,17 @@ void FollowPlayer(State& st) {
     platform::Platform* p = platform::Current();
     if (!p) return;
     const platform::InputState& in = p->Input();
-    const bool held = in.keys[kScanM] != 0;
-    const bool pressed = held && !st.muteKeyHeld;
-    std::lock_guard<std::mutex> lock(st.lock);
-    st.muteKeyHeld = held;
-    st.inactive = !in.active;
-    if (pressed) {
-        st.muted = !st.muted;
-        p->ShowNotice(st.muted ? platform::Notice::kMuted : platform::Notice::kSoundOn);
+    // Counted presses, not the held state: a tap between two pumps mutes too.
+    const bool pressed = in.keyPresses[kScanM] != st.mutePressesSeen;
+    bool muted = false;
+    {
+        std::lock_guard<std::mutex> lock(st.lock);
+        st.mutePressesSeen = in.keyPresses[kScanM];
+        st.inactive = !in.active;
+        if (pressed) st.muted = !st.muted;
+        muted = st.muted;
     }
+    if (pressed) ShowNotice(muted ? Notice::kMuted : Notice::kSoundOn);
 }
 
 }  // namespace

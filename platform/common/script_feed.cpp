@@ -2,6 +2,7 @@
 #include "platform/common/script_feed.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace scripted {
 
@@ -27,6 +28,7 @@ uint64_t ScriptFeed::ApplyUpTo(int64_t pump) {
         const ScriptEvent& e = script_.events[next_];
         switch (e.kind) {
             case ScriptEvent::Kind::kKey:
+                if (e.b && !input_.keys[e.a]) ++input_.keyPresses[e.a];
                 input_.keys[e.a] = uint8_t(e.b);
                 break;
             case ScriptEvent::Kind::kButton:
@@ -56,6 +58,15 @@ uint64_t ScriptFeed::ApplyUpTo(int64_t pump) {
         }
     }
     return workMillis;
+}
+
+void ScriptFeed::MovePointer(double dx, double dy) {
+    // Fractions of a pixel add up, as a real pointer's motion does.
+    fractionX_ += dx, fractionY_ += dy;
+    const double wholeX = std::trunc(fractionX_), wholeY = std::trunc(fractionY_);
+    fractionX_ -= wholeX, fractionY_ -= wholeY;
+    pointerX_ = Saturate(int64_t(pointerX_) + int64_t(wholeX));
+    pointerY_ = Saturate(int64_t(pointerY_) + int64_t(wholeY));
 }
 
 bool ScriptFeed::Seed(uint32_t* seed) const {
@@ -95,6 +106,7 @@ public:
     // The pointer is the script's: the player's mouse is neither read nor moved.
     void GetPointer(int* x, int* y) override { feed_.GetPointer(x, y); }
     void SetPointer(int x, int y) override { feed_.SetPointer(x, y); }
+    void MovePointer(double dx, double dy) override { feed_.MovePointer(dx, dy); }
     void SetCursorVisible(bool visible) override { inner_->SetCursorVisible(visible); }
 
     uint64_t NowMicros() override { return inner_->NowMicros(); }
@@ -120,7 +132,6 @@ public:
         inner_->ShowMessage(text, caption);
     }
     bool AcquireInstanceLock(const std::string& name) override { return inner_->AcquireInstanceLock(name); }
-    void ShowNotice(platform::Notice notice) override { inner_->ShowNotice(notice); }
     platform::Placement LastPlacement() const override { return inner_->LastPlacement(); }
 
 private:

@@ -27,6 +27,7 @@ public:
     platform::InputState& MutableInput() { return input_; }
     void GetPointer(int* x, int* y) const { *x = pointerX_, *y = pointerY_; }
     void SetPointer(int x, int y) { pointerX_ = x, pointerY_ = y; }
+    void MovePointer(double dx, double dy);
     bool Seed(uint32_t* seed) const;
     int64_t Pumps() const { return pumps_; }
     const InputScript& Script() const { return script_; }
@@ -40,6 +41,7 @@ private:
     int64_t pumps_ = 0;
     platform::InputState input_;
     int pointerX_ = 0, pointerY_ = 0;
+    double fractionX_ = 0, fractionY_ = 0;
 };
 
 // A replay in a real window: the back-end `inner` shows the pictures, plays the sound and keeps the

@@ -32,6 +32,7 @@ public:
     const platform::InputState& Input() const override { return feed_.Input(); }
     void GetPointer(int* x, int* y) override { feed_.GetPointer(x, y); }
     void SetPointer(int x, int y) override { feed_.SetPointer(x, y); }
+    void MovePointer(double dx, double dy) override { feed_.MovePointer(dx, dy); }
     void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
     uint64_t NowMicros() override { return nowMicros_; }
     void SleepUntilMicros(uint64_t deadline) override;

@@ -172,10 +172,6 @@ bool RendersOnTheProcessor(SDL_Renderer* renderer) {
            text.find("Software Rasterizer") != std::string::npos || text.find("swrast") != std::string::npos;
 }
 
-// Steering speed of a held key or a full stick, in picture pixels of pointer motion per frame.
-constexpr double kSteerPixelsPerFrame = 8.0;
-constexpr int kStickDeadZone = 8000;
-
 class SdlPlatform final : public platform::Platform {
 public:
     explicit SdlPlatform(const platform::Options& options) : options_(options) {}
@@ -197,6 +193,7 @@ public:
     const platform::InputState& Input() const override { return input_; }
     void GetPointer(int* x, int* y) override;
     void SetPointer(int x, int y) override;
+    void MovePointer(double dx, double dy) override;
     void SetCursorVisible(bool visible) override {
         cursorVisible_ = visible;
         if (window_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
@@ -228,14 +225,9 @@ public:
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_);
     }
     bool AcquireInstanceLock(const std::string& name) override { return lock_.Acquire(name); }
-    void ShowNotice(platform::Notice notice) override {
-        notice_ = notice;
-        noticeUntil_ = NowMicros() + kNoticeMicros;
-    }
     platform::Placement LastPlacement() const override { return placement_; }
 
 private:
-    static constexpr uint64_t kNoticeMicros = 1500000;
     static constexpr int kPlacementSettleFrames = 30;
     void HandleEvent(const SDL_Event& e);
     void KeepAspect(int width, int height);
@@ -247,11 +239,10 @@ private:
     bool MakePicture(const platform::WindowSettings& settings, std::string* error);
     void RememberPlacement(const platform::WindowSettings& settings, const SDL_Rect& bounds);
     void Show();
-    void DrawNotice();
     void FollowPlacement(bool settle);
     void OpenGamepad(int index);
     void CloseGamepad(SDL_JoystickID id);
-    void Steer();
+    void ReadPads();
 
     platform::Options options_;
     platform::WindowSettings settings_;
@@ -269,16 +260,14 @@ private:
     int64_t framesPumped_ = 0;
     SdlAudio audio_;
     bool hasFrame_ = false;  // the texture holds a presented frame, to repaint an uncovered window from
-    platform::Notice notice_ = platform::Notice::kMuted;
-    uint64_t noticeUntil_ = 0;
     // The window as the player leaves it; its place counts once it has settled after opening.
     platform::Placement placement_;
     int settledX_ = 0, settledY_ = 0, settledW_ = 0, settledH_ = 0;
     int64_t framesShown_ = 0;
-    // Steering without a mouse: keys and gamepads add motion to the pointer while the game steers.
-    bool steering_ = false;  // the game re-centred the pointer last frame
-    double pendingX_ = 0;    // motion not yet read (warp mode)
-    bool keyFire_ = false, padFire_ = false;
+    // Motion from MovePointer while the game puts the pointer back every frame.
+    bool pointerSet_ = false;             // SetPointer since the last frame pump
+    bool followingGame_ = false;          // ... and before the one before: the game is steering
+    double pendingX_ = 0, pendingY_ = 0;  // motion not yet read (warp mode)
     uint32_t mouseBits_ = 0;
     struct Pad {
         SDL_JoystickID id;
@@ -476,38 +465,7 @@ void SdlPlatform::Show() {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    if (noticeUntil_ > NowMicros()) DrawNotice();
     SDL_RenderPresent(renderer_);
-}
-
-// A loudspeaker in the top-right corner, crossed out when muted, with sound waves when not.
-void SdlPlatform::DrawNotice() {
-    const int x0 = settings_.width - 64, y0 = 12;
-    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 170);
-    const SDL_Rect back{x0, y0, 52, 40};
-    SDL_RenderFillRect(renderer_, &back);
-    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
-    SDL_SetRenderDrawColor(renderer_, 255, 255, 255, 255);
-    const SDL_Rect body{x0 + 6, y0 + 14, 8, 12};
-    SDL_RenderFillRect(renderer_, &body);
-    for (int i = 0; i < 10; ++i) {  // the cone widens to the right
-        const SDL_Rect cone{x0 + 14 + i, y0 + 14 - i, 1, 12 + 2 * i};
-        SDL_RenderFillRect(renderer_, &cone);
-    }
-    if (notice_ == platform::Notice::kMuted) {
-        SDL_SetRenderDrawColor(renderer_, 255, 80, 80, 255);
-        for (int i = 0; i < 14; ++i) {
-            const SDL_Rect a{x0 + 30 + i, y0 + 13 + i, 3, 3}, b{x0 + 30 + i, y0 + 26 - i, 3, 3};
-            SDL_RenderFillRect(renderer_, &a);
-            SDL_RenderFillRect(renderer_, &b);
-        }
-    } else {
-        for (int wave = 0; wave < 3; ++wave) {
-            const SDL_Rect bar{x0 + 29 + 6 * wave, y0 + 14 - 3 * wave, 3, 12 + 6 * wave};
-            SDL_RenderFillRect(renderer_, &bar);
-        }
-    }
 }
 
 // Remembers where the window is once it has settled; later changes are the player's.
@@ -536,9 +494,11 @@ void SdlPlatform::PumpEvents(bool frame) {
     if (!window_) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) HandleEvent(e);
-    input_.mouseButtons = mouseBits_ | (keyFire_ || padFire_ ? 1u : 0u);
+    input_.mouseButtons = mouseBits_;
+    ReadPads();
     if (frame) {
-        Steer();
+        followingGame_ = pointerSet_;
+        pointerSet_ = false;
         audio_.Recover();
         // Steering re-centres the pointer every frame; once that stops (menus), let the pointer go.
         if (captured_ && !recentred_) Capture(false);
@@ -560,7 +520,6 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
                 Capture(false);
                 for (uint8_t& k : input_.keys) k = 0;
                 input_.mouseButtons = mouseBits_ = 0;
-                keyFire_ = padFire_ = false;
             } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
                 KeepAspect(e.window.data1, e.window.data2);
                 FollowPlacement(false);
@@ -581,12 +540,9 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
                 placement_.toggled = true;
                 break;
             }
-            if (const int code = ScanCodeFromSdl(e.key.keysym.scancode)) input_.keys[code] = down ? 1 : 0;
-            if (options_.keyboardSteering) {
-                const Uint8* held = SDL_GetKeyboardState(nullptr);
-                const bool fire = held[SDL_SCANCODE_LCTRL] || held[SDL_SCANCODE_RCTRL];
-                if (fire && !keyFire_) ++input_.buttonPresses[0];  // a tap on the fire key counts too
-                keyFire_ = fire;
+            if (const int code = ScanCodeFromSdl(e.key.keysym.scancode)) {
+                if (down && !input_.keys[code]) ++input_.keyPresses[code];  // the engine latches it
+                input_.keys[code] = down ? 1 : 0;
             }
             break;
         }
@@ -597,19 +553,9 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
             CloseGamepad(e.cdevice.which);
             break;
         case SDL_CONTROLLERBUTTONDOWN:
-        case SDL_CONTROLLERBUTTONUP: {
-            const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
-            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_A) {
-                if (down && !padFire_) ++input_.buttonPresses[0];  // a tap on A counts too
-                padFire_ = down;
-            }
-            // Start abandons a game (Space), Back quits (Escape): the game's own keys.
-            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_START)
-                input_.keys[engine::kScanSpace] = down ? 1 : 0;
-            if (e.cbutton.button == SDL_CONTROLLER_BUTTON_BACK)
-                input_.keys[engine::kScanEscape] = down ? 1 : 0;
+            // SDL's button numbers are the order of platform::PadButton.
+            if (e.cbutton.button < platform::kPadButtonCount) ++input_.padPresses[e.cbutton.button];
             break;
-        }
         case SDL_AUDIODEVICEREMOVED:
             if (!e.adevice.iscapture) audio_.DeviceRemoved(e.adevice.which);
             break;
@@ -700,6 +646,7 @@ void SdlPlatform::GetPointer(int* x, int* y) {
     float lx = float(px), ly = float(py);
     if (renderer_) SDL_RenderWindowToLogical(renderer_, px, py, &lx, &ly);
     lx += float(pendingX_);
+    ly += float(pendingY_);
     // Truncated toward zero and not clamped: outside the window it may be negative.
     *x = int(std::trunc(lx));
     *y = int(std::trunc(ly));
@@ -707,8 +654,8 @@ void SdlPlatform::GetPointer(int* x, int* y) {
 
 void SdlPlatform::SetPointer(int x, int y) {
     if (!window_) return;
-    steering_ = true;
-    pendingX_ = 0;
+    pointerSet_ = true;
+    pendingX_ = pendingY_ = 0;
     if (options_.mouseMode == platform::MouseMode::kRelative) {
         recentred_ = true;
         if (input_.active) Capture(true);
@@ -726,45 +673,45 @@ void SdlPlatform::SetPointer(int x, int y) {
     SDL_WarpMouseInWindow(window_, wx, wy);
 }
 
-// Keys and gamepads steer while the game re-centres the pointer (a stage), as the mouse would; in
-// the menus they move the pointer itself, so that a player without a mouse can pick a row.
-void SdlPlatform::Steer() {
-    const bool steering = steering_;
-    steering_ = false;
-    if (!input_.active) return;
-    double dx = 0, dy = 0;
-    if (options_.keyboardSteering) {
-        const Uint8* held = SDL_GetKeyboardState(nullptr);
-        dx += (held[SDL_SCANCODE_RIGHT] ? 1.0 : 0.0) - (held[SDL_SCANCODE_LEFT] ? 1.0 : 0.0);
-        dy += (held[SDL_SCANCODE_DOWN] ? 1.0 : 0.0) - (held[SDL_SCANCODE_UP] ? 1.0 : 0.0);
-    }
-    for (const Pad& pad : pads_) {
-        const int ax = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTX);
-        const int ay = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTY);
-        if (std::abs(ax) > kStickDeadZone) dx += double(ax) / 32767.0;
-        if (std::abs(ay) > kStickDeadZone) dy += double(ay) / 32767.0;
-        dx += SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) -
-              SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-        dy += SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
-              SDL_GameControllerGetButton(pad.controller, SDL_CONTROLLER_BUTTON_DPAD_UP);
-    }
-    dx = std::clamp(dx, -1.0, 1.0) * kSteerPixelsPerFrame * options_.mouseSensitivity;
-    dy = std::clamp(dy, -1.0, 1.0) * kSteerPixelsPerFrame * options_.mouseSensitivity;
-    if (steering) {
-        if (captured_)
-            virtualX_ += dx;
-        else
-            pendingX_ += dx;
+// Captured, the motion adds up into the virtual pointer. Otherwise, while the game puts the pointer
+// back every frame, it waits for the next read; in the menus the system pointer really moves.
+void SdlPlatform::MovePointer(double dx, double dy) {
+    if (captured_) {
+        virtualX_ += dx;
+        virtualY_ += dy;
         return;
     }
-    if ((dx == 0 && dy == 0) || captured_ || !window_ || !renderer_) return;
+    if (followingGame_) {
+        pendingX_ += dx;
+        pendingY_ += dy;
+        return;
+    }
+    if (!window_ || !renderer_) return;
     int x = 0, y = 0;
     GetPointer(&x, &y);
-    const float nx = std::clamp(float(x + dx), 0.0f, float(settings_.width - 1));
-    const float ny = std::clamp(float(y + dy), 0.0f, float(settings_.height - 1));
     int wx = 0, wy = 0;
-    SDL_RenderLogicalToWindow(renderer_, nx, ny, &wx, &wy);
+    SDL_RenderLogicalToWindow(renderer_, float(x + dx), float(y + dy), &wx, &wy);
     SDL_WarpMouseInWindow(window_, wx, wy);
+}
+
+static_assert(int(SDL_CONTROLLER_BUTTON_A) == platform::kPadA &&
+                  int(SDL_CONTROLLER_BUTTON_START) == platform::kPadStart &&
+                  int(SDL_CONTROLLER_BUTTON_DPAD_RIGHT) == platform::kPadRight,
+              "controller buttons are reported by SDL's numbers");
+
+// Every controller together: buttons held, and the left stick of the one pushed furthest each way.
+void SdlPlatform::ReadPads() {
+    input_.padButtons = 0;
+    input_.padStickX = input_.padStickY = 0;
+    for (const Pad& pad : pads_) {
+        for (int b = 0; b < platform::kPadButtonCount; ++b)
+            if (SDL_GameControllerGetButton(pad.controller, SDL_GameControllerButton(b)))
+                input_.padButtons |= 1u << b;
+        const int ax = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTX);
+        const int ay = SDL_GameControllerGetAxis(pad.controller, SDL_CONTROLLER_AXIS_LEFTY);
+        if (std::abs(ax) > std::abs(input_.padStickX)) input_.padStickX = ax;
+        if (std::abs(ay) > std::abs(input_.padStickY)) input_.padStickY = ay;
+    }
 }
 
 void SdlPlatform::OpenGamepad(int index) {
@@ -780,7 +727,6 @@ void SdlPlatform::CloseGamepad(SDL_JoystickID id) {
         if (pads_[i].id == id) {
             SDL_GameControllerClose(pads_[i].controller);
             pads_.erase(pads_.begin() + long(i));
-            padFire_ = false;
             return;
         }
 }

@@ -1,0 +1,91 @@
+// The loudspeaker notice, drawn over a copy of the presented frame.
+#include "engine/frame/notice.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/platform.h"
+
+namespace engine {
+
+namespace {
+struct NoticeState {
+    Notice notice = Notice::kMuted;
+    uint64_t until = 0;  // platform clock, microseconds
+    std::vector<uint32_t> copy;
+};
+NoticeState& N() {
+    static NoticeState n;
+    return n;
+}
+
+// Fills a rectangle, clipped to the picture; `alpha` 255 covers, less darkens toward `colour`.
+void Fill(Surface& s, int x, int y, int w, int h, uint32_t colour, int alpha = 255) {
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = std::min(x + w, s.width), y1 = std::min(y + h, s.height);
+    for (int row = y0; row < y1; ++row) {
+        uint32_t* p = s.pixels + size_t(row) * size_t(s.pitch);
+        for (int col = x0; col < x1; ++col) {
+            if (alpha >= 255) {
+                p[col] = colour | 0xFF000000u;
+                continue;
+            }
+            uint32_t out = 0xFF000000u;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int d = int((p[col] >> shift) & 0xFFu), c = int((colour >> shift) & 0xFFu);
+                out |= uint32_t((c * alpha + d * (255 - alpha)) / 255) << shift;
+            }
+            p[col] = out;
+        }
+    }
+}
+}  // namespace
+
+void ShowNotice(Notice notice) {
+    platform::Platform* p = platform::Current();
+    if (!p) return;
+    N().notice = notice;
+    N().until = p->NowMicros() + kNoticeMicros;
+}
+
+// A loudspeaker in the top-right corner, crossed out when muted, with sound waves when not.
+void DrawNotice(Notice notice, Surface& s) {
+    const int x0 = s.width - 64, y0 = 12;
+    Fill(s, x0, y0, 52, 40, 0x000000u, 170);
+    const uint32_t white = 0xFFFFFFu, red = 0xFF5050u;
+    Fill(s, x0 + 6, y0 + 14, 8, 12, white);
+    for (int i = 0; i < 10; ++i) Fill(s, x0 + 14 + i, y0 + 14 - i, 1, 12 + 2 * i, white);  // the cone
+    if (notice == Notice::kMuted) {
+        for (int i = 0; i < 14; ++i) {
+            Fill(s, x0 + 30 + i, y0 + 13 + i, 3, 3, red);
+            Fill(s, x0 + 30 + i, y0 + 26 - i, 3, 3, red);
+        }
+    } else {
+        for (int wave = 0; wave < 3; ++wave)
+            Fill(s, x0 + 29 + 6 * wave, y0 + 14 - 3 * wave, 3, 12 + 6 * wave, white);
+    }
+}
+
+const uint32_t* WithNotice(const Surface& frame) {
+    NoticeState& n = N();
+    platform::Platform* p = platform::Current();
+    if (n.until == 0 || !p || p->NowMicros() >= n.until) {
+        n.until = 0;
+        return frame.pixels;
+    }
+    // The copy is as wide as the picture: the presented frame has no pitch of its own.
+    n.copy.resize(size_t(frame.width) * size_t(frame.height));
+    for (int row = 0; row < frame.height; ++row)
+        std::copy_n(frame.pixels + size_t(row) * size_t(frame.pitch), frame.width,
+                    n.copy.data() + size_t(row) * size_t(frame.width));
+    Surface copy{n.copy.data(), frame.width, frame.height, frame.width};
+    DrawNotice(n.notice, copy);
+    return n.copy.data();
+}
+
+void ResetNotice() {
+    N().until = 0;
+    std::vector<uint32_t>().swap(N().copy);
+}
+
+}  // namespace engine

@@ -1,0 +1,42 @@
+// What the keyboard and game controllers mean to the game: the arrow keys and the stick steer as the
+// mouse does, Ctrl and A fire as the left button does, Start and Back stand for Space and Escape.
+// The back-ends only report the devices; these decisions are the same in every one of them.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+struct InputState;
+}
+
+namespace engine {
+
+struct Controls {
+    bool keys = true;          // the arrow keys steer and Ctrl fires
+    bool pads = true;          // game controllers steer, fire and stand for keys
+    double sensitivity = 1.0;  // scales the steering speed, as it scales the mouse's
+};
+
+// Kept across engine resets, like the input source: the program sets them once.
+void SetControls(const Controls& controls);
+const Controls& CurrentControls();
+
+// Steering speed of a held key or a full stick, in picture pixels of pointer motion per frame.
+inline constexpr double kSteerPixelsPerFrame = 8.0;
+inline constexpr int kStickDeadZone = 8000;
+
+// A key as the game reads it: held on the keyboard, or through the controller button that stands for it.
+bool KeyHeld(const platform::InputState& in, int keyCode);
+// The mouse buttons with the fire keys and button added to the left one (bit 0). A tap whose press and
+// release both fall between two polls counts once, as a mouse click does.
+uint32_t AddFireButtons(const platform::InputState& in, uint32_t buttons);
+
+// The game put the pointer back this frame (it is steering): held keys and sticks then turn the ship.
+void NoteGameSetPointer();
+// After each frame pump: held arrow keys, sticks and d-pads move the pointer, only sideways while the
+// game steers, both ways and inside the picture in the menus (so a player without a mouse can pick).
+void SteerByKeysAndPads(int screenWidth, int screenHeight);
+// Back to start-up (no press latched, no steering pending); for engine resets.
+void ResetControlsMemory();
+
+}  // namespace engine
