@@ -132,11 +132,7 @@ void OrbitStep(EnemyRecord& e, int16_t rate) {
     int32_t& phase = e.mapParam1;
     if (phase == 400) {
         e.speed = Approach(e.speed, 0.1, 0);
-        const int16_t h = WrapAngle(e.heading);
-        e.vx = CosTable[h] * e.speed;
-        e.vy = SinTable[h] * e.speed;
-        e.x += e.vx;
-        e.y += e.vy;
+        StepAlongHeading(e);
         if (e.speed <= 0) {
             e.auxR1 = Distance(e.x, e.y, 0, 0);
             // Circle toward the ship's side.

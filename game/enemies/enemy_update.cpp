@@ -217,9 +217,6 @@ void PlaceAtEntry(EnemyRecord& e) {
     e.y = PolarY(0, radius, 0, e.entryAngle);
 }
 
-namespace {
-
-// One straight step along `heading` at `speed`.
 void StepAlongHeading(EnemyRecord& e) {
     const int16_t h = WrapAngle(e.heading);
     e.vx = CosTable[h] * e.speed;
@@ -227,8 +224,6 @@ void StepAlongHeading(EnemyRecord& e) {
     e.x += e.vx;
     e.y += e.vy;
 }
-
-}  // namespace
 
 int32_t DiveStep(EnemyRecord& e, int16_t maxTurn) {
     e.showDanger = 1;

@@ -19,6 +19,8 @@ int32_t DwellTime(const EnemyRecord& e, double factor);
 int32_t ScaleInterval(int32_t n);
 double ScaleSpeed(double v);
 void PlaceAtEntry(EnemyRecord& e);
+// One straight step along `heading` at `speed` (and that step as the velocity).
+void StepAlongHeading(EnemyRecord& e);
 int32_t DiveStep(EnemyRecord& e, int16_t maxTurn);
 int32_t LeaveStep(EnemyRecord& e, int16_t maxTurn);
 int32_t PursueStep(EnemyRecord& e, int16_t maxTurn);
