@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "engine/file/atomic_write.h"
+
 namespace app {
 
 namespace {
@@ -308,49 +310,6 @@ bool ReadSettingsText(const std::string& path, std::string* text, std::string* r
     return false;
 }
 
-// A new file of our own beside `path` (created exclusively under a fresh name, so nothing planted is
-// ever written through), forced to the disk, then renamed over `path`.
-bool ReplaceSettingsFile(const std::string& path, const std::string& text, std::string* reason) {
-    std::vector<char> temp(path.begin(), path.end());
-    for (char c : std::string(".XXXXXX")) temp.push_back(c);
-    temp.push_back('\0');
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        *reason = std::strerror(errno);
-        return false;
-    }
-    // The player's own choice of mode for the file is kept; a new file is theirs alone.
-    struct stat old {};
-    if (lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) fchmod(fd, old.st_mode & 0777);
-    int error = 0;
-    for (size_t done = 0; done < text.size() && !error;) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n > 0)
-            done += size_t(n);
-        else if (n == 0)
-            error = EIO;
-        else if (errno != EINTR)
-            error = errno;
-    }
-    if (!error && fsync(fd) != 0) error = errno;
-    if (close(fd) != 0 && !error) error = errno;
-    if (!error && std::rename(temp.data(), path.c_str()) != 0) error = errno;
-    if (error) {
-        unlink(temp.data());
-        *reason = std::strerror(error);
-        return false;
-    }
-    // The rename itself reaches the disk with its folder.
-    const size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        fsync(dir);
-        close(dir);
-    }
-    return true;
-}
-
 }  // namespace
 
 SettingsFile LoadSettings(const std::string& path) {
@@ -377,7 +336,7 @@ bool SaveSettings(const std::string& path, const SettingsFile& file, const Setti
     std::string target = path;
     if (std::filesystem::is_symlink(path, none)) target = std::filesystem::canonical(path, ec).string();
     if (ec) reason = "it is a link that leads nowhere: " + ec.message();
-    if (file.readWhole && !ec && ReplaceSettingsFile(target, FormatSettings(file, settings), &reason))
+    if (file.readWhole && !ec && engine::ReplaceFile(target, FormatSettings(file, settings), &reason))
         return true;
     std::fprintf(stderr, "velmoran: %s is not written (%s); the settings changed in this run are not kept\n",
                  path.c_str(), reason.c_str());

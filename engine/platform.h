@@ -171,6 +171,12 @@ public:
     virtual void ShowMessage(const std::string& text, const std::string& caption) {
         (void)text, (void)caption;
     }
+    // Forces what was written to the file or folder `path` onto the disk (the file opened afresh, a
+    // link not followed); 0, or the system's error number. Where no back-end can, nothing is forced.
+    virtual int ForceToDisk(const std::string& path) {
+        (void)path;
+        return 0;
+    }
     // True when no other copy of the game holds `name`; the lock ends with the process.
     virtual bool AcquireInstanceLock(const std::string& name) = 0;
 

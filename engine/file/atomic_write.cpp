@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
+
+#include "engine/platform.h"
 
 namespace engine {
 
@@ -47,13 +50,25 @@ std::FILE* CreateTemporary(const std::string& path, std::string* temporary, int*
     return nullptr;
 }
 
+// The player's own choice of mode for a file that is there is kept; a new one gets the usual mode.
+void KeepMode(const std::string& path, const std::string& temporary) {
+    std::error_code ec;
+    const std::filesystem::file_status old = std::filesystem::symlink_status(path, ec);
+    if (ec || !std::filesystem::is_regular_file(old)) return;
+    std::filesystem::permissions(temporary, old.permissions() & std::filesystem::perms::all, ec);
+}
+
+std::string Folder(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
 // The rename is what makes the swap all or nothing: a kill before it leaves the old file, after it
-// the new one. The data is flushed to the system before the rename; it is not forced to the disk
-// (that needs the system's own sync call, which the engine does not reach), so a power cut right
-// after a write may still lose the new record, though never leave a half-written one behind a kill.
-// The rename replaces a link at `path` itself, never the file it points to.
+// the new one. The new file is forced to the disk before the rename and the folder after it (where
+// the back-end can), so that a power cut soon after a save finds the old or the new contents, never
+// an empty file. The rename replaces a link at `path` itself, never the file it points to.
 bool ReplaceFile(const std::string& path, const std::string& bytes, std::string* error) {
     std::string temporary;
     int saved = 0;
@@ -70,9 +85,15 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, std::string*
         ok = false;
         saved = errno;
     }
+    platform::Platform* p = platform::Current();
+    if (ok) KeepMode(path, temporary);
+    if (ok && p && (saved = p->ForceToDisk(temporary)) != 0) ok = false;
     if (ok) {
         errno = 0;
-        if (std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+        if (std::rename(temporary.c_str(), path.c_str()) == 0) {
+            if (p) p->ForceToDisk(Folder(path));  // the old file is gone either way: nothing to undo
+            return true;
+        }
         saved = errno;
     }
     std::remove(temporary.c_str());

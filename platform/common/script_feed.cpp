@@ -132,6 +132,7 @@ public:
         inner_->ShowMessage(text, caption);
     }
     bool AcquireInstanceLock(const std::string& name) override { return inner_->AcquireInstanceLock(name); }
+    int ForceToDisk(const std::string& path) override { return inner_->ForceToDisk(path); }
     platform::Placement LastPlacement() const override { return inner_->LastPlacement(); }
 
 private:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/platform.h"
+#include "platform/common/force_to_disk.h"
 #include "platform/common/input_script.h"
 #include "platform/common/script_feed.h"
 #include "platform/headless/headless_audio.h"
@@ -45,6 +46,7 @@ public:
                                                                 int outChannels) override;
     int AskYesNo(const std::string&, const std::string&) override { return answer_; }
     bool AcquireInstanceLock(const std::string&) override { return !instanceTaken_; }
+    int ForceToDisk(const std::string& path) override { return platform::ForceToDisk(path); }
 
     // For tests: what the window would show (kept only after KeepPresented(true), black until then)
     // and what happened to it.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/input/scan_codes.h"
+#include "platform/common/force_to_disk.h"
 #include "platform/common/instance_lock.h"
 #include "platform/sdl2/sdl_audio.h"
 #include "platform/sdl2/sdl_convert.h"
@@ -225,6 +226,7 @@ public:
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), window_);
     }
     bool AcquireInstanceLock(const std::string& name) override { return lock_.Acquire(name); }
+    int ForceToDisk(const std::string& path) override { return platform::ForceToDisk(path); }
     platform::Placement LastPlacement() const override { return placement_; }
 
 private:
