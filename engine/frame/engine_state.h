@@ -26,6 +26,7 @@ struct EngineState {
     std::string savedWorkingFolder;
     std::string lastError;
     int64_t framesPumped = 0;
+    uint64_t presentedOverlays = 0;  // OverlayGeneration of the last frame presented
 };
 
 EngineState& Engine();

@@ -8,7 +8,8 @@
 
 #include "engine/file/file_access.h"
 #include "engine/frame/engine_state.h"
-#include "engine/frame/notice.h"
+#include "engine/frame/overlays.h"
+#include "engine/frame/pause.h"
 #include "engine/frame/screen.h"
 #include "engine/image/draw_state.h"
 #include "engine/image/image.h"
@@ -181,18 +182,42 @@ int SetScreenMode(int width, int height, int colourDepth, int refreshRate) {
     return result;
 }
 
+namespace {
+
+// A frame's pump of the input: the events, the pause keys, steering by keys and controllers, and the
+// recording's note of it.
+void PumpFrameInput(EngineState& e, platform::Platform* p) {
+    p->PumpEvents(true);
+    // What was pressed during the pause was meant for the pause, not for the game.
+    if (FollowPauseKeys() && !GamePaused()) ForgetPendingPresses();
+    if (!GamePaused()) SteerByKeysAndPads(e.screenWidth, e.screenHeight);
+    NotePump(true);
+    if (p->Input().closeRequested) e.quitRequested = true;
+}
+
+bool Held(platform::Platform* p) { return !p->Input().active || GamePaused(); }
+
+// Shows the frame on the screen again when what lies over it has changed (the pause began, a notice
+// came or went) while the game draws nothing.
+void RepaintOverlays(EngineState& e) {
+    if (PixelsSkipped() || OverlayGeneration() == e.presentedOverlays) return;
+    e.presentedOverlays = OverlayGeneration();
+    const Surface& front = FrontScreen();
+    platform::Current()->Present(WithOverlays(front), front.width, front.height);
+}
+
+}  // namespace
+
 void WaitWhileInactive() {
     EngineState& e = Engine();
     platform::Platform* p = platform::Current();
     if (!e.initialised || !p) return;
-    while (!p->Input().active && !e.quitRequested) {
+    while (Held(p) && !e.quitRequested) {
+        RepaintOverlays(e);
         p->SleepUntilMicros(p->NowMicros() + 1000);
-        p->PumpEvents(true);
-        SteerByKeysAndPads(e.screenWidth, e.screenHeight);
-        NotePump(true);
-        if (p->Input().closeRequested) e.quitRequested = true;
+        PumpFrameInput(e, p);
         FeedSoundStreams();
-        if (p->Input().active || e.quitRequested) break;
+        if (!Held(p) || e.quitRequested) break;
         p->SleepUntilMicros(p->NowMicros() + 24000);
     }
 }
@@ -201,11 +226,8 @@ int PumpMessages() {
     EngineState& e = Engine();
     platform::Platform* p = platform::Current();
     if (!e.initialised || !p) return -1;
-    p->PumpEvents(true);
-    SteerByKeysAndPads(e.screenWidth, e.screenHeight);
-    NotePump(true);
+    PumpFrameInput(e, p);
     ++e.framesPumped;
-    if (p->Input().closeRequested) e.quitRequested = true;
     WaitWhileInactive();
     FeedSoundStreams();
     return e.quitRequested ? -1 : 0;
@@ -217,7 +239,9 @@ int PresentScreen() {
     // Swapping instead of copying: the game clears the back screen right after presenting.
     SwapScreens();
     const Surface& front = FrontScreen();
-    if (!PixelsSkipped()) platform::Current()->Present(WithNotice(front), front.width, front.height);
+    if (PixelsSkipped()) return 0;
+    e.presentedOverlays = OverlayGeneration();
+    platform::Current()->Present(WithOverlays(front), front.width, front.height);
     return 0;
 }
 
@@ -242,6 +266,7 @@ void ResetEngine() {
     EndEngine();
     Engine() = EngineState{};
     ResetNotice();
+    ResetPause();
     ResetInputAndTime();
     ResetDrawState(Engine().screenWidth, Engine().screenHeight);
 }

@@ -270,6 +270,17 @@ bool ImageSurface(int handle, Surface* out) {
     return true;
 }
 
+bool ImagePixels(int handle, Surface* out) {
+    ImageRecord* r = FindImage(handle);
+    if (!r) return false;
+    Picture& p = *r->picture;
+    out->pixels = p.pixels.data() + size_t(r->offsetY) * size_t(p.pitch) + size_t(r->offsetX);
+    out->width = r->width;
+    out->height = r->height;
+    out->pitch = p.pitch;
+    return true;
+}
+
 int LiveImageCount() { return Table().live; }
 int NextFreeSlotHint() { return Table().nextFree; }
 

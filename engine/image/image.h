@@ -37,6 +37,8 @@ void PrefetchImageFiles(const std::vector<std::string>& fileNames);
 
 // The surface of a drawable image, for SetDrawTarget; false for an invalid handle.
 bool ImageSurface(int handle, Surface* out);
+// The pixels of any image, for reading only (the engine's own overlays); false for an invalid handle.
+bool ImagePixels(int handle, Surface* out);
 // Releases every image; EndEngine calls it.
 void DeleteAllImages();
 

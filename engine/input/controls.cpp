@@ -13,6 +13,8 @@ namespace {
 Controls controls;  // kept across engine resets
 
 struct ControlsMemory {
+    uint8_t seenKeys[256] = {};  // press counts as the last read of each key saw them
+    uint32_t seenStart = 0, seenBack = 0;
     uint8_t seenCtrl[2] = {};  // the fire keys' press counts as the last button poll saw them
     uint32_t seenPadFire = 0;
     bool gameSetPointer = false;  // since the last frame pump
@@ -25,13 +27,29 @@ bool PadHeld(const platform::InputState& in, int button) { return (in.padButtons
 void SetControls(const Controls& c) { controls = c; }
 const Controls& CurrentControls() { return controls; }
 
-bool KeyHeld(const platform::InputState& in, int keyCode) {
-    if (in.keys[keyCode]) return true;
-    if (!controls.pads) return false;
+bool ReadKey(const platform::InputState& in, int keyCode) {
+    ControlsMemory& m = memory;
+    bool down = in.keys[keyCode] || in.keyPresses[keyCode] != m.seenKeys[keyCode];
+    m.seenKeys[keyCode] = in.keyPresses[keyCode];
+    if (!controls.pads) return down;
     // Start abandons a game and Back quits, as Space and Escape do.
-    if (keyCode == kScanSpace) return PadHeld(in, platform::kPadStart);
-    if (keyCode == kScanEscape) return PadHeld(in, platform::kPadBack);
-    return false;
+    auto pad = [&in, &down](int button, uint32_t* seen) {
+        down = down || PadHeld(in, button) || in.padPresses[button] != *seen;
+        *seen = in.padPresses[button];
+    };
+    if (keyCode == kScanSpace) pad(platform::kPadStart, &m.seenStart);
+    if (keyCode == kScanEscape) pad(platform::kPadBack, &m.seenBack);
+    return down;
+}
+
+void ForgetControlPresses(const platform::InputState& in) {
+    ControlsMemory& m = memory;
+    std::copy(std::begin(in.keyPresses), std::end(in.keyPresses), std::begin(m.seenKeys));
+    m.seenStart = in.padPresses[platform::kPadStart];
+    m.seenBack = in.padPresses[platform::kPadBack];
+    m.seenCtrl[0] = in.keyPresses[kScanLeftCtrl];
+    m.seenCtrl[1] = in.keyPresses[kScanRightCtrl];
+    m.seenPadFire = in.padPresses[platform::kPadA];
 }
 
 uint32_t AddFireButtons(const platform::InputState& in, uint32_t buttons) {

@@ -25,11 +25,15 @@ const Controls& CurrentControls();
 inline constexpr double kSteerPixelsPerFrame = 8.0;
 inline constexpr int kStickDeadZone = 8000;
 
-// A key as the game reads it: held on the keyboard, or through the controller button that stands for it.
-bool KeyHeld(const platform::InputState& in, int keyCode);
+// A key as the game reads it: held on the keyboard or through the controller button that stands for
+// it, or pressed since the last read of it (a tap between two reads counts once, as a click does).
+bool ReadKey(const platform::InputState& in, int keyCode);
 // The mouse buttons with the fire keys and button added to the left one (bit 0). A tap whose press and
 // release both fall between two polls counts once, as a mouse click does.
 uint32_t AddFireButtons(const platform::InputState& in, uint32_t buttons);
+
+// Presses not yet seen by a read are dropped.
+void ForgetControlPresses(const platform::InputState& in);
 
 // The game put the pointer back this frame (it is steering): held keys and sticks then turn the ship.
 void NoteGameSetPointer();

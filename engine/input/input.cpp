@@ -41,7 +41,7 @@ int IsKeyDown(int keyCode) {
     if (!p || !Engine().initialised || keyCode < 0 || keyCode > 255) return 0;
     WaitWhileInactive();
     RefreshIfDue();
-    int down = KeyHeld(p->Input(), keyCode) ? 1 : 0;
+    int down = ReadKey(p->Input(), keyCode) ? 1 : 0;
     if (source) down = source->Key(keyCode, down) ? 1 : 0;
     NoteKeyRead(keyCode, down);
     return down;
@@ -119,6 +119,13 @@ void WaitUntilElapsed(int stamp, int ms) {
 }
 
 void SetInputSource(InputSource* s) { source = s; }
+
+void ForgetPendingPresses() {
+    platform::Platform* p = platform::Current();
+    if (!p) return;
+    for (int bit = 0; bit < 8; ++bit) M().seenPresses[bit] = p->Input().buttonPresses[bit];
+    ForgetControlPresses(p->Input());
+}
 
 void ResetInputAndTime() {
     M() = InputMemory{};

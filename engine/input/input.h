@@ -28,6 +28,8 @@ public:
 };
 // Null gives the reads back to the back-end.
 void SetInputSource(InputSource* source);
+// Presses of keys and buttons that no read has seen yet are dropped (the end of a pause).
+void ForgetPendingPresses();
 
 // Back to the state before any seeding or input; for InitEngine and tests.
 void ResetInputAndTime();

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <random>
 
+#include "engine/frame/pause.h"
 #include "engine/platform.h"
 
 namespace engine {
@@ -179,9 +180,11 @@ void NotePump(bool frame) {
     const platform::InputState& in = p->Input();
     // A focus change between frames pauses playback from the frame it arrived in; the game's state
     // cannot change before a read waits for the focus, so the pause may start at the frame's start.
-    if (in.active != r.active) {
-        r.active = in.active;
-        Line(CurrentFrame(), in.active ? "focus on" : "focus off");
+    // The pause holds the game as a lost focus does, and is replayed as one.
+    const bool running = in.active && !GamePaused();
+    if (running != r.active) {
+        r.active = running;
+        Line(CurrentFrame(), running ? "focus on" : "focus off");
     }
     // A close seen inside a frame lets that frame finish: playback closes at its end.
     if (in.closeRequested && !r.closed) {

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "engine/frame/notice.h"
+#include "engine/frame/overlays.h"
+#include "engine/frame/pause.h"
 #include "engine/input/scan_codes.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_internal.h"
@@ -131,7 +132,7 @@ void FollowPlayer(State& st) {
     {
         std::lock_guard<std::mutex> lock(st.lock);
         st.mutePressesSeen = in.keyPresses[kScanM];
-        st.inactive = !in.active;
+        st.inactive = !in.active || GamePaused();  // the pause is heard as a lost focus
         if (pressed) st.muted = !st.muted;
         muted = st.muted;
     }

@@ -109,6 +109,8 @@ int ScanCodeFromSdl(int code) {
             return 87;
         case SDL_SCANCODE_F12:
             return 88;
+        case SDL_SCANCODE_PAUSE:
+            return engine::kScanPause;
         case SDL_SCANCODE_KP_ENTER:
             return 156;
         case SDL_SCANCODE_RCTRL:

@@ -1,10 +1,13 @@
-// The loudspeaker notice after M: over the presented frame for a moment, never in the game's picture.
-#include "engine/frame/notice.h"
+// What the engine shows over the game's picture: the loudspeaker after M for a moment, and the pause;
+// never in the game's own screens.
+#include "engine/frame/overlays.h"
 
 #include <gtest/gtest.h>
 
 #include "engine/frame/frame.h"
+#include "engine/frame/pause.h"
 #include "engine/frame/screen.h"
+#include "engine/image/image.h"
 #include "engine/sound/sound_system.h"
 #include "support/headless_session.h"
 
@@ -50,6 +53,36 @@ TEST(Notice, MShowsItOverThePresentedFrameForAMoment) {
     session.Platform().AdvanceMicros(engine::kNoticeMicros);
     shown = frame();
     EXPECT_EQ(pixel(shown, kBodyX, kBodyY), 0xFF000000u);
+}
+
+}  // namespace
+
+namespace {
+
+// F1 pauses: the game is held inside the frame's pump, and the frame on the screen is shown again,
+// dimmed under the pause sign, until Pause ends it.
+TEST(Pause, HoldsTheGameAndShowsTheFrameDimmed) {
+    HeadlessSession session(
+        "velmoran-input 2\n"
+        "3 key 59 down\n"
+        "3 key 59 up\n"
+        "9 key 197 down\n");
+    ASSERT_EQ(engine::InitEngine(), 0);
+    session.Platform().KeepPresented(true);
+    const int white = engine::MakeColor(255, 255, 255);
+    for (int frame = 1; frame <= 2; ++frame) {
+        engine::DrawRectangle(0, 0, 640, 480, white, 1);
+        engine::PresentScreen();
+        ASSERT_EQ(engine::PumpMessages(), 0);
+    }
+    // The pump that ended frame 2 brought the pause, and returned when it ended at frame 9.
+    EXPECT_EQ(session.Platform().FramePumps(), 8);
+    EXPECT_FALSE(engine::GamePaused());
+    EXPECT_EQ(session.Platform().PresentCount(), 3);  // two frames and the paused one
+    const std::vector<uint32_t>& shown = session.Platform().Presented();
+    EXPECT_EQ(shown[10 * 640 + 10], 0xFF3F3F3Fu);                                       // dimmed
+    EXPECT_EQ(shown[(240 - 50) * 640 + 320 - 12], 0xFFFFFFFFu);                         // the pause sign
+    EXPECT_EQ(engine::FrontScreen().pixels[10 * 640 + 10] | 0xFF000000u, 0xFFFFFFFFu);  // the game's own
 }
 
 }  // namespace

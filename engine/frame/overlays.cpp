@@ -1,9 +1,10 @@
-// The loudspeaker notice, drawn over a copy of the presented frame.
-#include "engine/frame/notice.h"
+// The overlays, drawn over a copy of the presented frame.
+#include "engine/frame/overlays.h"
 
 #include <algorithm>
 #include <vector>
 
+#include "engine/frame/pause.h"
 #include "engine/platform.h"
 
 namespace engine {
@@ -12,6 +13,7 @@ namespace {
 struct NoticeState {
     Notice notice = Notice::kMuted;
     uint64_t until = 0;  // platform clock, microseconds
+    uint64_t shown = 0;  // notices shown so far
     std::vector<uint32_t> copy;
 };
 NoticeState& N() {
@@ -46,6 +48,7 @@ void ShowNotice(Notice notice) {
     if (!p) return;
     N().notice = notice;
     N().until = p->NowMicros() + kNoticeMicros;
+    ++N().shown;
 }
 
 // A loudspeaker in the top-right corner, crossed out when muted, with sound waves when not.
@@ -66,25 +69,36 @@ void DrawNotice(Notice notice, Surface& s) {
     }
 }
 
-const uint32_t* WithNotice(const Surface& frame) {
+bool NoticeDue() {
     NoticeState& n = N();
     platform::Platform* p = platform::Current();
-    if (n.until == 0 || !p || p->NowMicros() >= n.until) {
-        n.until = 0;
-        return frame.pixels;
-    }
+    if (n.until != 0 && (!p || p->NowMicros() >= n.until)) n.until = 0;
+    return n.until != 0;
+}
+
+uint64_t OverlayGeneration() {
+    const NoticeState& n = N();
+    return (n.shown << 2) | (NoticeDue() ? 2u : 0u) | (GamePaused() ? 1u : 0u);
+}
+
+const uint32_t* WithOverlays(const Surface& frame) {
+    NoticeState& n = N();
+    const bool notice = NoticeDue(), paused = GamePaused();
+    if (!notice && !paused) return frame.pixels;
     // The copy is as wide as the picture: the presented frame has no pitch of its own.
     n.copy.resize(size_t(frame.width) * size_t(frame.height));
     for (int row = 0; row < frame.height; ++row)
         std::copy_n(frame.pixels + size_t(row) * size_t(frame.pitch), frame.width,
                     n.copy.data() + size_t(row) * size_t(frame.width));
     Surface copy{n.copy.data(), frame.width, frame.height, frame.width};
-    DrawNotice(n.notice, copy);
+    if (paused) DrawPauseOverlay(copy);
+    if (notice) DrawNotice(n.notice, copy);
     return n.copy.data();
 }
 
 void ResetNotice() {
     N().until = 0;
+    N().shown = 0;
     std::vector<uint32_t>().swap(N().copy);
 }
 
