@@ -197,6 +197,7 @@ bool OpenRunFiles(const app::CommandLine& cl, scripted::InputScript* script) {
 void InstallBackEnd(app::CommandLine& cl, scripted::InputScript script,
                     std::unique_ptr<engine::InputSource>* autopilot) {
     platform::Options& options = cl.options;
+    options.displayLost = app::CleanUpForAnEndNow;
     if (cl.headless) {
         if (cl.verify) {
             replayCheck = std::make_unique<app::ReplayCheck>(script.digests);
@@ -252,8 +253,11 @@ int main(int argc, char** argv) {
     // player's records, screenshots or settings; only a plain game keeps them.
     const bool replay = !first.options.inputScript.empty();
     // A replay's scratch folder and a headless recording's unfinished file are removed when a signal
-    // ends the run (a game in a window ends in order on them, through the window system's quit).
-    if (replay || (first.headless && !first.recordPath.empty())) app::EndSignalsCleanUp();
+    // ends the run; a plain game ends in order on one, as on the window's close button.
+    if (replay || (first.headless && !first.recordPath.empty()))
+        app::EndSignalsCleanUp();
+    else
+        app::EndSignalsQuitInOrder();
 
     RunSettings run;
     if (!ChooseFoldersAndSettings(argc, argv, first, &run)) return kUsageError;

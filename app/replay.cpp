@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cinttypes>
 #include <csignal>
 #include <cstdio>
@@ -130,25 +131,58 @@ int RemoveStaleScratchFolders(const std::string& base) {
     return removed;
 }
 
+void CleanUpForAnEndNow() {
+    // Held to the end: the main thread can neither make nor remove a folder meanwhile. Not waited for
+    // when the main thread itself holds it (the display lost in the middle of making one).
+    if (!CleanUpLock().try_lock()) return;
+    std::error_code ec;
+    for (const std::string& folder : FoldersToRemove()) std::filesystem::remove_all(folder, ec);
+    engine::AbandonRecording();
+}
+
+namespace {
+
+sigset_t& EndSignals() {
+    static sigset_t set;
+    sigemptyset(&set);
+    for (int s : {SIGTERM, SIGHUP, SIGINT}) sigaddset(&set, s);
+    return set;
+}
+
+int WaitForEndSignal() {
+    int signal = 0;
+    while (sigwait(&EndSignals(), &signal) != 0) {
+    }
+    return signal;
+}
+
+// The signal ends the program as it would have without the thread that took it.
+[[noreturn]] void EndBySignal(int signal) {
+    CleanUpForAnEndNow();
+    std::signal(signal, SIG_DFL);
+    pthread_sigmask(SIG_UNBLOCK, &EndSignals(), nullptr);
+    raise(signal);
+    _exit(128 + signal);
+}
+
+}  // namespace
+
 void EndSignalsCleanUp() {
-    static sigset_t endSignals;
-    sigemptyset(&endSignals);
-    for (int s : {SIGTERM, SIGHUP, SIGINT}) sigaddset(&endSignals, s);
-    if (pthread_sigmask(SIG_BLOCK, &endSignals, nullptr) != 0) return;
+    if (pthread_sigmask(SIG_BLOCK, &EndSignals(), nullptr) != 0) return;
+    std::thread([] { EndBySignal(WaitForEndSignal()); }).detach();
+}
+
+void EndSignalsQuitInOrder() {
+    if (pthread_sigmask(SIG_BLOCK, &EndSignals(), nullptr) != 0) return;
     std::thread([] {
-        int signal = 0;
-        while (sigwait(&endSignals, &signal) != 0) {
-        }
-        // Held to the end: the main thread can neither make nor remove a folder meanwhile.
-        CleanUpLock().lock();
-        std::error_code ec;
-        for (const std::string& folder : FoldersToRemove()) std::filesystem::remove_all(folder, ec);
-        engine::AbandonRecording();
-        // Then the signal ends the program as it would have without this thread.
-        std::signal(signal, SIG_DFL);
-        pthread_sigmask(SIG_UNBLOCK, &endSignals, nullptr);
-        raise(signal);
-        _exit(128 + signal);
+        const int first = WaitForEndSignal();
+        engine::RequestQuit();
+        // A second signal, or a game that does not get to its next frame (a dialog open, a stuck
+        // device), ends it at once.
+        std::thread([] { EndBySignal(WaitForEndSignal()); }).detach();
+        std::this_thread::sleep_for(std::chrono::seconds(5));
+        std::fprintf(stderr, "velmoran: the game did not end in order after the signal; it ends now\n");
+        EndBySignal(first);
     }).detach();
 }
 

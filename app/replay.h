@@ -39,6 +39,13 @@ int RemoveStaleScratchFolders(const std::string& base);
 // and abandons an unfinished recording before the signal ends the program. Called before any other
 // thread starts, so that every thread inherits the blocked signals.
 void EndSignalsCleanUp();
+// A plain game: SIGTERM, SIGHUP and SIGINT ask the game to end in order, at its next frame, as the
+// window's close button does (records and settings kept); a game that has not ended 5 seconds later,
+// or a second signal, ends at once as EndSignalsCleanUp does. Called before any other thread starts.
+void EndSignalsQuitInOrder();
+// What must not outlive a run that ends at once (the display gone, a signal): the scratch folder is
+// removed and an unfinished recording abandoned. Safe from any thread; never waits for the main thread.
+void CleanUpForAnEndNow();
 
 // Called after every frame: every 60th frame's digest goes into the recording.
 void RecordFrameDigest();

@@ -35,6 +35,9 @@ struct Options {
     std::string audioDevice;       // the audio device's name; empty: the system's default
     bool keyboardSteering = true;  // arrow keys steer like the mouse, Ctrl fires (the engine's choice)
     bool gamepad = true;           // game controllers are opened and reported
+    // Called when the display has gone away, just before the program ends at once with one line (the
+    // window system can do nothing more); it must not wait for the main thread.
+    void (*displayLost)() = nullptr;
 };
 
 struct WindowSettings {

@@ -2,6 +2,7 @@
 #include "engine/frame/frame.h"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <filesystem>
@@ -184,6 +185,8 @@ int SetScreenMode(int width, int height, int colourDepth, int refreshRate) {
 
 namespace {
 
+std::atomic<bool> quitAsked{false};
+
 // A frame's pump of the input: the events, the pause keys, steering by keys and controllers, and the
 // recording's note of it.
 void PumpFrameInput(EngineState& e, platform::Platform* p) {
@@ -192,7 +195,7 @@ void PumpFrameInput(EngineState& e, platform::Platform* p) {
     if (FollowPauseKeys() && !GamePaused()) ForgetPendingPresses();
     if (!GamePaused()) SteerByKeysAndPads(e.screenWidth, e.screenHeight);
     NotePump(true);
-    if (p->Input().closeRequested) e.quitRequested = true;
+    if (p->Input().closeRequested || quitAsked.load()) e.quitRequested = true;
 }
 
 bool Held(platform::Platform* p) { return !p->Input().active || GamePaused(); }
@@ -262,7 +265,10 @@ int EndEngine() {
     return 0;
 }
 
+void RequestQuit() { quitAsked = true; }
+
 void ResetEngine() {
+    quitAsked = false;
     EndEngine();
     Engine() = EngineState{};
     ResetNotice();

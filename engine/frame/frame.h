@@ -32,6 +32,10 @@ bool EngineInitialised();
 // Frames handled by PumpMessages since InitEngine (kept after EndEngine for the run's summary).
 int64_t FramesPumped();
 
+// Asks the game to end at its next frame, as the window's close button does; safe from any thread
+// (a signal's).
+void RequestQuit();
+
 // Ends the engine if it runs and puts every engine setting back to its program-start value (tests).
 void ResetEngine();
 

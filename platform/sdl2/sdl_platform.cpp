@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -174,6 +175,34 @@ bool RendersOnTheProcessor(SDL_Renderer* renderer) {
     return text.find("llvmpipe") != std::string::npos || text.find("softpipe") != std::string::npos ||
            text.find("Software Rasterizer") != std::string::npos || text.find("swrast") != std::string::npos;
 }
+
+#ifdef VELMORAN_HAVE_X11
+}  // namespace
+}  // namespace sdl
+// The one Xlib call we make, declared here rather than through Xlib.h, whose macros (None, Status,
+// Bool) would leak into this file.
+extern "C" {
+typedef struct _XDisplay Display;
+typedef int (*XIOErrorHandler)(Display*);
+XIOErrorHandler XSetIOErrorHandler(XIOErrorHandler handler);
+}
+namespace sdl {
+namespace {
+
+void (*displayLostHook)() = nullptr;
+
+// Xlib's own handler calls exit(), whose clean-up then calls into the dead connection and never
+// returns: the game spun and held its one-copy lock. Ours ends the program at once instead; records
+// and settings are written as they change, and the lock goes with the process.
+int OnDisplayLost(Display*) {
+    static const char line[] = "velmoran: the display has gone away; the game ends\n";
+    if (write(STDERR_FILENO, line, sizeof line - 1) < 0) {
+        // Nothing more can be said.
+    }
+    if (displayLostHook) displayLostHook();
+    _exit(1);
+}
+#endif
 
 class SdlPlatform final : public platform::Platform {
 public:
@@ -366,8 +395,17 @@ bool SdlPlatform::MakeWindow(const platform::WindowSettings& settings, SDL_Rect*
         options_.windowWidth = options_.windowHeight = 0;
         window_ = SDL_CreateWindow(settings.title.c_str(), x, y, settings.width, settings.height, flags);
     }
-    if (!window_) *error = std::string("the window could not be created: ") + SDL_GetError();
-    return window_ != nullptr;
+    if (!window_) {
+        *error = std::string("the window could not be created: ") + SDL_GetError();
+        return false;
+    }
+#ifdef VELMORAN_HAVE_X11
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0) {
+        displayLostHook = options_.displayLost;
+        XSetIOErrorHandler(OnDisplayLost);
+    }
+#endif
+    return true;
 }
 
 // The renderer and the streaming texture the finished picture goes into.
