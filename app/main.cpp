@@ -144,7 +144,11 @@ bool ChooseFoldersAndSettings(int argc, char** argv, const app::CommandLine& fir
         if (!app::IsSettingKey(set.substr(0, set.find('=')))) problems.push_back("no such key");
         settings = app::ParseSettings(set, &problems, settings).settings;
         if (!problems.empty()) {
-            std::fprintf(stderr, "velmoran: --set %s: %s (try --help)\n", set.c_str(), problems[0].c_str());
+            // Refused, not used: settings.ini's "; using N" does not hold for a --set.
+            std::string problem = problems[0];
+            if (const size_t using_ = problem.find("; using "); using_ != std::string::npos)
+                problem.resize(using_);
+            std::fprintf(stderr, "velmoran: --set %s: %s (try --help)\n", set.c_str(), problem.c_str());
             return false;
         }
     }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
@@ -18,12 +19,15 @@ namespace {
 
 int DefaultThreads() {
     // The environment can force a count (1 to compare against one thread, or on a busy machine).
+    const int hardware = std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
     if (const char* forced = std::getenv("VELMORAN_DRAW_THREADS")) {
-        const int n = std::atoi(forced);
-        if (n >= 1 && n <= kMostBands) return n;
+        char* end = nullptr;
+        const long n = std::strtol(forced, &end, 10);
+        if (end != forced && *end == '\0' && n >= 1 && n <= kMostBands) return int(n);
+        std::fprintf(stderr, "velmoran: VELMORAN_DRAW_THREADS=%s is not a number from 1 to %d; using %d\n",
+                     forced, kMostBands, hardware);
     }
-    const int hardware = int(std::thread::hardware_concurrency());
-    return std::clamp(hardware, 1, 4);
+    return hardware;
 }
 
 int threads = 0;  // 0: not chosen yet

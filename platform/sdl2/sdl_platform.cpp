@@ -364,7 +364,11 @@ bool SdlPlatform::MakeWindow(const platform::WindowSettings& settings, SDL_Rect*
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (!settings.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (settings.resizable) flags |= SDL_WINDOW_RESIZABLE;
-    const int display = options_.display < SDL_GetNumVideoDisplays() ? options_.display : 0;
+    const int displays = SDL_GetNumVideoDisplays();
+    const int display = options_.display < displays ? options_.display : 0;
+    if (display != options_.display)
+        std::fprintf(stderr, "velmoran: there is no display %d (%d found); the window opens on display 0\n",
+                     options_.display, displays);
     int x = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display)), y = x, w = settings.width, h = settings.height;
     const bool storedSize =
         settings.windowed && settings.resizable && options_.windowWidth > 0 && options_.windowHeight > 0;
