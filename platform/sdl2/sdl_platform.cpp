@@ -182,7 +182,7 @@ bool RendersOnTheProcessor(SDL_Renderer* renderer) {
 // The one Xlib call we make, declared here rather than through Xlib.h, whose macros (None, Status,
 // Bool) would leak into this file.
 extern "C" {
-typedef struct _XDisplay Display;
+typedef struct _XDisplay Display;  // NOLINT(bugprone-reserved-identifier): Xlib's own name
 typedef int (*XIOErrorHandler)(Display*);
 XIOErrorHandler XSetIOErrorHandler(XIOErrorHandler handler);
 }
