@@ -10,7 +10,9 @@ if [ "${1:-play}" = test ]; then
          clang-format-14 clang-tidy-14  # the house format and lint checks
          dpkg-dev make  # apt-get source and the builds of scripts/build-fuzz-libs.sh
          xvfb xauth xdotool imagemagick
-         desktop-file-utils appstream groff-base man-db)  # the installed files' validators
+         desktop-file-utils appstream groff-base man-db  # the installed files' validators
+         libcpp-httplib-dev libsqlite3-dev libssl-dev libpq-dev  # the score server (server/)
+         postgresql-15 curl sqlite3)  # its tests: a PostgreSQL server of their own, requests, the file's check
 fi
 if [ "${1:-play}" = deb ]; then
   want+=(dpkg-dev debhelper fakeroot lintian libgtest-dev libgmock-dev)
