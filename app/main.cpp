@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "app/user_folders.h"
 #include "engine/frame/frame.h"
+#include "engine/frame/pause.h"
 #include "engine/image/image.h"
 #include "engine/input/controls.h"
 #include "engine/input/recorder.h"
@@ -52,6 +53,18 @@ void KeepChangedSettings(const std::string& path, const app::SettingsFile& file,
     if (path.empty()) return;
     app::Settings kept = file.settings;
     if (engine::SoundMuted() != run.mute) kept.mute = engine::SoundMuted();
+    // The options screen's changes.
+    int effects = 0, music = 0;
+    engine::GetSoundVolumes(&effects, &music);
+    if (effects != run.effectsVolume) kept.effectsVolume = effects;
+    if (music != run.musicVolume) kept.musicVolume = music;
+    const engine::Controls& controls = engine::CurrentControls();
+    if (controls.sensitivity != run.options.mouseSensitivity)
+        kept.options.mouseSensitivity = controls.sensitivity;
+    if (!(controls.bindings == run.bindings)) kept.bindings = controls.bindings;
+    const engine::DisplayChoices display = engine::CurrentDisplayChoices();
+    if (display.integerScale != run.options.integerScale) kept.options.integerScale = display.integerScale;
+    if (display.windowModeChosen) kept.fullScreen = !display.windowed;
     const platform::Placement place = platform::Current()->LastPlacement();
     if (place.known && place.toggled) kept.fullScreen = !place.windowed;
     if (place.known && place.width > 0) {
@@ -198,7 +211,7 @@ bool OpenRunFiles(const app::CommandLine& cl, scripted::InputScript* script) {
 
 // The back-end: headless (a verified replay checks its digests and skips pixels), a replay in a real
 // window, or the real window; then the autopilot where asked for.
-void InstallBackEnd(app::CommandLine& cl, scripted::InputScript script,
+void InstallBackEnd(app::CommandLine& cl, const engine::Bindings& bindings, scripted::InputScript script,
                     std::unique_ptr<engine::InputSource>* autopilot) {
     platform::Options& options = cl.options;
     options.displayLost = app::CleanUpForAnEndNow;
@@ -221,8 +234,9 @@ void InstallBackEnd(app::CommandLine& cl, scripted::InputScript script,
     // A script plays with the default controls, so that it steers alike on every machine.
     engine::SetControls(
         options.inputScript.empty()
-            ? engine::Controls{options.keyboardSteering, options.gamepad, options.mouseSensitivity}
+            ? engine::Controls{options.keyboardSteering, options.gamepad, options.mouseSensitivity, bindings}
             : engine::Controls{});
+    engine::SetDisplayChoices({options.integerScale, false, false});
     if (cl.autoplay) {
         *autopilot = app::MakeAutopilot(options.inputScript.empty());
         engine::SetInputSource(autopilot->get());
@@ -273,7 +287,7 @@ int main(int argc, char** argv) {
     // records), so that it plays as recorded whatever records the player has.
     const std::vector<scripted::ScriptRecord> replayRecords = script.records;
     std::unique_ptr<engine::InputSource> autopilot;
-    InstallBackEnd(cl, std::move(script), &autopilot);
+    InstallBackEnd(cl, run.settings.bindings, std::move(script), &autopilot);
 
     // The data is read relative to the working folder; records and screenshots go to the player's.
     std::error_code cdError;

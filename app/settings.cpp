@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <functional>
 
@@ -98,75 +99,114 @@ Key Position(const char* name, const char* comment, int platform::Options::*fiel
             "a whole number or centred"};
 }
 
+// keys_ACTION = up to two key names, pad_ACTION = a controller button's name ("none" for nothing).
+void AddBindingKeys(std::vector<Key>* keys) {
+    for (int a = 0; a < engine::kActionCount; ++a) {
+        const auto action = engine::Action(a);
+        static std::deque<std::string> names, comments;  // where the names live (a deque never moves them)
+        names.push_back(std::string("keys_") + engine::ActionName(action));
+        comments.push_back(a == 0 ? "Keys of each action (up to two: LeftCtrl RightCtrl, F1, Space, none)."
+                                  : "");
+        keys->push_back(
+            {names.back().c_str(), comments.back().c_str(),
+             [a](const std::string& v, Settings* s) { return engine::KeysFromText(v, s->bindings.keys[a]); },
+             [a](const Settings& s) { return engine::KeysText(s.bindings.keys[a]); },
+             "up to two key names, or none"});
+    }
+    for (int a = 0; a < engine::kActionCount; ++a) {
+        const auto action = engine::Action(a);
+        static std::deque<std::string> names, comments;
+        names.push_back(std::string("pad_") + engine::ActionName(action));
+        comments.push_back(a == 0 ? "The game controller's button of each action (A, B, X, Y, Start, Back, "
+                                    "DpadLeft, LeftShoulder, ..., none)."
+                                  : "");
+        keys->push_back({names.back().c_str(), comments.back().c_str(),
+                         [a](const std::string& v, Settings* s) {
+                             int button = -1;
+                             if (!engine::PadButtonFromName(v, &button)) return false;
+                             s->bindings.pads[a] = int8_t(button);
+                             return true;
+                         },
+                         [a](const Settings& s) { return engine::PadButtonName(s.bindings.pads[a]); },
+                         "a controller button's name, or none"});
+    }
+}
+
 const std::vector<Key>& Keys() {
-    static const std::vector<Key> keys = {
-        Bool("ask_at_start",
-             "Ask \"full screen?\" at every start (yes), or use the stored choice below (no).",
-             &Settings::askAtStart),
-        Bool("fullscreen", "Full screen (yes) or a window (no) when not asking; Alt+Enter changes it.",
-             &Settings::fullScreen),
-        {"mouse_mode", "How steering reads the mouse: relative, or warp (moves the system pointer back).",
-         [](const std::string& v, Settings* s) {
-             if (v != "relative" && v != "warp") return false;
-             s->options.mouseMode = v == "warp" ? platform::MouseMode::kWarp : platform::MouseMode::kRelative;
-             return true;
-         },
-         [](const Settings& s) {
-             return std::string(s.options.mouseMode == platform::MouseMode::kWarp ? "warp" : "relative");
-         },
-         "relative or warp"},
-        {"mouse_sensitivity", "Steering speed of the mouse, keys and gamepad (1.0 as the game was made).",
-         [](const std::string& v, Settings* s) {
-             char* end = nullptr;
-             const double x = std::strtod(v.c_str(), &end);
-             if (v.empty() || *end != '\0' || !(x > 0.0 && x <= 100.0)) return false;
-             s->options.mouseSensitivity = x;
-             return true;
-         },
-         [](const Settings& s) {
-             char text[32];
-             std::snprintf(text, sizeof text, "%g", s.options.mouseSensitivity);
-             std::string t = text;
-             if (t.find_first_of(".e") == std::string::npos) t += ".0";
-             return t;
-         },
-         "a number above 0 and at most 100"},
-        OptionBool("keyboard_steering", "Arrow keys steer, Ctrl fires.",
-                   &platform::Options::keyboardSteering),
-        OptionBool("gamepad",
-                   "A game controller steers (stick or pad) and fires (A); Start abandons, Back quits.",
-                   &platform::Options::gamepad),
-        OptionBool("integer_scale", "Scale the picture by whole steps only (sharper, with wider borders).",
-                   &platform::Options::integerScale),
-        OptionBool("vsync", "Wait for the display's refresh when showing a frame.",
-                   &platform::Options::vsync),
-        OptionInt("display", "The display to play on, 0 the first.", &platform::Options::display, 0, 63,
-                  "a display number from 0 to 63"),
-        OptionInt("window_width", "The window's inner size; 0 for the picture's own 640 x 480.",
-                  &platform::Options::windowWidth, 0, kMaxWindowSide, "a whole number from 0 to 16384"),
-        OptionInt("window_height", "", &platform::Options::windowHeight, 0, kMaxWindowSide,
-                  "a whole number from 0 to 16384"),
-        Position("window_x", "The window's position on the desktop, or centred.",
-                 &platform::Options::windowX),
-        Position("window_y", "", &platform::Options::windowY),
-        Percent("effects_volume", "Volume of the sound effects, 0 to 100.", &Settings::effectsVolume),
-        Percent("music_volume", "Volume of the music, 0 to 100.", &Settings::musicVolume),
-        Bool("mute", "All sound off; the M key switches it.", &Settings::mute),
-        Bool("mute_when_inactive", "Silence while another window has the focus.",
-             &Settings::muteWhenInactive),
-        {"audio_device", "The sound device by name (as the system lists it); empty for the default.",
-         [](const std::string& v, Settings* s) {
-             s->options.audioDevice = v;
-             return true;
-         },
-         [](const Settings& s) {
-             const std::string& d = s.options.audioDevice;
-             const bool quote = !d.empty() && (d.find('#') != std::string::npos || d.front() == '"' ||
-                                               d != Trim(d) || d.front() == ' ' || d.back() == ' ');
-             return quote ? "\"" + d + "\"" : d;
-         },
-         "a device name"},
-    };
+    static const std::vector<Key> keys = [] {
+        std::vector<Key> k = {
+            Bool("ask_at_start",
+                 "Ask \"full screen?\" at every start (yes), or use the stored choice below (no).",
+                 &Settings::askAtStart),
+            Bool("fullscreen", "Full screen (yes) or a window (no) when not asking; Alt+Enter changes it.",
+                 &Settings::fullScreen),
+            {"mouse_mode", "How steering reads the mouse: relative, or warp (moves the system pointer back).",
+             [](const std::string& v, Settings* s) {
+                 if (v != "relative" && v != "warp") return false;
+                 s->options.mouseMode =
+                     v == "warp" ? platform::MouseMode::kWarp : platform::MouseMode::kRelative;
+                 return true;
+             },
+             [](const Settings& s) {
+                 return std::string(s.options.mouseMode == platform::MouseMode::kWarp ? "warp" : "relative");
+             },
+             "relative or warp"},
+            {"mouse_sensitivity", "Steering speed of the mouse, keys and gamepad (1.0 as the game was made).",
+             [](const std::string& v, Settings* s) {
+                 char* end = nullptr;
+                 const double x = std::strtod(v.c_str(), &end);
+                 if (v.empty() || *end != '\0' || !(x > 0.0 && x <= 100.0)) return false;
+                 s->options.mouseSensitivity = x;
+                 return true;
+             },
+             [](const Settings& s) {
+                 char text[32];
+                 std::snprintf(text, sizeof text, "%g", s.options.mouseSensitivity);
+                 std::string t = text;
+                 if (t.find_first_of(".e") == std::string::npos) t += ".0";
+                 return t;
+             },
+             "a number above 0 and at most 100"},
+            OptionBool("keyboard_steering", "Arrow keys steer, Ctrl fires.",
+                       &platform::Options::keyboardSteering),
+            OptionBool("gamepad",
+                       "A game controller steers (stick or pad) and fires (A); Start abandons, Back quits.",
+                       &platform::Options::gamepad),
+            OptionBool("integer_scale",
+                       "Scale the picture by whole steps only (sharper, with wider borders).",
+                       &platform::Options::integerScale),
+            OptionBool("vsync", "Wait for the display's refresh when showing a frame.",
+                       &platform::Options::vsync),
+            OptionInt("display", "The display to play on, 0 the first.", &platform::Options::display, 0, 63,
+                      "a display number from 0 to 63"),
+            OptionInt("window_width", "The window's inner size; 0 for the picture's own 640 x 480.",
+                      &platform::Options::windowWidth, 0, kMaxWindowSide, "a whole number from 0 to 16384"),
+            OptionInt("window_height", "", &platform::Options::windowHeight, 0, kMaxWindowSide,
+                      "a whole number from 0 to 16384"),
+            Position("window_x", "The window's position on the desktop, or centred.",
+                     &platform::Options::windowX),
+            Position("window_y", "", &platform::Options::windowY),
+            Percent("effects_volume", "Volume of the sound effects, 0 to 100.", &Settings::effectsVolume),
+            Percent("music_volume", "Volume of the music, 0 to 100.", &Settings::musicVolume),
+            Bool("mute", "All sound off; the M key switches it.", &Settings::mute),
+            Bool("mute_when_inactive", "Silence while another window has the focus.",
+                 &Settings::muteWhenInactive),
+            {"audio_device", "The sound device by name (as the system lists it); empty for the default.",
+             [](const std::string& v, Settings* s) {
+                 s->options.audioDevice = v;
+                 return true;
+             },
+             [](const Settings& s) {
+                 const std::string& d = s.options.audioDevice;
+                 const bool quote = !d.empty() && (d.find('#') != std::string::npos || d.front() == '"' ||
+                                                   d != Trim(d) || d.front() == ' ' || d.back() == ' ');
+                 return quote ? "\"" + d + "\"" : d;
+             },
+             "a device name"},
+        };
+        AddBindingKeys(&k);
+        return k;
+    }();
     return keys;
 }
 

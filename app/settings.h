@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/input/bindings.h"
 #include "engine/platform.h"
 
 namespace app {
@@ -16,6 +17,7 @@ struct Settings {
     int musicVolume = 100;      // percent
     bool mute = false;
     bool muteWhenInactive = false;
+    engine::Bindings bindings = engine::DefaultBindings();  // keys_* and pad_*
 };
 
 // A settings file as read: the values, and its lines for writing it back with comments and

@@ -128,6 +128,9 @@ public:
     virtual void SetTitle(const std::string& title) = 0;
     virtual bool SetWindowed(bool windowed) = 0;
     virtual void SetResizable(bool resizable, bool keepAspect) = 0;
+    // The player's choices from the options screen, taking effect at once.
+    virtual void SetIntegerScale(bool on) { (void)on; }
+    virtual void SetMouseSensitivity(double sensitivity) { (void)sensitivity; }
     // Shows a finished picture of width x height pixels, 0xAARRGGBB, rows top first.
     virtual void Present(const uint32_t* pixels, int width, int height) = 0;
 

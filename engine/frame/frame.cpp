@@ -191,8 +191,15 @@ std::atomic<bool> quitAsked{false};
 // recording's note of it.
 void PumpFrameInput(EngineState& e, platform::Platform* p) {
     p->PumpEvents(true);
-    // What was pressed during the pause was meant for the pause, not for the game.
-    if (FollowPauseKeys() && !GamePaused()) ForgetPendingPresses();
+    const bool wasPaused = GamePaused();
+    FollowPauseKeys();
+    if (GamePaused()) FollowPauseMenu();
+    if (wasPaused && !GamePaused()) {
+        // What was pressed during the pause was meant for the pause, not for the game; the pointer is
+        // the game's again.
+        ForgetPendingPresses();
+        SetCursorVisible(-1);
+    }
     if (!GamePaused()) SteerByKeysAndPads(e.screenWidth, e.screenHeight);
     NotePump(true);
     if (p->Input().closeRequested || quitAsked.load()) e.quitRequested = true;

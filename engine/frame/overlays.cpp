@@ -78,7 +78,7 @@ bool NoticeDue() {
 
 uint64_t OverlayGeneration() {
     const NoticeState& n = N();
-    return (n.shown << 2) | (NoticeDue() ? 2u : 0u) | (GamePaused() ? 1u : 0u);
+    return ((n.shown << 1 | (NoticeDue() ? 1u : 0u)) << 40) ^ PauseGeneration();
 }
 
 const uint32_t* WithOverlays(const Surface& frame) {

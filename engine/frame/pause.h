@@ -1,6 +1,10 @@
-// The pause: Pause, F1 or a controller's Y holds the game exactly as a window without the focus
-// does, and the frame on the screen is shown dimmed under "PAUSED" until one of them is pressed again.
+// The pause: Pause, F1 or a controller's Y (the pause action's keys) holds the game exactly as a
+// window without the focus does. The frame on the screen is shown dimmed under a menu: play on, or the
+// options (volumes, mute, full screen, integer scale, steering speed, and the keys and controller
+// buttons of every action), usable with the mouse, the keys and a controller.
 #pragma once
+
+#include <cstdint>
 
 #include "engine/frame/screen.h"
 
@@ -10,12 +14,26 @@ bool GamePaused();
 // After each frame pump: a press of a pause key (counted, so a quick tap counts) starts or ends the
 // pause. True when it changed.
 bool FollowPauseKeys();
-// The letters the overlays write with: 128 image handles by character code (the game's own font);
-// none given, the pause shows its sign alone.
-void SetOverlayFont(const int* glyphs);
-// Dims `picture` and writes the pause's caption over it.
+// While paused, after each pump: the menu's input. True when what it shows changed.
+bool FollowPauseMenu();
+// Changes whenever what the pause shows changes.
+uint64_t PauseGeneration();
+// The letters the menu writes with: 128 image handles by character code for the chosen row and for the
+// others (the game's own fonts). None given, the pause shows its sign alone.
+void SetOverlayFont(const int* chosenGlyphs, const int* otherGlyphs);
+// Dims `picture` and draws the pause's menu over it.
 void DrawPauseOverlay(Surface& picture);
-// Not paused, no font; for engine resets.
+
+// What the options screen shows of the picture and what it changed there, for settings.ini.
+struct DisplayChoices {
+    bool integerScale = false;
+    bool windowModeChosen = false;  // the options switched full screen and window
+    bool windowed = false;
+};
+void SetDisplayChoices(const DisplayChoices& choices);
+DisplayChoices CurrentDisplayChoices();
+
+// Not paused, the menu closed, no font; for engine resets (the display choices are kept).
 void ResetPause();
 
 }  // namespace engine

@@ -13,60 +13,81 @@ namespace {
 Controls controls;  // kept across engine resets
 
 struct ControlsMemory {
-    uint8_t seenKeys[256] = {};  // press counts as the last read of each key saw them
-    uint32_t seenStart = 0, seenBack = 0;
-    uint8_t seenCtrl[2] = {};  // the fire keys' press counts as the last button poll saw them
-    uint32_t seenPadFire = 0;
-    bool gameSetPointer = false;  // since the last frame pump
+    ActionPresses seenReads[kActionCount];  // as the last read of the game key of each action saw them
+    uint8_t seenKeys[256] = {};             // as the last read of each other key saw them
+    ActionPresses seenFire;                 // as the last button poll saw them
+    bool gameSetPointer = false;            // since the last frame pump
 };
 ControlsMemory memory;
 
-bool PadHeld(const platform::InputState& in, int button) { return (in.padButtons >> button) & 1u; }
+// Fire and steering keys are off without keyboard steering; every button without controllers.
+bool KeysRead(int action) {
+    const bool steering = action == kActionFire || action == kActionTurnLeft || action == kActionTurnRight ||
+                          action == kActionUp || action == kActionDown;
+    return controls.keys || !steering;
+}
+
+ActionPresses Now(const platform::InputState& in, int action) {
+    const Bindings& b = controls.bindings;
+    ActionPresses now;
+    for (int i = 0; i < 2; ++i) now.keys[i] = in.keyPresses[b.keys[action][i]];
+    const int pad = b.pads[action];
+    now.pad = pad >= 0 && pad < platform::kPadButtonCount ? in.padPresses[pad] : 0;
+    return now;
+}
+
+double Axis(const platform::InputState& in, int negative, int positive) {
+    return (ActionHeld(in, positive) ? 1.0 : 0.0) - (ActionHeld(in, negative) ? 1.0 : 0.0);
+}
 }  // namespace
 
 void SetControls(const Controls& c) { controls = c; }
 const Controls& CurrentControls() { return controls; }
 
+bool ActionHeld(const platform::InputState& in, int action) {
+    const Bindings& b = controls.bindings;
+    if (KeysRead(action))
+        for (uint8_t key : b.keys[action])
+            if (key && in.keys[key]) return true;
+    const int pad = b.pads[action];
+    return controls.pads && pad >= 0 && pad < platform::kPadButtonCount && ((in.padButtons >> pad) & 1u);
+}
+
+bool ActionPressed(const platform::InputState& in, int action, ActionPresses* seen) {
+    const ActionPresses now = Now(in, action);
+    const Bindings& b = controls.bindings;
+    bool pressed = false;
+    if (KeysRead(action))
+        for (int i = 0; i < 2; ++i) pressed = pressed || (b.keys[action][i] && now.keys[i] != seen->keys[i]);
+    pressed = pressed || (controls.pads && b.pads[action] >= 0 && now.pad != seen->pad);
+    *seen = now;
+    return pressed;
+}
+
 bool ReadKey(const platform::InputState& in, int keyCode) {
     ControlsMemory& m = memory;
-    bool down = in.keys[keyCode] || in.keyPresses[keyCode] != m.seenKeys[keyCode];
-    m.seenKeys[keyCode] = in.keyPresses[keyCode];
-    if (!controls.pads) return down;
-    // Start abandons a game and Back quits, as Space and Escape do.
-    auto pad = [&in, &down](int button, uint32_t* seen) {
-        down = down || PadHeld(in, button) || in.padPresses[button] != *seen;
-        *seen = in.padPresses[button];
-    };
-    if (keyCode == kScanSpace) pad(platform::kPadStart, &m.seenStart);
-    if (keyCode == kScanEscape) pad(platform::kPadBack, &m.seenBack);
-    return down;
+    const int action = ActionOfGameKey(keyCode);
+    if (action < 0) {
+        const bool down = in.keys[keyCode] || in.keyPresses[keyCode] != m.seenKeys[keyCode];
+        m.seenKeys[keyCode] = in.keyPresses[keyCode];
+        return down;
+    }
+    // Both calls always run: the press counts are brought up to date either way.
+    const bool pressed = ActionPressed(in, action, &m.seenReads[action]);
+    return ActionHeld(in, action) || pressed;
+}
+
+uint32_t AddFireButtons(const platform::InputState& in, uint32_t buttons) {
+    const bool pressed = ActionPressed(in, kActionFire, &memory.seenFire);
+    if (pressed || ActionHeld(in, kActionFire)) buttons |= 1u;
+    return buttons;
 }
 
 void ForgetControlPresses(const platform::InputState& in) {
     ControlsMemory& m = memory;
+    for (int a = 0; a < kActionCount; ++a) m.seenReads[a] = Now(in, a);
     std::copy(std::begin(in.keyPresses), std::end(in.keyPresses), std::begin(m.seenKeys));
-    m.seenStart = in.padPresses[platform::kPadStart];
-    m.seenBack = in.padPresses[platform::kPadBack];
-    m.seenCtrl[0] = in.keyPresses[kScanLeftCtrl];
-    m.seenCtrl[1] = in.keyPresses[kScanRightCtrl];
-    m.seenPadFire = in.padPresses[platform::kPadA];
-}
-
-uint32_t AddFireButtons(const platform::InputState& in, uint32_t buttons) {
-    ControlsMemory& m = memory;
-    if (controls.keys) {
-        const uint8_t presses[2] = {in.keyPresses[kScanLeftCtrl], in.keyPresses[kScanRightCtrl]};
-        if (in.keys[kScanLeftCtrl] || in.keys[kScanRightCtrl] || presses[0] != m.seenCtrl[0] ||
-            presses[1] != m.seenCtrl[1])
-            buttons |= 1u;
-        m.seenCtrl[0] = presses[0], m.seenCtrl[1] = presses[1];
-    }
-    if (controls.pads) {
-        const uint32_t presses = in.padPresses[platform::kPadA];
-        if (PadHeld(in, platform::kPadA) || presses != m.seenPadFire) buttons |= 1u;
-        m.seenPadFire = presses;
-    }
-    return buttons;
+    m.seenFire = Now(in, kActionFire);
 }
 
 void NoteGameSetPointer() { memory.gameSetPointer = true; }
@@ -78,16 +99,11 @@ void SteerByKeysAndPads(int screenWidth, int screenHeight) {
     if (!p) return;
     const platform::InputState& in = p->Input();
     if (!in.active) return;
-    double dx = 0, dy = 0;
-    if (controls.keys) {
-        dx += (in.keys[kScanRight] ? 1.0 : 0.0) - (in.keys[kScanLeft] ? 1.0 : 0.0);
-        dy += (in.keys[kScanDown] ? 1.0 : 0.0) - (in.keys[kScanUp] ? 1.0 : 0.0);
-    }
+    double dx = Axis(in, kActionTurnLeft, kActionTurnRight);
+    double dy = Axis(in, kActionUp, kActionDown);
     if (controls.pads) {
         if (std::abs(in.padStickX) > kStickDeadZone) dx += double(in.padStickX) / 32767.0;
         if (std::abs(in.padStickY) > kStickDeadZone) dy += double(in.padStickY) / 32767.0;
-        dx += (PadHeld(in, platform::kPadRight) ? 1.0 : 0.0) - (PadHeld(in, platform::kPadLeft) ? 1.0 : 0.0);
-        dy += (PadHeld(in, platform::kPadDown) ? 1.0 : 0.0) - (PadHeld(in, platform::kPadUp) ? 1.0 : 0.0);
     }
     dx = std::clamp(dx, -1.0, 1.0) * kSteerPixelsPerFrame * controls.sensitivity;
     dy = std::clamp(dy, -1.0, 1.0) * kSteerPixelsPerFrame * controls.sensitivity;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/input/controls.h"
 #include "engine/platform.h"
 #include "engine/sound/audio_source.h"
 
@@ -107,8 +108,9 @@ struct State {
     int musicGain = 256;
     bool muted = false;
     bool muteWhenInactive = false;
-    bool inactive = false;        // the window has lost the focus (set by the message pump)
-    uint8_t mutePressesSeen = 0;  // the M key's press count as the last pump saw it
+    bool inactive = false;                         // the window has lost the focus (set by the message pump)
+    int effectsPercent = 100, musicPercent = 100;  // as the player set them
+    ActionPresses mutePresses;                     // the mute keys' press counts as the last pump saw them
 };
 
 State& Sounds();

@@ -5,7 +5,7 @@
 
 #include "engine/frame/overlays.h"
 #include "engine/frame/pause.h"
-#include "engine/input/scan_codes.h"
+#include "engine/input/controls.h"
 #include "engine/sound/sound.h"
 #include "engine/sound/sound_internal.h"
 
@@ -68,7 +68,8 @@ bool StartSoundSystem() {
     st.live.clear();
     st.count = st.hint = 0;
     st.nextCheck = 0;
-    st.mutePressesSeen = p ? p->Input().keyPresses[kScanM] : 0;  // only presses from now on count
+    // Only presses from now on count.
+    if (p) ActionPressed(p->Input(), kActionMute, &st.mutePresses);
     st.format = platform::AudioSpec{};
     st.format.rate = kMixRate;
     st.format.channels = 2;
@@ -127,11 +128,12 @@ void FollowPlayer(State& st) {
     if (!p) return;
     const platform::InputState& in = p->Input();
     // Counted presses, not the held state: a tap between two pumps mutes too.
-    const bool pressed = in.keyPresses[kScanM] != st.mutePressesSeen;
+    ActionPresses seen = st.mutePresses;
+    const bool pressed = ActionPressed(in, kActionMute, &seen);
     bool muted = false;
     {
         std::lock_guard<std::mutex> lock(st.lock);
-        st.mutePressesSeen = in.keyPresses[kScanM];
+        st.mutePresses = seen;
         st.inactive = !in.active || GamePaused();  // the pause is heard as a lost focus
         if (pressed) st.muted = !st.muted;
         muted = st.muted;
@@ -146,12 +148,21 @@ void SetSoundVolumes(int effectsPercent, int musicPercent) {
     std::lock_guard<std::mutex> lock(st.lock);
     st.effectsGain = Gain(effectsPercent);
     st.musicGain = Gain(musicPercent);
+    st.effectsPercent = std::clamp(effectsPercent, 0, 100);
+    st.musicPercent = std::clamp(musicPercent, 0, 100);
 }
 
 void SetSoundMuted(bool muted) {
     State& st = Sounds();
     std::lock_guard<std::mutex> lock(st.lock);
     st.muted = muted;
+}
+
+void GetSoundVolumes(int* effectsPercent, int* musicPercent) {
+    State& st = Sounds();
+    std::lock_guard<std::mutex> lock(st.lock);
+    *effectsPercent = st.effectsPercent;
+    *musicPercent = st.musicPercent;
 }
 
 bool SoundMuted() {

@@ -11,8 +11,9 @@ void FeedSoundStreams();
 
 // The player's sound comforts; none changes what plays, only what is heard. Volumes in percent:
 // effects are the WAV sounds, music the Ogg Vorbis ones. The M key switches muting (FeedSoundStreams
-// sees it), with a brief notice from the platform.
+// sees it), with a brief notice over the picture.
 void SetSoundVolumes(int effectsPercent, int musicPercent);
+void GetSoundVolumes(int* effectsPercent, int* musicPercent);
 void SetSoundMuted(bool muted);
 bool SoundMuted();
 void SetMuteWhenInactive(bool on);

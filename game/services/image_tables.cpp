@@ -94,7 +94,7 @@ void LoadImages() {
     Divided("data/jiki/jiki.bmp", {4, 2, 2, 64, 64}, ShipImages);
     Divided("data/font.bmp", {128, 16, 8, 16, 32}, FontImages);
     Divided("data/font2.bmp", {128, 16, 8, 16, 32}, Font2Images);
-    engine::SetOverlayFont(FontImages);  // the pause writes in the game's own letters
+    engine::SetOverlayFont(FontImages, Font2Images);  // the pause menu writes in the game's own letters
     Divided("data/bura.bmp", {4, 2, 2, 160, 128}, PanelAnimImages);
     Divided("data/text.bmp", {14, 2, 7, 240, 48}, TextImages);
     Divided("data/danger.bmp", {2, 1, 2, 64, 32}, DangerImages);

@@ -93,6 +93,7 @@ public:
     void SetResizable(bool resizable, bool keepAspect) override {
         inner_->SetResizable(resizable, keepAspect);
     }
+    void SetIntegerScale(bool on) override { inner_->SetIntegerScale(on); }
     void Present(const uint32_t* pixels, int width, int height) override {
         inner_->Present(pixels, width, height);
     }

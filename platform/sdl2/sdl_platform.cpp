@@ -220,6 +220,12 @@ public:
         settings_.keepAspect = keepAspect;
         if (window_) SDL_SetWindowResizable(window_, resizable ? SDL_TRUE : SDL_FALSE);
     }
+    void SetIntegerScale(bool on) override {
+        options_.integerScale = on;
+        if (renderer_) SDL_RenderSetIntegerScale(renderer_, on ? SDL_TRUE : SDL_FALSE);
+        if (hasFrame_) Show();
+    }
+    void SetMouseSensitivity(double sensitivity) override { options_.mouseSensitivity = sensitivity; }
     void Present(const uint32_t* pixels, int width, int height) override;
     void PumpEvents(bool frame) override;
     const platform::InputState& Input() const override { return input_; }

@@ -114,7 +114,28 @@ TEST(Settings, ARepeatedKeyIsReadLastAndWrittenOnce) {
     const app::SettingsFile f = app::ParseSettings("mute = yes\nmute = no\n", nullptr);
     EXPECT_FALSE(f.settings.mute);
     const std::string out = app::FormatSettings(f, f.settings);
-    EXPECT_EQ(out.find("mute ="), out.rfind("mute ="));
+    const std::string line = "\nmute =";  // a line of its own ("keys_mute =" is another key)
+    EXPECT_EQ(out.find(line), out.rfind(line));
+}
+
+// Every action's keys and button can be bound; a name that is no key's keeps the default.
+TEST(Settings, BindingsAreReadAndWrittenByName) {
+    std::vector<std::string> warnings;
+    const app::SettingsFile f = app::ParseSettings(
+        "keys_fire = z x\nkeys_pause = none\npad_quit = leftshoulder\nkeys_quit = Q W E\npad_fire = Turbo\n",
+        &warnings);
+    const engine::Bindings defaults = engine::DefaultBindings();
+    EXPECT_EQ(f.settings.bindings.keys[engine::kActionFire][0], 44);
+    EXPECT_EQ(f.settings.bindings.keys[engine::kActionFire][1], 45);
+    EXPECT_EQ(f.settings.bindings.keys[engine::kActionPause][0], 0);
+    EXPECT_EQ(f.settings.bindings.pads[engine::kActionQuit], platform::kPadLeftShoulder);
+    EXPECT_EQ(f.settings.bindings.keys[engine::kActionQuit][0], defaults.keys[engine::kActionQuit][0]);
+    EXPECT_EQ(f.settings.bindings.pads[engine::kActionFire], defaults.pads[engine::kActionFire]);
+    EXPECT_EQ(warnings.size(), 2u);
+    const std::string out = app::FormatSettings(f, f.settings);
+    for (const char* line : {"keys_fire = Z X\n", "keys_pause = none\n", "pad_quit = LeftShoulder\n",
+                             "keys_turn_left = Left\n", "pad_pause = Y\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line;
 }
 
 class SettingsFiles : public ::testing::Test {

@@ -16,16 +16,18 @@ mkdir -p "$work/user" "$work/run"
 chmod 700 "$work/run"
 export SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR=$work/run
 
-# A display number no one uses, served by an Xvfb of our own that we can take away.
+# An Xvfb of our own that we can take away; it picks a free display itself (-displayfd), so that it
+# never meets another test's server.
 start_x() {
-    for n in $(seq 90 190); do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] && continue
-        Xvfb :$n -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 & xpid=$!
-        for _ in $(seq 1 100); do
-            [ -e /tmp/.X11-unix/X$n ] && { export DISPLAY=:$n; return 0; }
-            kill -0 $xpid 2>/dev/null || break
-            sleep 0.05
-        done
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null & xpid=$!
+    for _ in $(seq 1 100); do
+        if [ -s "$work/display" ]; then
+            export DISPLAY=:$(head -1 "$work/display")
+            return 0
+        fi
+        kill -0 $xpid 2>/dev/null || return 1
+        sleep 0.05
     done
     return 1
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/frame/frame.h"
+#include "engine/input/controls.h"
 #include "engine/input/input.h"
 #include "support/headless_session.h"
 
@@ -93,6 +94,24 @@ TEST(Recorder, KeyTapsThePauseAndKeySteeringReplayAsRecorded) {
     bool steered = false;
     for (const Reads& r : original) steered = steered || (r.x == 248 && r.y == 240);
     EXPECT_TRUE(steered);
+}
+
+// Quit rebound to Q: the recording holds what the game read (Escape's code), so it replays with any
+// bindings, here the defaults.
+TEST(Recorder, ARemappedKeyReplaysAsTheKeyTheGameRead) {
+    engine::Controls remapped;
+    remapped.bindings.keys[engine::kActionQuit][0] = 16;  // Q
+    engine::SetControls(remapped);
+    std::string recorded;
+    const std::vector<Reads> original =
+        Play("velmoran-input 2\n4 key 16 down\n5 key 16 up\n6 key 1 down\n", "run.rec", &recorded);
+    engine::SetControls({});
+    EXPECT_NE(recorded.find("4 key 1 down\n"), std::string::npos) << recorded;
+    EXPECT_EQ(original[3].escape, 1);  // Q
+    EXPECT_EQ(original[5].escape, 0);  // Escape itself is no longer the quit key
+    const std::vector<Reads> replayed = Play(recorded, "", nullptr);
+    ASSERT_EQ(original.size(), replayed.size());
+    for (size_t i = 0; i < original.size(); ++i) EXPECT_TRUE(original[i] == replayed[i]) << "frame " << i + 1;
 }
 
 std::string Read(const std::filesystem::path& path) {
