@@ -103,7 +103,9 @@ bool StartUp(ScreenChoice choice) {
     engine::SetWindowTitle("VELMORAN");
     bool fullScreen = choice == ScreenChoice::kFullScreen;
     if (choice == ScreenChoice::kAsk)
-        fullScreen = engine::AskYesNo("FULL SCREEN GO", "フルスクリーンで起動しますか？") == 1;
+        // The original's caption asks the same in Japanese; a desktop without CJK fonts showed it as
+        // boxes, so the question's window says it in letters every font has.
+        fullScreen = engine::AskYesNo("FULL SCREEN GO", "VELMORAN: start in full screen?") == 1;
     if (!fullScreen) {
         engine::ChangeWindowMode(1);
         engine::SetWindowResizable(1, 1);
