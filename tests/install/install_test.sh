@@ -24,6 +24,9 @@ for size in 16 22 24 32 48 64 128 256 512; do
   fi
 done
 
+svg=$prefix/share/icons/hicolor/scalable/apps/velmoran.svg
+[ -f "$svg" ] || fail "no scalable icon"
+if command -v xmllint >/dev/null; then xmllint --noout "$svg" || fail "the scalable icon is not well-formed"; fi
 desktop-file-validate "$prefix/share/applications/org.velmoran.Velmoran.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.velmoran.Velmoran.metainfo.xml" || fail "metainfo"
 # The man page renders without a warning.
