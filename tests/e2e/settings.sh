@@ -29,7 +29,9 @@ for _ in $(seq 1 200); do
     [ -n "$id" ] && break
     sleep 0.05
 done
-sleep 1
+# The first 30 frames' placement is the window system's, not the player's: a loaded machine may take
+# a while to show them.
+sleep 3
 [ -n "$id" ] && xdotool windowsize "$id" 800 600
 # Then the game is asked to quit (the window system's quit, as at a logout), whenever it came up.
 sleep 1
