@@ -10,6 +10,7 @@
 #include "app/autopilot.h"
 #include "app/command_line.h"
 #include "app/replay.h"
+#include "app/score_upload.h"
 #include "app/settings.h"
 #include "app/user_folders.h"
 #include "engine/frame/frame.h"
@@ -107,6 +108,16 @@ void ReportStage() {
     since = now;
 }
 
+// Sends finished games to the score table, when the player has one.
+std::unique_ptr<app::ScoreUploader> uploader;
+bool gameEndPending = false;  // a game's results screen has ended: send it at the next frame's end
+
+std::string PlayerName(const app::Settings& settings) {
+    if (!settings.playerName.empty()) return settings.playerName;
+    const char* login = std::getenv("USER");
+    return login && *login ? login : "player";
+}
+
 void AfterFrame() {
     if (digestFile)
         std::fprintf(digestFile, "%lld %016llx\n", static_cast<long long>(engine::FramesPumped()),
@@ -114,6 +125,12 @@ void AfterFrame() {
     app::RecordFrameDigest();
     if (replayCheck) replayCheck->AfterFrame();
     if (reportStages) ReportStage();
+    if (gameEndPending && uploader) {
+        // The copy ends with this frame's digest, so that the server checks the game to its end.
+        app::RecordDigestNow();
+        uploader->GameEnded();
+    }
+    gameEndPending = false;
 }
 
 // A diff-friendly record of how the run ended, for end-to-end tests.
@@ -305,11 +322,23 @@ int main(int argc, char** argv) {
         game::SetUserFolder(scratch->Path());
     }
 
-    if (!cl.recordPath.empty()) app::AddRecordFilesToRecording();
+    // A score table to send finished games to: the run is recorded for it (into --record's file, or
+    // into one of its own that is dropped at the end).
+    bool recordingForScores = false;
+    if (!replay && !run.settings.scoresUrl.empty()) {
+        uploader = std::make_unique<app::ScoreUploader>(run.settings.scoresUrl, PlayerName(run.settings),
+                                                        game::UserPath("Unsent"));
+        if (cl.recordPath.empty()) recordingForScores = engine::StartRecording(uploader->RunRecordingPath());
+        game::SetGameEndObserver([] { gameEndPending = true; });
+    }
+
+    if (!cl.recordPath.empty() || recordingForScores) app::AddRecordFilesToRecording();
     game::ResetAll();
     int result = game::RunGame(cl.choice);
     app::RecordFinalDigest();
-    if (!engine::StopRecording()) {
+    if (recordingForScores) {
+        engine::AbandonRecording();
+    } else if (!engine::StopRecording()) {
         std::fprintf(stderr, "velmoran: the recording %s could not be written completely\n",
                      cl.recordPath.c_str());
         if (result == 0) result = 1;
@@ -328,6 +357,7 @@ int main(int argc, char** argv) {
     if (!replay) KeepChangedSettings(run.folders.settingsPath, run.file, run.settings);
     if (replayCheck) result = replayCheck->Finish(result);
     scratch.reset();
+    uploader.reset();  // waits for a send in progress; what is left goes at the next start
     engine::SetInputSource(nullptr);
     platform::Install(nullptr);
     return result;

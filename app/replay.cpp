@@ -191,6 +191,11 @@ void RecordFrameDigest() {
     engine::RecordDigest(game::StateDigest());
 }
 
+void RecordDigestNow() {
+    if (!engine::IsRecording() || engine::FramesPumped() % kDigestEvery == 0) return;
+    engine::RecordDigest(game::StateDigest());
+}
+
 void RecordFinalDigest() { engine::RecordDigest(game::StateDigest(), true); }
 
 void ReplayCheck::AfterFrame() { Check(engine::FramePumps(), false); }

@@ -49,6 +49,8 @@ void CleanUpForAnEndNow();
 
 // Called after every frame: every 60th frame's digest goes into the recording.
 void RecordFrameDigest();
+// This frame's digest into the recording, unless it has it already (the end of a game to send).
+void RecordDigestNow();
 // At the end of a recorded run: the digest of the state the run ended in.
 void RecordFinalDigest();
 

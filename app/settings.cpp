@@ -203,6 +203,23 @@ const std::vector<Key>& Keys() {
                  return quote ? "\"" + d + "\"" : d;
              },
              "a device name"},
+            {"scores_url",
+             "A score table (velmoran-scores) that finished games are sent to, e.g. "
+             "http://scores.example:8080; "
+             "empty: none.",
+             [](const std::string& v, Settings* s) {
+                 if (!v.empty() && v.rfind("http://", 0) != 0 && v.rfind("https://", 0) != 0) return false;
+                 s->scoresUrl = v;
+                 return true;
+             },
+             [](const Settings& s) { return s.scoresUrl; }, "an http:// or https:// address, or nothing"},
+            {"player_name", "Your name on that table (1 to 24 characters); empty: your login name.",
+             [](const std::string& v, Settings* s) {
+                 if (v.size() > 96) return false;
+                 s->playerName = v;
+                 return true;
+             },
+             [](const Settings& s) { return s.playerName; }, "a name"},
         };
         AddBindingKeys(&k);
         return k;

@@ -18,6 +18,8 @@ struct Settings {
     bool mute = false;
     bool muteWhenInactive = false;
     engine::Bindings bindings = engine::DefaultBindings();  // keys_* and pad_*
+    std::string scoresUrl;   // a score table to send finished games to; empty: none
+    std::string playerName;  // the name on that table; empty: the login name
 };
 
 // A settings file as read: the values, and its lines for writing it back with comments and

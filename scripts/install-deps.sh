@@ -4,6 +4,7 @@
 set -euo pipefail
 want=(cmake ninja-build g++ pkg-config
       libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libvorbisenc2 libfreetype-dev fonts-dejavu-core
+      libcurl4-openssl-dev  # sending finished games to a score table
       xfonts-base)  # xfonts-base: the fonts of the start-up question's dialog under plain X11
 if [ "${1:-play}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev libfuzzer-14-dev
@@ -22,7 +23,7 @@ if [ "${1:-play}" = arm64 ]; then  # scripts/arm64-check.sh: the cross compiler,
     if [ "$(id -u)" -ne 0 ]; then sudo dpkg --add-architecture arm64; else dpkg --add-architecture arm64; fi
   fi
   want=(g++-aarch64-linux-gnu pkg-config qemu-user
-        libsdl2-dev:arm64 libpng-dev:arm64 zlib1g-dev:arm64 libogg-dev:arm64 libvorbis-dev:arm64
+        libsdl2-dev:arm64 libpng-dev:arm64 zlib1g-dev:arm64 libogg-dev:arm64 libvorbis-dev:arm64 libcurl4-openssl-dev:arm64
         libfreetype-dev:arm64)  # tools/ is configured too, though only the program is built
 fi
 missing=()

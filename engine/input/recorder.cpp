@@ -155,6 +155,17 @@ void RecordDigest(uint64_t digest, bool atEnd) {
     if (R().file) CheckWrite(R(), std::fflush(R().file) == 0);
 }
 
+bool FlushRecording(std::string* partPath, long* bytes) {
+    std::lock_guard<std::mutex> guard(FileLock());
+    Recorder& r = R();
+    if (!r.file || std::fflush(r.file) != 0) return false;
+    const long at = std::ftell(r.file);
+    if (at < 0) return false;
+    *partPath = r.partPath;
+    *bytes = at;
+    return true;
+}
+
 int64_t FramePumps() { return R().pumps; }
 
 void NoteStart(uint32_t seed, int clockMillis) {

@@ -27,6 +27,9 @@ bool IsRecording();
 // Appends "N digest HEX": the game's state digest after the frame that ended with frame pump N; with
 // `atEnd`, "N end HEX": the state once the run is over.
 void RecordDigest(uint64_t digest, bool atEnd = false);
+// Everything written so far reaches the file; `partPath` and `bytes` then say where and how much, for a
+// copy of the recording up to here (a finished game's, to send). False when nothing is being recorded.
+bool FlushRecording(std::string* partPath, long* bytes);
 // Pumps of the message loop once per frame since InitEngine, including those while the window has no
 // focus: the frame count of input scripts.
 int64_t FramePumps();

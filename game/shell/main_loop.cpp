@@ -29,6 +29,10 @@
 namespace game {
 
 namespace {
+GameEndObserver gameEndObserver = nullptr;
+}  // namespace
+
+namespace {
 
 constexpr int kLastStage = 600;
 constexpr int32_t kScoreCap = 99999999;
@@ -157,6 +161,8 @@ bool PlayStage() {
     return true;
 }
 
+void SetGameEndObserver(GameEndObserver observer) { gameEndObserver = observer; }
+
 int RunGame(ScreenChoice choice) {
     if (!StartUp(choice)) return -1;
     while (!gs.quitRequested) {
@@ -183,7 +189,10 @@ int RunGame(ScreenChoice choice) {
         if (gs.fromStageSelect == 0 && gs.score > gs.highScore && gs.gameEnded) {
             SaveHighScore();
         }
-        if (gs.gameEnded) RunResultsScreen();
+        if (gs.gameEnded) {
+            RunResultsScreen();
+            if (gameEndObserver && gs.fromStageSelect == 0) gameEndObserver();
+        }
         if (KeyCount(kKeyEscape) > 0 || !gs.running) break;
     }
     ShutDown();

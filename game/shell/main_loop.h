@@ -12,6 +12,11 @@ enum class ScreenChoice { kAsk, kWindow, kFullScreen };
 // 1 when a stage map is missing or damaged (after an orderly shutdown and one line on stderr).
 int RunGame(ScreenChoice choice = ScreenChoice::kAsk);
 
+// Called after the results screen of every game begun at the first stage (a game begun from the stage
+// select is practice); the program sends such a game's recording to a score table.
+using GameEndObserver = void (*)();
+void SetGameEndObserver(GameEndObserver observer);
+
 // What to tell a player whose data is missing or damaged: how the data folder beside the program is made.
 std::string DataAdvice();
 
