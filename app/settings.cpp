@@ -124,7 +124,7 @@ void AddBindingKeys(std::vector<Key>* keys) {
                          [a](const std::string& v, Settings* s) {
                              int button = -1;
                              if (!engine::PadButtonFromName(v, &button)) return false;
-                             s->bindings.pads[a] = int8_t(button);
+                             s->bindings.pads[a] = int16_t(button);
                              return true;
                          },
                          [a](const Settings& s) { return engine::PadButtonName(s.bindings.pads[a]); },

@@ -296,7 +296,7 @@ bool Capture(const bool pressedKeys[256], const bool pressedPads[]) {
     }
     for (int b = 0; b < platform::kPadButtonCount; ++b) {
         if (!pressedPads[b]) continue;
-        c.bindings.pads[a] = int8_t(b);
+        c.bindings.pads[a] = int16_t(b);
         SetControls(c);
         p.capturing = false;
         return true;

@@ -15,7 +15,7 @@ struct ActionInfo {
     const char* name;
     const char* caption;
     uint8_t key1, key2;
-    int8_t pad;
+    int16_t pad;
 };
 
 const ActionInfo kActions[kActionCount] = {

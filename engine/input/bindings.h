@@ -23,7 +23,7 @@ enum Action {
 
 struct Bindings {
     uint8_t keys[kActionCount][2] = {};  // scan codes; 0 none
-    int8_t pads[kActionCount] = {};      // platform::PadButton; -1 none
+    int16_t pads[kActionCount] = {};     // platform::PadButton; -1 none
     bool operator==(const Bindings&) const = default;
 };
 
