@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "server/options.h"
+#include "server/queue.h"
 #include "server/score_server.h"
 #include "server/store.h"
 
@@ -78,7 +79,9 @@ int main(int argc, char** argv) {
     verifier.wallSeconds = options.verifySeconds;
     verifier.cpuSeconds = options.verifyCpuSeconds;
     verifier.addressSpaceBytes = options.verifyMemoryBytes;
-    verifier.scratchRoot = options.scratchRoot;
+    // Absolute too: the verifier's summary goes there, and it runs in a folder of its own.
+    verifier.scratchRoot =
+        options.scratchRoot.empty() ? std::string() : std::filesystem::absolute(options.scratchRoot).string();
     if (verifier.scratchRoot.empty()) {
         const char* tmp = std::getenv("TMPDIR");
         verifier.scratchRoot = tmp && *tmp == '/' ? tmp : "/tmp";
@@ -99,7 +102,12 @@ int main(int argc, char** argv) {
                         ? "the table " + options.sqlitePath + " cannot be opened: " + error
                         : "PostgreSQL: " + error);
 
-    scores::ScoreService service(store.get(), settings);
+    // On PostgreSQL, submissions go through the queue that every server on the database shares.
+    std::unique_ptr<scores::VerifyQueue> queue;
+    if (!options.postgres.empty() && !(queue = scores::OpenPostgresQueue(options.postgres, &error)))
+        return Fail("PostgreSQL: the verification queue: " + error);
+
+    scores::ScoreService service(store.get(), settings, queue.get());
     httplib::Server server;
     service.Mount(&server);
     const int port = options.port == 0

@@ -12,8 +12,11 @@ namespace scores {
 
 namespace {
 
+// Two server processes starting at once would race to make the table: one makes it at a time.
 constexpr const char* kSchema =
     "SET client_min_messages = warning;"
+    "BEGIN;"
+    "SELECT pg_advisory_xact_lock(7461);"
     "CREATE TABLE IF NOT EXISTS scores ("
     " id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
     " name TEXT NOT NULL,"
@@ -25,7 +28,8 @@ constexpr const char* kSchema =
     " submitted_ms BIGINT NOT NULL,"
     " recording BYTEA NOT NULL);"
     "CREATE UNIQUE INDEX IF NOT EXISTS scores_recording ON scores (recording_sha256);"
-    "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, submitted_ms, id);";
+    "CREATE INDEX IF NOT EXISTS scores_rank ON scores (score DESC, submitted_ms, id);"
+    "COMMIT;";
 
 constexpr const char* kColumns = "id, name, score, stage, frames, digests, recording_sha256, submitted_ms";
 

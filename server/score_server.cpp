@@ -96,11 +96,25 @@ std::string Page(const std::vector<ScoreEntry>& entries) {
 
 }  // namespace
 
-ScoreService::ScoreService(ScoreStore* store, const ServiceSettings& settings)
+ScoreService::ScoreService(ScoreStore* store, const ServiceSettings& settings, VerifyQueue* queue)
     : store_(store),
+      queue_(queue),
       settings_(settings),
       limiter_(settings.submissionsPerMinute),
-      slots_(std::clamp(settings.verifiers, 1, 1024)) {}
+      slots_(std::clamp(settings.verifiers, 1, 1024)) {
+    if (queue_)
+        for (int i = 0; i < std::clamp(settings.verifiers, 1, 1024); ++i)
+            verifiers_.emplace_back([this] { Verifier(); });
+}
+
+ScoreService::~ScoreService() {
+    {
+        const std::lock_guard<std::mutex> hold(queueLock_);
+        stopping_ = true;
+    }
+    wakeVerifiers_.notify_all();
+    for (std::thread& t : verifiers_) t.join();
+}
 
 ScoreService::Reply ScoreService::Submit(const std::string& address, const std::string& rawName,
                                          const std::string& body) {
@@ -138,28 +152,154 @@ ScoreService::Reply ScoreService::Submit(const std::string& address, const std::
             service->verifying_.erase(hash);
         }
     } done{this, hash};
-
-    // A queue no longer than one verification's time: past that the server is too busy to answer.
-    if (!slots_.try_acquire_for(std::chrono::seconds(settings_.verifier.wallSeconds)))
-        return refuse(503, "the server is busy verifying other recordings; try again later");
-    const Verification v = VerifyRecording(body, settings_.verifier);
-    slots_.release();
-    switch (v.outcome) {
-        case Verification::Outcome::kAgreed:
-            return Store(name, hash, body, v);
-        case Verification::Outcome::kRefused:
-            std::fprintf(stderr, "velmoran-scores: refused a recording from %s: %s\n", address.c_str(),
-                         v.message.c_str());
-            return refuse(422, "the recording did not verify: " + v.message);
-        case Verification::Outcome::kFailed:
-            break;
-    }
-    std::fprintf(stderr, "velmoran-scores: a recording could not be verified: %s\n", v.message.c_str());
-    return refuse(500, "the recording could not be verified (the server's fault); try again later");
+    return queue_ ? VerifyQueued(name, hash, body) : VerifyHere(address, name, hash, body);
 }
 
-ScoreService::Reply ScoreService::Store(const std::string& name, const std::string& hash,
-                                        const std::string& body, const Verification& v) {
+ScoreService::Reply ScoreService::VerifyHere(const std::string& address, const std::string& name,
+                                             const std::string& hash, const std::string& body) {
+    // A queue no longer than one verification's time: past that the server is too busy to answer.
+    if (!slots_.try_acquire_for(std::chrono::seconds(settings_.verifier.wallSeconds)))
+        return Reply{503, ErrorJson("the server is busy verifying other recordings; try again later"), 0};
+    const Verification v = VerifyRecording(body, settings_.verifier);
+    slots_.release();
+    return Judge(address, name, hash, v,
+                 [&](ScoreEntry* e, std::string* error) { return store_->Insert(e, body, error); });
+}
+
+ScoreService::Reply ScoreService::VerifyQueued(const std::string& name, const std::string& hash,
+                                               const std::string& body) {
+    int64_t id = 0;
+    std::string error;
+    switch (queue_->Add(name, hash, body, &id, &error)) {
+        case Queued::kQueued:
+            break;
+        case Queued::kDuplicate:
+            return Reply{409, ErrorJson("this recording is being verified already"), 0};
+        case Queued::kFailed:
+            std::fprintf(stderr, "velmoran-scores: a recording could not be queued: %s\n", error.c_str());
+            return Reply{500, ErrorJson("the recording could not be queued; try again later"), 0};
+    }
+    {
+        const std::lock_guard<std::mutex> hold(queueLock_);
+        ++queued_;
+    }
+    wakeVerifiers_.notify_one();
+    // As on one process: an entry no verifier has begun within one verification's time is taken
+    // back (the servers are too busy); one begun has its own time limit, and a margin for its answer.
+    const int64_t wall = static_cast<int64_t>(settings_.verifier.wallSeconds) * 1000;
+    const int64_t busyAt = SteadyMs() + wall, giveUpAt = busyAt + wall + 30000;
+    bool begun = false, unread = false;
+    for (;;) {
+        uint64_t seen = 0;
+        {
+            const std::lock_guard<std::mutex> hold(queueLock_);
+            seen = answered_;
+        }
+        std::optional<QueueAnswer> answer;
+        if (!queue_->TakeAnswer(id, &answer, &error)) {
+            if (!unread)  // once, not at every look
+                std::fprintf(stderr, "velmoran-scores: the queue could not be read: %s\n", error.c_str());
+            unread = true;
+        } else if (answer) {
+            return Reply{answer->status, answer->json, answer->entryId};
+        }
+        const int64_t now = SteadyMs();
+        if (!begun && now >= busyAt) {
+            bool withdrawn = false;
+            if (queue_->Withdraw(id, &withdrawn, &error) && withdrawn)
+                return Reply{503, ErrorJson("the server is busy verifying other recordings; try again later"),
+                             0};
+            begun = true;
+        }
+        if (now >= giveUpAt) {
+            std::fprintf(stderr, "velmoran-scores: queue entry %" PRId64 " got no answer in time\n", id);
+            return Reply{
+                500, ErrorJson("the recording could not be verified (the server's fault); try again later"),
+                0};
+        }
+        // An answer given here wakes the request at once; one given by another process is seen at
+        // the next look.
+        std::unique_lock<std::mutex> hold(queueLock_);
+        wakeRequests_.wait_for(hold, std::chrono::milliseconds(100), [&] { return answered_ != seen; });
+    }
+}
+
+void ScoreService::Verifier() {
+    std::unique_ptr<QueueVerifier> verifier;
+    bool down = false;
+    // Until the time is up, the server stops, or (when woken is set) an entry is queued here.
+    const auto pause = [this](std::chrono::milliseconds time, const uint64_t* woken) {
+        std::unique_lock<std::mutex> hold(queueLock_);
+        wakeVerifiers_.wait_for(hold, time, [&] { return stopping_ || (woken && queued_ != *woken); });
+    };
+    for (;;) {
+        uint64_t seen = 0;
+        {
+            const std::lock_guard<std::mutex> hold(queueLock_);
+            if (stopping_) return;
+            seen = queued_;
+        }
+        std::string error;
+        if (!verifier && !(verifier = queue_->OpenVerifier(&error))) {
+            if (!down)  // once for each time the database goes away
+                std::fprintf(stderr, "velmoran-scores: a verifier could not reach the queue: %s\n",
+                             error.c_str());
+            down = true;
+            pause(std::chrono::seconds(2), nullptr);
+            continue;
+        }
+        std::optional<QueuedRecording> entry;
+        if (!verifier->Take(&entry, &error)) {
+            if (!down)
+                std::fprintf(stderr, "velmoran-scores: the queue could not be read: %s\n", error.c_str());
+            down = true;
+            verifier.reset();
+            pause(std::chrono::seconds(2), nullptr);
+            continue;
+        }
+        down = false;
+        // Nothing waits: entries queued here wake a verifier; those of other processes are seen at the
+        // next look.
+        if (!entry) {
+            pause(std::chrono::milliseconds(250), &seen);
+            continue;
+        }
+        const Verification v = VerifyRecording(entry->recording, settings_.verifier);
+        const Reply reply =
+            Judge("queue entry " + std::to_string(entry->id), entry->name, entry->hash, v,
+                  [&](ScoreEntry* e, std::string* failed) { return verifier->Store(e, failed); });
+        // Not finished: the entry is back in the queue, nothing of it stored, for the next verifier.
+        if (!verifier->Finish(QueueAnswer{reply.status, reply.json, reply.id}, &error)) {
+            std::fprintf(stderr, "velmoran-scores: queue entry %" PRId64 " was not answered (not kept): %s\n",
+                         entry->id, error.c_str());
+            verifier.reset();
+            continue;
+        }
+        {
+            const std::lock_guard<std::mutex> hold(queueLock_);
+            ++answered_;
+        }
+        wakeRequests_.notify_all();
+    }
+}
+
+ScoreService::Reply ScoreService::Judge(const std::string& from, const std::string& name,
+                                        const std::string& hash, const Verification& v,
+                                        const Insert& insert) {
+    switch (v.outcome) {
+        case Verification::Outcome::kAgreed:
+            break;
+        case Verification::Outcome::kRefused:
+            std::fprintf(stderr, "velmoran-scores: refused a recording from %s: %s\n", from.c_str(),
+                         v.message.c_str());
+            return Reply{422, ErrorJson("the recording did not verify: " + v.message), 0};
+        case Verification::Outcome::kFailed:
+            std::fprintf(stderr, "velmoran-scores: a recording could not be verified: %s\n",
+                         v.message.c_str());
+            return Reply{
+                500, ErrorJson("the recording could not be verified (the server's fault); try again later"),
+                0};
+    }
     ScoreEntry e;
     e.name = name;
     e.score = v.score;
@@ -169,7 +309,7 @@ ScoreService::Reply ScoreService::Store(const std::string& name, const std::stri
     e.hash = hash;
     e.submittedMs = WallMs();
     std::string error;
-    switch (store_->Insert(&e, body, &error)) {
+    switch (insert(&e, &error)) {
         case Stored::kStored:
             std::fprintf(stderr,
                          "velmoran-scores: entry %" PRId64 ": %s, score %" PRId64 ", %" PRId64 " frames\n",

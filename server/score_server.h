@@ -1,12 +1,17 @@
 // The HTTP side: submissions, the table as JSON and as a page, and the recordings for download.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <semaphore>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "server/queue.h"
 #include "server/rate_limit.h"
 #include "server/store.h"
 #include "server/verifier.h"
@@ -26,7 +31,10 @@ struct ServiceSettings {
 
 class ScoreService {
 public:
-    ScoreService(ScoreStore* store, const ServiceSettings& settings);
+    // With a queue, submissions are verified through it by `verifiers` threads of this process and
+    // by those of every other process on the same queue; without one, here as they come.
+    ScoreService(ScoreStore* store, const ServiceSettings& settings, VerifyQueue* queue = nullptr);
+    ~ScoreService();
     ScoreService(const ScoreService&) = delete;
     ScoreService& operator=(const ScoreService&) = delete;
 
@@ -42,15 +50,32 @@ public:
     Reply Submit(const std::string& address, const std::string& rawName, const std::string& body);
 
 private:
-    Reply Store(const std::string& name, const std::string& hash, const std::string& body,
-                const Verification& v);
+    using Insert = std::function<Stored(ScoreEntry*, std::string*)>;
+    // The answer to a verification; an agreed one is stored through insert. from names the
+    // submission in the log.
+    Reply Judge(const std::string& from, const std::string& name, const std::string& hash,
+                const Verification& v, const Insert& insert);
+    Reply VerifyHere(const std::string& address, const std::string& name, const std::string& hash,
+                     const std::string& body);
+    Reply VerifyQueued(const std::string& name, const std::string& hash, const std::string& body);
+    void Verifier();  // one of the queue's verifying threads
 
     ScoreStore* store_;
+    VerifyQueue* queue_;
     const ServiceSettings settings_;
     RateLimiter limiter_;
     std::counting_semaphore<1024> slots_;  // verifications running at once
     std::mutex verifyingLock_;
     std::set<std::string> verifying_;  // hashes of the recordings being verified
+
+    // The queue's side: verifiers wait for entries (queued_ counts this process's), requests for
+    // answers (answered_ counts those given here); both also look at the database now and then, for
+    // the work and the answers of the other processes.
+    std::mutex queueLock_;
+    std::condition_variable wakeVerifiers_, wakeRequests_;
+    uint64_t queued_ = 0, answered_ = 0;
+    bool stopping_ = false;
+    std::vector<std::thread> verifiers_;
 };
 
 }  // namespace scores
