@@ -152,14 +152,26 @@ void AddEcho(const Song& song, const Buffer& send, Buffer& left, Buffer& right) 
 // A rational soft clip close to tanh over -3..3, at a fraction of its cost.
 double SoftClip(double x) { return x * (27.0 + x * x) / (27.0 + 9.0 * x * x); }
 
-// Gentle saturation after normalising, so that drum peaks do not dictate the loudness of the rest.
+// Gentle saturation after normalising, so that drum peaks do not dictate the loudness of the rest; then
+// every track is set to the same loudness, well under full scale: the sound effects are added on top of
+// the music and must carry over it without the sum clipping.
 void Master(Buffer& left, Buffer& right) {
     const float peak = std::max(Peak(left), Peak(right));
     if (peak <= 0.0f) return;
-    // Headroom below full scale: lossy coding overshoots the peaks a little.
-    const double drive = 1.4 / peak, norm = 0.8 / SoftClip(1.4);
+    const double drive = 1.4 / peak;
+    double power = 0.0;
     for (Buffer* b : {&left, &right})
-        for (float& v : *b) v = static_cast<float>(SoftClip(drive * v) * norm);
+        for (float& v : *b) {
+            v = static_cast<float>(SoftClip(drive * v));
+            power += static_cast<double>(v) * v;
+        }
+    const double rms = std::sqrt(power / static_cast<double>(left.size() + right.size()));
+    // -21 dBFS RMS. The ceiling only holds back a sparse track whose peaks would stand high; the lossy
+    // coding overshoots the peaks a little on top.
+    constexpr double kLoudness = 0.09, kCeiling = 0.5;
+    const double gain = std::min(kLoudness / rms, kCeiling / SoftClip(1.4));
+    for (Buffer* b : {&left, &right})
+        for (float& v : *b) v = static_cast<float>(v * gain);
 }
 
 // A looping track starts where the tail of its last bar still sounds, so its first sample is rarely
@@ -239,10 +251,12 @@ void RenderSong(const Song& song, Buffer& left, Buffer& right) {
     Master(left, right);
     if (song.loops) StartNearSilence(left, right);
     if (!song.loops) {
-        // Keep a short breath after the last sound has died away, not the whole tail allowance.
+        // Keep a short breath after the last sound has died away (58 dB under the peak), not the whole
+        // tail allowance.
+        const float silence = std::max(Peak(left), Peak(right)) / 800.0f;
         size_t end = length;
         for (size_t i = length; i < total; ++i)
-            if (std::fabs(left[i]) > 0.001f || std::fabs(right[i]) > 0.001f) end = i;
+            if (std::fabs(left[i]) > silence || std::fabs(right[i]) > silence) end = i;
         end = std::min(total, end + Samples(0.25));
         left.resize(end);
         right.resize(end);

@@ -198,25 +198,40 @@ Buffer BunnyHurt() {
 struct Effect {
     const char* file;
     Buffer (*make)();
-    float peak;  // frequent sounds sit lower so that they do not tire the ear
+    // Several effects often start in the same frame (a kill plays the hit and the explosion together)
+    // over the music's peaks, so no effect's peak stands above half of full scale.
+    float peak;
+    // Saturation before the peak is set, for the noisy and percussive sounds: it rounds off their first
+    // crack, so that their body carries over the music for the same peak (0: none).
+    float drive;
 };
+
+// A tanh curve that keeps the peak where it was; the quiet parts rise by drive / tanh(drive).
+void Saturate(Buffer& b, float drive) {
+    if (drive <= 0.0f) return;
+    Normalize(b, 1.0f);
+    const float norm = 1.0f / std::tanh(drive);
+    for (float& v : b) v = std::tanh(drive * v) * norm;
+}
 
 }  // namespace
 
+// The music is mastered at -21 dBFS RMS (sequencer.cpp); the effects are set so that each is heard over
+// it as it starts, the frequent ones included, and the sum of both does not clip in a played game.
 bool WriteSounds(const std::string& out) {
     const Effect effects[] = {
-        {"hit.wav", Hit, 0.45f},
-        {"bak1.wav", ShipLost, 0.9f},
-        {"tekitama.wav", EnemyBullet, 0.35f},
-        {"jikitama.wav", Napalm, 0.5f},
-        {"bak2.wav", EnemyExplosion, 0.7f},
-        {"bak3.wav", BossExplosion, 0.95f},
-        {"cursol.wav", Cursor, 0.4f},
-        {"shot.wav", Shot, 0.3f},
-        {"gure.wav", Bomb, 0.9f},
-        {"ext.wav", ExtraLife, 0.6f},
-        {"bonus.wav", Bonus, 0.55f},
-        {"damage.wav", BunnyHurt, 0.6f},
+        {"hit.wav", Hit, 0.3f, 3.0f},
+        {"bak1.wav", ShipLost, 0.4f, 2.0f},
+        {"tekitama.wav", EnemyBullet, 0.45f, 0.0f},
+        {"jikitama.wav", Napalm, 0.5f, 2.0f},
+        {"bak2.wav", EnemyExplosion, 0.4f, 2.0f},
+        {"bak3.wav", BossExplosion, 0.45f, 2.0f},
+        {"cursol.wav", Cursor, 0.4f, 0.0f},
+        {"shot.wav", Shot, 0.4f, 0.0f},
+        {"gure.wav", Bomb, 0.4f, 2.0f},
+        {"ext.wav", ExtraLife, 0.5f, 0.0f},
+        {"bonus.wav", Bonus, 0.5f, 0.0f},
+        {"damage.wav", BunnyHurt, 0.45f, 0.0f},
     };
     std::error_code ec;
     std::filesystem::create_directories(out + "/se", ec);
@@ -227,6 +242,7 @@ bool WriteSounds(const std::string& out) {
     }
     for (const Effect& e : effects) {
         Buffer b = e.make();
+        Saturate(b, e.drive);
         Normalize(b, e.peak);
         FadeEdges(b, 0.003, 0.01);
         if (!WriteWav(out + "/se/" + e.file, b)) return false;
