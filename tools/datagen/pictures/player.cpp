@@ -124,25 +124,47 @@ Picture Napalm() {
 }
 
 // The napalm's bomb: drawn additively from a speck to three times this size, so the ball fills
-// about 70 % of the half cell (the reach of its hit circle), and dims over the four pictures.
+// about 70 % of the half cell (the reach of its hit circle). A fireball first, then a shock ring
+// that runs out to that reach and thins; added light, so black is see-through and every edge fades
+// to black: the late frames, scaled past the field's width, show as a ring of light, never a disc.
 Picture Bomb() {
     Picture p = MakePicture("jiki/bomb.BMP", 2, 2, 192, 192);
+    // Heat to light: deep red, orange, then pale gold to white at the crest.
+    auto heat = [](float v) {
+        v = std::max(v, 0.0f);
+        if (v < 0.35f) return Scale(Hex(0xd82018), v / 0.35f);
+        if (v < 0.7f) return Mix(Hex(0xd82018), Hex(0xff8c28), (v - 0.35f) / 0.35f);
+        return Mix(Hex(0xff8c28), Hex(0xfff6d8), (v - 0.7f) / 0.4f);
+    };
+    const float reach = 67;
+    const float shellAt[4] = {0.45f, 0.72f, 0.92f, 1.02f}, shellWidth[4] = {0.3f, 0.2f, 0.14f, 0.1f};
+    const float shellPeak[4] = {0.9f, 1.1f, 0.95f, 0.6f}, body[4] = {1.25f, 0.75f, 0.32f, 0.1f};
     for (int k = 0; k < 4; ++k) {
         ClipCell(p, k);
-        V2 c = CellCentre(p, k);
-        float fade = 1.0f - k * 0.22f;
-        float inner = k * 16.0f;
+        const V2 c = CellCentre(p, k);
         p.cv.Shade([&](float x, float y) {
-            float d = Len(V2{x, y} - c) / 67.0f;
+            V2 q{x - c.x, y - c.y};
+            float d = Len(q) / reach;
+            float a = std::atan2(q.y, q.x);
             float n = Fbm(x * 0.06f + k * 3, y * 0.06f, 3, 900 + k);
-            float heat = std::clamp(1.15f - d + (n - 0.5f) * 0.5f, 0.0f, 1.0f);
-            if (k > 0) heat *= std::clamp((Len(V2{x, y} - c) - inner) / 20.0f, 0.15f, 1.0f);
-            Color col = heat > 0.75f ? Mix(Hex(0xffd060), Hex(0xffffff), (heat - 0.75f) * 4)
-                                     : Mix(Hex(0x300800), Hex(0xff7010), heat / 0.75f);
-            col = Scale(col, fade);
-            col.a = d < 1.25f ? std::clamp((1.25f - d) * 4, 0.0f, 1.0f) : 0.0f;
+            // Streaks along the radius: noise of the angle, stretched outward.
+            float rays = Noise(std::cos(a) * 9 + 20, std::sin(a) * 9 + 20 + d * 1.5f, 931 + k);
+            float shell = shellPeak[k] * std::exp(-std::pow((d - shellAt[k]) / shellWidth[k], 2.0f));
+            float core = body[k] * std::clamp(1.0f - d / (shellAt[k] + 0.1f), 0.0f, 1.0f);
+            float v = (shell + core * core) * (0.7f + n * 0.6f) + rays * rays * 0.35f * shell;
+            v *= std::clamp((1.32f - d) / 0.2f, 0.0f, 1.0f);  // nothing reaches the cell's edge
+            Color col = heat(v);
+            col.a = d < 1.35f ? 1.0f : 0.0f;
             return col;
         });
+        if (k >= 2) {  // embers thrown ahead of the ring
+            Rng rng(950 + k);
+            for (int i = 0; i < 14; ++i) {
+                float ang = rng.Range(0, 2 * kPi), r = reach * (shellAt[k] + rng.Range(0.02f, 0.2f));
+                V2 e{c.x + std::cos(ang) * r, c.y + std::sin(ang) * r};
+                Glow(p.cv, e, rng.Range(1.2f, 2.2f), Hex(0xffe0a0), k == 2 ? 0.9f : 0.6f);
+            }
+        }
     }
     p.cv.ClipAll();
     return p;

@@ -48,6 +48,36 @@ TextStyle MenuStyle(bool highlighted, int size) {
     return st;
 }
 
+// A dark plate in the panel's colours with cut corners and a lit rail on its left (and right, on a
+// title); a caption's plate points right, at the number it labels.
+void ResultPlate(Canvas& cv, float x0, float y0, float x1, float y1, bool pointed) {
+    const float my = (y0 + y1) * 0.5f, cut = 6;
+    Shape plate = pointed ? Poly({{x0 + cut, y0},
+                                  {x1 - (my - y0), y0},
+                                  {x1, my},
+                                  {x1 - (my - y0), y1},
+                                  {x0 + cut, y1},
+                                  {x0, y1 - cut},
+                                  {x0, y0 + cut}})
+                          : Poly({{x0 + cut, y0},
+                                  {x1 - cut, y0},
+                                  {x1, y0 + cut},
+                                  {x1, y1 - cut},
+                                  {x1 - cut, y1},
+                                  {x0 + cut, y1},
+                                  {x0, y1 - cut},
+                                  {x0, y0 + cut}});
+    Fill(cv, Grow(plate, 2), kInk);
+    Fill(cv, Grow(plate, 1), Linear({0, y0}, Hex(0x7a8aba), {0, y1}, Hex(0x2a3460)));
+    Fill(cv, plate, Linear({0, y0}, Hex(0x1c2444), {0, y1}, Hex(0x0a0e20)));
+    Paint rail = Linear({0, y0}, Hex(0x9fd8ff), {0, y1}, Hex(0x3a6ab0));
+    Fill(cv, Poly({{x0 + 3, y0 + cut}, {x0 + 6, y0 + cut}, {x0 + 6, y1 - cut}, {x0 + 3, y1 - cut}}), rail);
+    if (!pointed)
+        Fill(cv, Poly({{x1 - 6, y0 + cut}, {x1 - 3, y0 + cut}, {x1 - 3, y1 - cut}, {x1 - 6, y1 - cut}}),
+             rail);
+    Line(cv, {x0 + cut + 4, y0 + 2.5f}, {x1 - (pointed ? my - y0 : cut) - 2, y0 + 2.5f}, 1, Hex(0x3a5aa0));
+}
+
 // Menu rows are drawn over the stage-select arrows and label, so each caption keeps to the left
 // part of its cell and the rest stays see-through.
 Picture MenuText() {
@@ -70,22 +100,40 @@ Picture MenuText() {
             st.maxWidth = 208;
             DrawText(p.cv, sans, rows[r], c.x - 120 + 22, c.y - 17, st, false);
         }
-    const char* captions[3] = {"HI-SCORE", "SCORE", "RESULT"};
-    for (int i = 0; i < 3; ++i) {
+    // The results screen: cells 10 and 11 label the numbers it writes in the 16x32 font, right-aligned
+    // in a field that starts 222 pixels into the cell; the cells are drawn over the numbers, so each
+    // plate stops before pixel 238, where a ten-digit number would begin, and the lettering is as tall
+    // as the digits. Cell 12 is the screen's title and says how to go on.
+    const char* captions[2] = {"HI-SCORE", "SCORE"};
+    for (int i = 0; i < 2; ++i) {
         int k = 10 + i;
         ClipCell(p, k);
         V2 c = CellCentre(p, k);
-        TextStyle st = MenuStyle(true, i == 2 ? 36 : 28);
-        if (i == 2) {
-            st.top = Hex(0xffffff);
-            st.bottom = Hex(0x6fd8ff);
-            st.glow = Hex(0x2a80ff, 0.9f);
-            st.glowRadius = 4;
-            DrawText(p.cv, sans, captions[i], c.x, c.y, st, true);
-        } else {
-            DrawText(p.cv, sans, captions[i], c.x - 120 + 8, c.y - 17, st, false);
-        }
+        float x0 = c.x - 120, y0 = c.y - 24;
+        ResultPlate(p.cv, x0 + 2, y0 + 8, x0 + 230, y0 + 44, true);
+        TextStyle st = MenuStyle(false, 22);
+        st.top = Hex(0xffffff);
+        st.bottom = Hex(0x8fc8ff);
+        st.outlineWidth = 2;
+        st.tracking = 1;
+        DrawText(p.cv, sans, captions[i], x0 + 20, y0 + 13, st, false);
     }
+    ClipCell(p, 12);
+    V2 c = CellCentre(p, 12);
+    ResultPlate(p.cv, c.x - 116, c.y - 22, c.x + 116, c.y + 22, false);
+    TextStyle title = MenuStyle(false, 26);
+    title.top = Hex(0xffffff);
+    title.bottom = Hex(0x6fd8ff);
+    title.glow = Hex(0x2a80ff, 0.9f);
+    title.glowRadius = 3;
+    title.tracking = 3;
+    DrawText(p.cv, sans, "RESULT", c.x, c.y - 7, title, true);
+    TextStyle hint = MenuStyle(true, 11);
+    hint.outlineWidth = 1.2f;
+    hint.glow = Color{0, 0, 0, 0};
+    hint.glowRadius = 0;
+    hint.tracking = 1.5f;
+    DrawText(p.cv, sans, "CLICK TO CONTINUE", c.x, c.y + 13, hint, true);
     p.cv.ClipAll();
     return p;
 }
@@ -150,24 +198,45 @@ Picture Panel() {
 }
 
 // The panel animation: a radar scope watching the field, its beam a quarter turn on per frame.
+// The cell is a slice of the score panel (its left rail and right bevel carry on through it), and the
+// scope's unit keeps to the left 136 pixels: the stage-clear screen draws it at x 504, where the last
+// 24 pixels fall off the screen and only the side meter goes with them.
 Picture PanelAnim() {
     Picture p = MakePicture("bura.bmp", 2, 2, 160, 128);
+    const Color wellDark = Hex(0x04060e), bevelLight = Hex(0x4a5a8a);
     for (int k = 0; k < 4; ++k) {
         ClipCell(p, k);
-        V2 c = CellCentre(p, k);
         Canvas& cv = p.cv;
-        float x0 = c.x - 80, y0 = c.y - 64;
-        Bevel(cv, x0, y0, x0 + 160, y0 + 128, Hex(0x10162c), Hex(0x4a5a8a), Hex(0x04060e));
-        V2 s{c.x, c.y};
-        float r = 54;
-        Fill(cv, Circle(s, r + 3), Hex(0x2a3a60));
-        Fill(cv, Circle(s, r), Radial(s, r, Hex(0x06301c), Hex(0x021008)));
-        for (float rr : {18.0f, 36.0f}) Fill(cv, Ring(s, rr, 0.5f), Hex(0x1f8a50));
+        const V2 c = CellCentre(p, k);
+        const float x0 = c.x - 80, y0 = c.y - 64;
+        cv.Shade([&](float x, float y) {
+            float n = Fbm(x * 0.05f, y * 0.05f, 3, 71);
+            Color base = Mix(Hex(0x161c34), Hex(0x0c1022), (y - y0) / 128.0f);
+            return Mix(base, Hex(0x222a4a), n * 0.35f);
+        });
+        // The panel's rails, as waku.bmp draws them.
+        Fill(cv, Poly({{x0, y0}, {x0 + 6, y0}, {x0 + 6, y0 + 128}, {x0, y0 + 128}}),
+             Linear({x0, 0}, Hex(0x5a6a9a), {x0 + 6, 0}, Hex(0x1a2040)));
+        Fill(cv, Poly({{x0 + 1, y0}, {x0 + 2, y0}, {x0 + 2, y0 + 128}, {x0 + 1, y0 + 128}}), Hex(0x9fd8ff));
+        Bevel(cv, x0 + 154, y0, x0 + 160, y0 + 128, Hex(0x1a2040), Hex(0x5a6a9a), Hex(0x080a18));
+
+        // The scope's unit: a sunken housing whose right edge is the cut line on the clear screen.
+        Bevel(cv, x0 + 8, y0 + 3, x0 + 135, y0 + 125, Hex(0x0a0e1e), wellDark, bevelLight);
+        const V2 s{x0 + 66, c.y};
+        const float r = 50;
+        Fill(cv, Circle(s, r + 5), Linear({s.x, s.y - r}, Hex(0x6a7aaa), {s.x, s.y + r}, Hex(0x1a2040)));
+        Fill(cv, Circle(s, r + 2.5f), Hex(0x04060e));
+        for (int i = 0; i < 24; ++i) {  // bezel ticks, longer every quarter
+            float a = i * kPi / 12, len = i % 6 == 0 ? 4.5f : 2.5f;
+            V2 u{std::cos(a), std::sin(a)};
+            Line(cv, s + u * (r + 4.5f), s + u * (r + 4.5f - len), 1, Hex(0xbfe8ff, 0.8f));
+        }
+        Fill(cv, Circle(s, r), Radial(s, r, Hex(0x07361f), Hex(0x021008)));
+        for (float rr : {r / 3, r * 2 / 3}) Fill(cv, Ring(s, rr, 0.5f), Hex(0x1f8a50));
         Line(cv, {s.x - r, s.y}, {s.x + r, s.y}, 1, Hex(0x1a6a40));
         Line(cv, {s.x, s.y - r}, {s.x, s.y + r}, 1, Hex(0x1a6a40));
-        float beam = -kPi / 2 + k * kPi / 2;
-        // Trail of the sweep.
-        for (int i = 0; i < 24; ++i) {
+        const float beam = -kPi / 2 + k * kPi / 2;
+        for (int i = 0; i < 24; ++i) {  // the sweep's trail
             float a0 = beam - i * 0.06f, a1 = beam - (i + 1) * 0.06f;
             Fill(cv,
                  Poly({s,
@@ -177,7 +246,7 @@ Picture PanelAnim() {
         }
         Line(cv, s, {s.x + std::cos(beam) * r, s.y + std::sin(beam) * r}, 2, Hex(0xb0ffd0));
         // Blips: brighter just after the beam passed them.
-        const float blips[5][2] = {{0.3f, 40}, {1.9f, 28}, {3.3f, 46}, {4.4f, 22}, {5.5f, 34}};
+        const float blips[5][2] = {{0.3f, 37}, {1.9f, 26}, {3.3f, 43}, {4.4f, 20}, {5.5f, 31}};
         for (auto& b : blips) {
             float since = std::fmod(beam - b[0] + 8 * kPi, 2 * kPi);
             float lit = 1.0f - since / (2 * kPi);
@@ -188,14 +257,22 @@ Picture PanelAnim() {
         Fill(cv, Circle(s, 4), Hex(0xffffff));
         Fill(cv, Ellipse({s.x - 2, s.y - 6}, 1.2f, 3, 0), Hex(0xffffff));
         Fill(cv, Ellipse({s.x + 2, s.y - 6}, 1.2f, 3, 0), Hex(0xffffff));
-        // Status lamps.
+        // Status lamps between the scope and the housing's edge: one walks down, one walks up.
         for (int i = 0; i < 4; ++i) {
-            V2 l{x0 + 12, y0 + 20 + i * 14.0f};
-            Fill(cv, Circle(l, 3.5f), Hex(0x04060e));
+            V2 l{x0 + 126, y0 + 16 + i * 13.0f}, l2{x0 + 126, y0 + 73 + i * 13.0f};
+            Fill(cv, Circle(l, 3.5f), wellDark);
             Fill(cv, Circle(l, 2.5f), i == k ? Hex(0xffd040) : Hex(0x3a3020));
-            V2 l2{x0 + 148, y0 + 20 + i * 14.0f};
-            Fill(cv, Circle(l2, 3.5f), Hex(0x04060e));
+            Fill(cv, Circle(l2, 3.5f), wellDark);
             Fill(cv, Circle(l2, 2.5f), i == 3 - k ? Hex(0x40c0ff) : Hex(0x102030));
+        }
+        // The side meter: a unit of its own, so the clear screen may cut it off whole.
+        Bevel(cv, x0 + 139, y0 + 8, x0 + 152, y0 + 120, wellDark, wellDark, bevelLight);
+        const int levels[4] = {5, 8, 6, 3};
+        for (int i = 0; i < 9; ++i) {
+            float y = y0 + 107 - i * 11.0f;
+            Color on = i >= 7 ? Hex(0xff5040) : i >= 5 ? Hex(0xffd040) : Hex(0x40ff90);
+            Fill(cv, Poly({{x0 + 142, y}, {x0 + 149, y}, {x0 + 149, y + 8}, {x0 + 142, y + 8}}),
+                 i < levels[k] ? on : Scale(on, 0.18f));
         }
     }
     p.cv.ClipAll();
