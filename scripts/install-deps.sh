@@ -10,7 +10,7 @@ if [ "${1:-play}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev libfuzzer-14-dev
          clang-format-14 clang-tidy-14  # the house format and lint checks
          dpkg-dev make  # apt-get source and the builds of scripts/build-fuzz-libs.sh
-         xvfb xauth xdotool imagemagick
+         xvfb xauth xdotool imagemagick openbox  # openbox: a window manager for the window tests
          desktop-file-utils appstream groff-base man-db  # the installed files' validators
          libcpp-httplib-dev libsqlite3-dev libssl-dev libpq-dev  # the score server (server/)
          postgresql-15 curl sqlite3)  # its tests: a PostgreSQL server of their own, requests, the file's check

@@ -279,6 +279,7 @@ private:
     void RememberPlacement(const platform::WindowSettings& settings, const SDL_Rect& bounds);
     void Show();
     void FollowPlacement(bool settle);
+    void FramePosition(int* x, int* y);
     void OpenGamepad(int index);
     void CloseGamepad(SDL_JoystickID id);
     void ReadPads();
@@ -445,7 +446,7 @@ void SdlPlatform::RememberPlacement(const platform::WindowSettings& settings, co
     placement_.known = true;
     placement_.windowed = settings.windowed;
     if (settings.windowed) {
-        SDL_GetWindowPosition(window_, &settledX_, &settledY_);
+        FramePosition(&settledX_, &settledY_);
         SDL_GetWindowSize(window_, &settledW_, &settledH_);
         return;
     }
@@ -520,13 +521,22 @@ void SdlPlatform::Show() {
     SDL_RenderPresent(renderer_);
 }
 
+// Where the window's frame is: a window manager puts a new or moved window's frame where it is told,
+// while SDL reports the inside's place, a title bar lower. Remembering the inside's place made the
+// window come back lower by the title bar after every run (and twice that after full screen).
+void SdlPlatform::FramePosition(int* x, int* y) {
+    SDL_GetWindowPosition(window_, x, y);
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0) *x -= left, *y -= top;
+}
+
 // Remembers where the window is once it has settled; later changes are the player's.
 void SdlPlatform::FollowPlacement(bool settle) {
     if (!window_ || !settings_.windowed ||
         (SDL_GetWindowFlags(window_) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_MINIMIZED)))
         return;
     int x = 0, y = 0, w = 0, h = 0;
-    SDL_GetWindowPosition(window_, &x, &y);
+    FramePosition(&x, &y);
     SDL_GetWindowSize(window_, &w, &h);
     if (settle) {
         settledX_ = x, settledY_ = y, settledW_ = w, settledH_ = h;
