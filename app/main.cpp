@@ -67,7 +67,6 @@ void KeepChangedSettings(const std::string& path, const app::SettingsFile& file,
     if (display.integerScale != run.options.integerScale) kept.options.integerScale = display.integerScale;
     if (display.windowModeChosen) kept.fullScreen = !display.windowed;
     const platform::Placement place = platform::Current()->LastPlacement();
-    if (place.known && place.toggled) kept.fullScreen = !place.windowed;
     if (place.known && place.width > 0) {
         kept.options.windowX = place.x;
         kept.options.windowY = place.y;

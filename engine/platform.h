@@ -110,8 +110,7 @@ public:
 
 // The window as the player left it, for settings.ini.
 struct Placement {
-    bool known = false;    // false: no window was shown (headless)
-    bool toggled = false;  // Alt+Enter switched window and full screen at least once
+    bool known = false;  // false: no window was shown (headless)
     bool windowed = false;
     // The window's place and inner size in window mode when the player moved or resized it; width 0
     // when the player did neither.

@@ -192,6 +192,7 @@ std::atomic<bool> quitAsked{false};
 void PumpFrameInput(EngineState& e, platform::Platform* p) {
     p->PumpEvents(true);
     const bool wasPaused = GamePaused();
+    FollowWindowKeys();
     FollowPauseKeys();
     if (GamePaused()) FollowPauseMenu();
     if (wasPaused && !GamePaused()) {

@@ -38,6 +38,10 @@ struct PauseState {
     uint32_t padPresses[platform::kPadButtonCount] = {};
     uint32_t clicks = 0;
     int pointerX = -1, pointerY = -1;
+    uint8_t enterSeen[2] = {};  // Enter's and keypad Enter's press counts, for Alt+Enter
+    uint8_t altSeen[2] = {};    // the Alt keys' press counts
+    bool altWasHeld = false;    // at the last pump
+    bool enterCounted = false;
 };
 PauseState& P() {
     static PauseState p;
@@ -185,6 +189,18 @@ void Open(Page page, int row = 0) {
     p.capturing = false;
 }
 
+void SwitchWindowMode() {
+    platform::Platform* pl = platform::Current();
+    const bool windowed = !Windowed();
+    if (pl && pl->SetWindowed(windowed)) {
+        Engine().windowed = windowed;
+        display.windowModeChosen = true;
+        display.windowed = windowed;
+    }
+}
+
+bool AltHeld(const platform::InputState& in) { return in.keys[56] || in.keys[184]; }  // left, right Alt
+
 // Left (-1) or right (+1) on an options row.
 void Change(int row, int step) {
     platform::Platform* pl = platform::Current();
@@ -200,15 +216,9 @@ void Change(int row, int step) {
         case 2:
             SetSoundMuted(!SoundMuted());
             break;
-        case 3: {
-            const bool windowed = !Windowed();
-            if (pl && pl->SetWindowed(windowed)) {
-                Engine().windowed = windowed;
-                display.windowModeChosen = true;
-                display.windowed = windowed;
-            }
+        case 3:
+            SwitchWindowMode();
             break;
-        }
         case 4:
             display.integerScale = !display.integerScale;
             if (pl) pl->SetIntegerScale(display.integerScale);
@@ -381,7 +391,7 @@ bool FollowPauseMenu() {
             keys[kScanDown] || pads[platform::kPadDown],
             keys[kScanLeft] || pads[platform::kPadLeft],
             keys[kScanRight] || pads[platform::kPadRight],
-            keys[28] || keys[156] || keys[kScanSpace] || pads[platform::kPadA],  // Enter, keypad Enter
+            ((keys[28] || keys[156]) && !AltHeld(in)) || keys[kScanSpace] || pads[platform::kPadA],  // Enter
             keys[kScanEscape] || pads[platform::kPadB],
             keys[14] || keys[211],  // Backspace, Delete
         };
@@ -473,6 +483,26 @@ void DrawPauseOverlay(Surface& s) {
 }
 
 void SetDisplayChoices(const DisplayChoices& choices) { display = choices; }
+
+void FollowWindowKeys() {
+    platform::Platform* pl = platform::Current();
+    if (!pl) return;
+    const platform::InputState& in = pl->Input();
+    PauseState& p = P();
+    const bool pressed = in.keyPresses[28] != p.enterSeen[0] || in.keyPresses[156] != p.enterSeen[1];
+    // An Alt held at the last pump or pressed since counts as held: the keys of a quick Alt+Enter may
+    // fall into different pumps, Alt's release into the same one as Enter's press.
+    const bool alt = AltHeld(in) || p.altWasHeld || in.keyPresses[56] != p.altSeen[0] ||
+                     in.keyPresses[184] != p.altSeen[1];
+    p.altWasHeld = AltHeld(in);
+    p.enterSeen[0] = in.keyPresses[28], p.enterSeen[1] = in.keyPresses[156];
+    p.altSeen[0] = in.keyPresses[56], p.altSeen[1] = in.keyPresses[184];
+    if (p.enterCounted && pressed && alt) {
+        SwitchWindowMode();
+        ++p.generation;
+    }
+    p.enterCounted = true;
+}
 DisplayChoices CurrentDisplayChoices() { return display; }
 
 void ResetPause() { P() = PauseState{}; }

@@ -31,6 +31,8 @@ struct DisplayChoices {
     bool windowed = false;
 };
 void SetDisplayChoices(const DisplayChoices& choices);
+// After each frame pump: Alt+Enter switches full screen and window.
+void FollowWindowKeys();
 DisplayChoices CurrentDisplayChoices();
 
 // Not paused, the menu closed, no font; for engine resets (the display choices are kept).

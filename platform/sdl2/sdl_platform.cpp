@@ -596,14 +596,8 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const bool down = e.type == SDL_KEYDOWN;
-            if (down && !e.key.repeat && e.key.keysym.scancode == SDL_SCANCODE_RETURN &&
-                (e.key.keysym.mod & KMOD_ALT)) {
-                SetWindowed(!settings_.windowed);  // Alt+Enter: window <-> full screen
-                placement_.toggled = true;
-                break;
-            }
             if (const int code = ScanCodeFromSdl(e.key.keysym.scancode)) {
-                if (down && !input_.keys[code]) ++input_.keyPresses[code];  // the engine latches it
+                if (down && !e.key.repeat) ++input_.keyPresses[code];  // the engine latches it
                 input_.keys[code] = down ? 1 : 0;
             }
             break;

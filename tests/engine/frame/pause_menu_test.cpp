@@ -115,4 +115,18 @@ TEST_F(PauseMenuTest, TheMouseAndAControllerWorkTheMenuToo) {
     EXPECT_FALSE(engine::GamePaused());
 }
 
+// Alt+Enter switches full screen and window wherever the game is, and settings.ini keeps the choice.
+TEST_F(PauseMenuTest, AltEnterSwitchesFullScreenAndWindow) {
+    HeadlessSession session(
+        "velmoran-input 2\n3 key 56 down\n3 key 28 down\n3 key 28 up\n3 key 56 up\n"
+        "5 key 28 down\n5 key 28 up\n");  // Enter alone does nothing
+    ASSERT_EQ(engine::InitEngine(), 0);
+    const bool windowedAtStart = session.Platform().Windowed();
+    for (int frame = 1; frame <= 6; ++frame) ASSERT_EQ(engine::PumpMessages(), 0);
+    EXPECT_NE(session.Platform().Windowed(), windowedAtStart);
+    const engine::DisplayChoices chosen = engine::CurrentDisplayChoices();
+    EXPECT_TRUE(chosen.windowModeChosen);
+    EXPECT_EQ(chosen.windowed, session.Platform().Windowed());
+}
+
 }  // namespace
