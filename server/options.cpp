@@ -75,8 +75,12 @@ const std::vector<Option>& Options() {
               [](long long n, ServerOptions* o) { o->verifySeconds = static_cast<int>(n); }),
         Whole("--verify-cpu-seconds", "processor time one verification may take (default 120)", 1, 86400,
               [](long long n, ServerOptions* o) { o->verifyCpuSeconds = static_cast<int>(n); }),
-        Whole("--verify-memory-mib", "address space of one verification, MiB (default 1024)", 64, 1 << 20,
-              [](long long n, ServerOptions* o) { o->verifyMemoryBytes = static_cast<uint64_t>(n) << 20; }),
+        // 0: no limit, for a game built with AddressSanitizer, whose shadow memory is reserved up front.
+        Whole("--verify-memory-mib", "address space of one verification, MiB (default 1024; 0: no limit)", 0,
+              1 << 20,
+              [](long long n, ServerOptions* o) {
+                  o->verifyMemoryBytes = n == 0 ? 0 : static_cast<uint64_t>(std::max(n, 64LL)) << 20;
+              }),
     };
     return table;
 }

@@ -149,8 +149,9 @@ struct Child {
     };
     // The CPU limit's soft end (SIGXCPU) comes a second before the hard one.
     const rlimit cpu{static_cast<rlim_t>(s.cpuSeconds), static_cast<rlim_t>(s.cpuSeconds) + 1};
-    if (!limit(RLIMIT_AS, s.addressSpaceBytes) || setrlimit(RLIMIT_CPU, &cpu) != 0 ||
-        !limit(RLIMIT_FSIZE, s.fileSizeBytes) || !limit(RLIMIT_CORE, 0) || !limit(RLIMIT_NOFILE, 256))
+    if ((s.addressSpaceBytes > 0 && !limit(RLIMIT_AS, s.addressSpaceBytes)) ||
+        setrlimit(RLIMIT_CPU, &cpu) != 0 || !limit(RLIMIT_FSIZE, s.fileSizeBytes) || !limit(RLIMIT_CORE, 0) ||
+        !limit(RLIMIT_NOFILE, 256))
         _exit(126);
     if (chdir(c.folder.c_str()) != 0) _exit(126);
     if (dup2(c.in, 0) < 0 || dup2(c.out, 1) < 0 || dup2(c.err, 2) < 0) _exit(126);

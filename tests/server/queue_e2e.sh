@@ -17,7 +17,7 @@ start() {  # NAME: a server with one verifier, its own scratch folder and log
   mkdir -p "$work/scratch-$1"
   rm -f "$work/port-$1"
   "$server" --port 0 --port-file "$work/port-$1" --postgres "$VELMORAN_TEST_POSTGRES" --game "$game" \
-    --scratch-dir "$work/scratch-$1" --max-body-mib 2 --verifiers 1 --submissions-per-minute 0 \
+    --scratch-dir "$work/scratch-$1" --max-body-mib 2 --verifiers 1 --verify-memory-mib "${VELMORAN_VERIFY_MEMORY_MIB:-1024}" --submissions-per-minute 0 \
     2>>"$work/log-$1" &
   eval "pid_$1=$!"
   pids+=($!)

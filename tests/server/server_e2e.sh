@@ -22,7 +22,7 @@ fi
 start() {  # extra options
   rm -f "$work/port"
   "$server" --port 0 --port-file "$work/port" "${table[@]}" --game "$game" --scratch-dir "$work/scratch" \
-    --max-body-mib 1 --verifiers 2 --submissions-per-minute 1000 "$@" 2>>"$work/log" &
+    --max-body-mib 1 --verifiers 2 --verify-memory-mib "${VELMORAN_VERIFY_MEMORY_MIB:-1024}" --submissions-per-minute 1000 "$@" 2>>"$work/log" &
   pid=$!
   for _ in $(seq 1 300); do
     [ -s "$work/port" ] && break
