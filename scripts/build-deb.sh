@@ -13,10 +13,12 @@ mkdir -p "$work/velmoran" "$out"
 (cd "$work/velmoran" && dpkg-buildpackage -us -uc -b -j"$(nproc)")
 cp "$work"/*.deb "$work"/*.changes "$out"/
 deb=$(ls "$out"/velmoran_*_*.deb | grep -v dbgsym | head -n1)
-lintian --fail-on error "$deb"
+data=$(ls "$out"/velmoran-data_*_all.deb | head -n1)
+lintian --fail-on error "$deb" "$data"
 # The package plays: unpacked read-only, run headless by a user who is not root.
 mkdir "$work/root" "$work/home"
 dpkg-deb -x "$deb" "$work/root"
+dpkg-deb -x "$data" "$work/root"
 chmod -R a-w "$work/root"
 run=(env -i PATH=/usr/bin:/bin HOME="$work/home" "$work/root/usr/games/velmoran" --headless --nosound --frames 60 --verbose)
 if [ "$(id -u)" = 0 ]; then
@@ -25,4 +27,4 @@ if [ "$(id -u)" = 0 ]; then
   run=(setpriv --reuid=nobody --regid=nogroup --clear-groups "${run[@]}")
 fi
 "${run[@]}" 2>&1 | grep -q "data from $work/root/usr/share/velmoran" || { echo "the packaged game does not run"; exit 1; }
-echo "built: $deb (depends: $(dpkg-deb -f "$deb" Depends))"
+echo "built: $deb (depends: $(dpkg-deb -f "$deb" Depends)) and $data"
