@@ -16,28 +16,7 @@ mkdir -p "$work/user" "$work/run"
 chmod 700 "$work/run"
 export SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR=$work/run
 
-# An Xvfb of our own that we can take away; it picks a free display itself (-displayfd), so that it
-# never meets another test's server.
-start_x() {
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>/dev/null & xpid=$!
-    for _ in $(seq 1 100); do
-        if [ -s "$work/display" ]; then
-            export DISPLAY=:$(head -1 "$work/display")
-            return 0
-        fi
-        kill -0 $xpid 2>/dev/null || return 1
-        sleep 0.05
-    done
-    return 1
-}
-wait_for_window() {
-    for _ in $(seq 1 200); do
-        xdotool search --name '^VELMORAN$' >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    return 1
-}
+source "$(dirname "$0")/own_display.sh"
 ends_within() {  # pid, tenths of a second
     for _ in $(seq 1 "$2"); do
         kill -0 "$1" 2>/dev/null || return 0
@@ -48,9 +27,9 @@ ends_within() {  # pid, tenths of a second
 
 # 1. The display goes away under a running game, three times (the old failure came in most tries).
 for try in 1 2 3; do
-    start_x || fail "no Xvfb could be started"
+    start_own_x 800x600 || fail "no Xvfb could be started"
     "$exe" --window --nosound --user-dir "$work/user" >"$work/out" 2>&1 & game=$!
-    wait_for_window || fail "the window never appeared: $(cat "$work/out")"
+    wait_for_window >/dev/null || fail "the window never appeared: $(cat "$work/out")"
     sleep 0.$((try * 3))
     kill "$xpid"; wait "$xpid" 2>/dev/null; xpid=
     if ! ends_within $game 20; then
@@ -63,13 +42,12 @@ for try in 1 2 3; do
 done
 
 # 2. The lock went with it: the next start plays and ends normally.
-start_x || fail "no Xvfb could be started"
+start_own_x 800x600 || fail "no Xvfb could be started"
 "$exe" --window --nosound --user-dir "$work/user" --frames 30 >"$work/out" 2>&1 || fail "the next start failed: $(cat "$work/out")"
 
 # 3. SIGHUP (a closed terminal) ends the game in order: the mute the player chose is kept.
 "$exe" --window --nosound --user-dir "$work/user" >"$work/out" 2>&1 & game=$!
-wait_for_window || fail "the window never appeared"
-window=$(xdotool search --name '^VELMORAN$' | head -1)
+window=$(wait_for_window) || fail "the window never appeared"
 xdotool key --window "$window" m
 sleep 0.5
 kill -HUP $game

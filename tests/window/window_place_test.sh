@@ -15,22 +15,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 mkdir -p "$work/user" "$work/run"
 chmod 700 "$work/run"
 export SDL_AUDIODRIVER=dummy XDG_RUNTIME_DIR=$work/run
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null & pids+=($!)
-for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || fail "no Xvfb"
-export DISPLAY=:$(head -1 "$work/display")
+source "$(dirname "$0")/own_display.sh"
+start_own_x 1280x1024 || fail "no Xvfb"
+pids+=($xpid)
 openbox >/dev/null 2>&1 & pids+=($!)
 sleep 1
 
 position() { xdotool getwindowgeometry "$1" | awk '/Position/ {print $2}'; }
 start() {
     "$exe" --window --nosound --user-dir "$work/user" >"$work/out" 2>&1 & game=$!
-    for _ in $(seq 1 200); do
-        window=$(xdotool search --name '^VELMORAN$' 2>/dev/null | head -1)
-        [ -n "$window" ] && break
-        sleep 0.05
-    done
-    [ -n "$window" ] || fail "the window never appeared: $(cat "$work/out")"
+    window=$(wait_for_window) || fail "the window never appeared: $(cat "$work/out")"
     sleep 3  # the start-up's own placement settles first
 }
 stop() {
