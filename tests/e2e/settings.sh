@@ -30,11 +30,14 @@ for _ in $(seq 1 200); do
     sleep 0.05
 done
 # The first 30 frames' placement is the window system's, not the player's: a loaded machine may take
-# a while to show them.
+# a while to show them, so the size is changed twice, the second time well after them (a first change
+# that came too early only moves the starting point).
 sleep 3
+[ -n "$id" ] && xdotool windowsize "$id" 720 540
+sleep 2
 [ -n "$id" ] && xdotool windowsize "$id" 800 600
 # Then the game is asked to quit (the window system's quit, as at a logout), whenever it came up.
-sleep 1
+sleep 2
 kill -TERM $game
 wait $game
 INNER
