@@ -4,22 +4,18 @@
 #include <arpa/inet.h>
 #include <libpq-fe.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
+#include "server/postgres_connection.h"
 #include "server/queue.h"
 
 namespace scores {
 
 namespace {
 
-// Two server processes starting at once would race to make the table: one makes it at a time.
-constexpr const char* kSchema =
-    "SET client_min_messages = warning;"
-    "BEGIN;"
-    "SELECT pg_advisory_xact_lock(7461);"
+constexpr const char* kTables =
     "CREATE TABLE IF NOT EXISTS verify_queue ("
     " id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
     " name TEXT NOT NULL,"
@@ -30,87 +26,10 @@ constexpr const char* kSchema =
     " answer_status INTEGER,"
     " answer_json TEXT,"
     " entry_id BIGINT);"
-    "CREATE UNIQUE INDEX IF NOT EXISTS verify_queue_recording ON verify_queue (recording_sha256);"
-    "COMMIT;";
+    "CREATE UNIQUE INDEX IF NOT EXISTS verify_queue_recording ON verify_queue (recording_sha256);";
 
 // Answers nobody came for (their server went away) are cleared after this long.
 constexpr const char* kForgotten = "10 minutes";
-
-using Result = std::unique_ptr<PGresult, void (*)(PGresult*)>;
-
-std::string OneLine(const char* message) {
-    std::string line = message ? message : "";
-    while (!line.empty() && (line.back() == '\n' || line.back() == ' ')) line.pop_back();
-    for (char& c : line)
-        if (c == '\n') c = ' ';
-    return line;
-}
-
-// One connection and the statements of both sides on it.
-class Connection {
-public:
-    explicit Connection(PGconn* db) : db_(db) {}
-    ~Connection() { PQfinish(db_); }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    // Values go as text, except those whose length is given (bytes); the result in text unless
-    // binaryResult.
-    Result Run(const char* sql, const std::vector<std::string_view>& params,
-               const std::vector<bool>& bytes = {}, bool binaryResult = false) {
-        if (PQstatus(db_) != CONNECTION_OK) PQreset(db_);  // a database server restarted since
-        std::vector<std::string> text;
-        text.reserve(params.size());
-        std::vector<const char*> values;
-        std::vector<int> lengths, formats;
-        for (size_t i = 0; i < params.size(); ++i) {
-            const bool raw = i < bytes.size() && bytes[i];
-            if (!raw) text.emplace_back(params[i]);
-            values.push_back(raw ? params[i].data() : text.back().c_str());
-            lengths.push_back(static_cast<int>(params[i].size()));
-            formats.push_back(raw ? 1 : 0);
-        }
-        return Result(PQexecParams(db_, sql, static_cast<int>(params.size()), nullptr, values.data(),
-                                   lengths.data(), formats.data(), binaryResult ? 1 : 0),
-                      PQclear);
-    }
-
-    bool Ok(const PGresult* r, ExecStatusType want, std::string* error) const {
-        if (r && PQresultStatus(r) == want) return true;
-        *error = OneLine(r ? PQresultErrorMessage(r) : PQerrorMessage(db_));
-        if (error->empty()) *error = OneLine(PQerrorMessage(db_));
-        return false;
-    }
-
-    // Statements without parameters, several at once.
-    Result Script(const char* sql) {
-        if (PQstatus(db_) != CONNECTION_OK) PQreset(db_);
-        return Result(PQexec(db_, sql), PQclear);
-    }
-
-    bool InTransaction() const { return PQtransactionStatus(db_) != PQTRANS_IDLE; }
-
-private:
-    PGconn* db_;
-};
-
-std::unique_ptr<Connection> Connect(const std::string& connection, std::string* error) {
-    PGconn* db = PQconnectdb(connection.c_str());
-    if (!db) {
-        *error = "out of memory";
-        return nullptr;
-    }
-    auto c = std::make_unique<Connection>(db);
-    if (PQstatus(db) != CONNECTION_OK) {
-        *error = OneLine(PQerrorMessage(db));
-        return nullptr;
-    }
-    return c;
-}
-
-int64_t Whole(const PGresult* r, int row, int column) {
-    return std::strtoll(PQgetvalue(r, row, column), nullptr, 10);
-}
 
 // A BIGINT column of a binary result: eight bytes, most significant first.
 int64_t BinaryWhole(const PGresult* r, int row, int column) {
@@ -120,78 +39,74 @@ int64_t BinaryWhole(const PGresult* r, int row, int column) {
     return static_cast<int64_t>((static_cast<uint64_t>(ntohl(halves[0])) << 32) | ntohl(halves[1]));
 }
 
-std::string Bytes(const PGresult* r, int row, int column) {
-    return {PQgetvalue(r, row, column), static_cast<size_t>(PQgetlength(r, row, column))};
-}
-
 class PostgresVerifier : public QueueVerifier {
 public:
-    explicit PostgresVerifier(std::unique_ptr<Connection> db) : db_(std::move(db)) {}
+    explicit PostgresVerifier(std::unique_ptr<PgConnection> db) : db_(std::move(db)) {}
 
     bool Take(std::optional<QueuedRecording>* out, std::string* error) override {
         out->reset();
         taken_ = 0;
-        if (db_->InTransaction()) Result(db_->Run("ROLLBACK", {}));
-        const Result clear =
+        if (db_->InTransaction()) PgResult(db_->Run("ROLLBACK", {}));
+        const PgResult clear =
             db_->Run((std::string("DELETE FROM verify_queue WHERE answered_at < now() - interval '") +
                       kForgotten + "'")
                          .c_str(),
                      {});
         if (!db_->Ok(clear.get(), PGRES_COMMAND_OK, error)) return false;
-        const Result begin = db_->Run("BEGIN", {});
+        const PgResult begin = db_->Run("BEGIN", {});
         if (!db_->Ok(begin.get(), PGRES_COMMAND_OK, error)) return false;
-        const Result r = db_->Run(
+        const PgResult r = db_->Run(
             "SELECT id, name, recording_sha256, recording FROM verify_queue WHERE answered_at IS NULL"
             " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED",
             {}, {}, true);
         if (!db_->Ok(r.get(), PGRES_TUPLES_OK, error)) return false;
         if (PQntuples(r.get()) == 0) {
-            const Result end = db_->Run("COMMIT", {});
+            const PgResult end = db_->Run("COMMIT", {});
             return db_->Ok(end.get(), PGRES_COMMAND_OK, error);
         }
         QueuedRecording q;
         q.id = BinaryWhole(r.get(), 0, 0);
-        q.name = Bytes(r.get(), 0, 1);
-        q.hash = Bytes(r.get(), 0, 2);
-        q.recording = Bytes(r.get(), 0, 3);
+        q.name = PgBytes(r.get(), 0, 1);
+        q.hash = PgBytes(r.get(), 0, 2);
+        q.recording = PgBytes(r.get(), 0, 3);
         taken_ = q.id;
         out->emplace(std::move(q));
         return true;
     }
 
     Stored Store(ScoreEntry* e, std::string* error) override {
-        const Result mark = db_->Run("SAVEPOINT store", {});
+        const PgResult mark = db_->Run("SAVEPOINT store", {});
         if (!db_->Ok(mark.get(), PGRES_COMMAND_OK, error)) return Stored::kFailed;
         const std::string score = std::to_string(e->score), stage = std::to_string(e->stage),
                           frames = std::to_string(e->frames), digests = std::to_string(e->digests),
                           submitted = std::to_string(e->submittedMs), id = std::to_string(taken_);
         // The recording is the queued one, copied inside the database.
-        const Result r = db_->Run(
+        const PgResult r = db_->Run(
             "INSERT INTO scores (name, score, stage, frames, digests, recording_sha256, submitted_ms, "
             "recording)"
             " SELECT $1, $2, $3, $4, $5, $6, $7, recording FROM verify_queue WHERE id = $8"
             " ON CONFLICT (recording_sha256) DO NOTHING RETURNING id",
             {e->name, score, stage, frames, digests, e->hash, submitted, id});
         if (!db_->Ok(r.get(), PGRES_TUPLES_OK, error)) {
-            Result(db_->Run("ROLLBACK TO SAVEPOINT store", {}));
+            PgResult(db_->Run("ROLLBACK TO SAVEPOINT store", {}));
             return Stored::kFailed;
         }
         if (PQntuples(r.get()) == 0) return Stored::kDuplicate;
-        e->id = Whole(r.get(), 0, 0);
+        e->id = PgWhole(r.get(), 0, 0);
         return Stored::kStored;
     }
 
     bool Finish(const QueueAnswer& answer, std::string* error) override {
-        const Result r = db_->Run(
+        const PgResult r = db_->Run(
             "UPDATE verify_queue SET answered_at = now(), answer_status = $2, answer_json = $3, entry_id = $4"
             " WHERE id = $1",
             {std::to_string(taken_), std::to_string(answer.status), answer.json,
              std::to_string(answer.entryId)});
         if (!db_->Ok(r.get(), PGRES_COMMAND_OK, error)) {
-            Result(db_->Run("ROLLBACK", {}));
+            PgResult(db_->Run("ROLLBACK", {}));
             return false;
         }
-        const Result commit = db_->Run("COMMIT", {});
+        const PgResult commit = db_->Run("COMMIT", {});
         // A COMMIT of a failed transaction answers "ROLLBACK": nothing of it was kept.
         if (!db_->Ok(commit.get(), PGRES_COMMAND_OK, error)) return false;
         if (std::strcmp(PQcmdStatus(commit.get()), "COMMIT") != 0) {
@@ -202,13 +117,13 @@ public:
     }
 
 private:
-    std::unique_ptr<Connection> db_;
+    std::unique_ptr<PgConnection> db_;
     int64_t taken_ = 0;
 };
 
 class PostgresQueue : public VerifyQueue {
 public:
-    PostgresQueue(std::string connection, std::unique_ptr<Connection> db)
+    PostgresQueue(std::string connection, std::unique_ptr<PgConnection> db)
         : connection_(std::move(connection)), db_(std::move(db)) {}
 
     Queued Add(const std::string& name, const std::string& hash, std::string_view recording, int64_t* id,
@@ -216,24 +131,24 @@ public:
         const std::lock_guard<std::mutex> hold(lock_);
         // An answer of the same recording a minute old is one nobody came for (its server went away,
         // a request looks every 100 ms): it does not hold the recording back.
-        const Result forgotten = db_->Run(
+        const PgResult forgotten = db_->Run(
             "DELETE FROM verify_queue WHERE recording_sha256 = $1 AND answered_at < now() - interval '1 "
             "minute'",
             {hash});
         if (!db_->Ok(forgotten.get(), PGRES_COMMAND_OK, error)) return Queued::kFailed;
-        const Result r = db_->Run(
+        const PgResult r = db_->Run(
             "INSERT INTO verify_queue (name, recording_sha256, recording) VALUES ($1, $2, $3)"
             " ON CONFLICT (recording_sha256) DO NOTHING RETURNING id",
             {name, hash, recording}, {false, false, true});
         if (!db_->Ok(r.get(), PGRES_TUPLES_OK, error)) return Queued::kFailed;
         if (PQntuples(r.get()) == 0) return Queued::kDuplicate;
-        *id = Whole(r.get(), 0, 0);
+        *id = PgWhole(r.get(), 0, 0);
         return Queued::kQueued;
     }
 
     bool TakeAnswer(int64_t id, std::optional<QueueAnswer>* out, std::string* error) override {
         const std::lock_guard<std::mutex> hold(lock_);
-        const Result r = db_->Run(
+        const PgResult r = db_->Run(
             "DELETE FROM verify_queue WHERE id = $1 AND answered_at IS NOT NULL"
             " RETURNING answer_status, answer_json, entry_id",
             {std::to_string(id)});
@@ -241,16 +156,16 @@ public:
         out->reset();
         if (PQntuples(r.get()) == 0) return true;
         QueueAnswer a;
-        a.status = static_cast<int>(Whole(r.get(), 0, 0));
-        a.json = Bytes(r.get(), 0, 1);
-        a.entryId = Whole(r.get(), 0, 2);
+        a.status = static_cast<int>(PgWhole(r.get(), 0, 0));
+        a.json = PgBytes(r.get(), 0, 1);
+        a.entryId = PgWhole(r.get(), 0, 2);
         out->emplace(std::move(a));
         return true;
     }
 
     bool Withdraw(int64_t id, bool* withdrawn, std::string* error) override {
         const std::lock_guard<std::mutex> hold(lock_);
-        const Result r = db_->Run(
+        const PgResult r = db_->Run(
             "DELETE FROM verify_queue WHERE id = (SELECT id FROM verify_queue WHERE id = $1"
             " AND answered_at IS NULL FOR UPDATE SKIP LOCKED)",
             {std::to_string(id)});
@@ -260,24 +175,23 @@ public:
     }
 
     std::unique_ptr<QueueVerifier> OpenVerifier(std::string* error) override {
-        std::unique_ptr<Connection> db = Connect(connection_, error);
+        std::unique_ptr<PgConnection> db = PgConnect(connection_, error);
         if (!db) return nullptr;
         return std::make_unique<PostgresVerifier>(std::move(db));
     }
 
 private:
     const std::string connection_;
-    std::unique_ptr<Connection> db_;
+    std::unique_ptr<PgConnection> db_;
     std::mutex lock_;
 };
 
 }  // namespace
 
 std::unique_ptr<VerifyQueue> OpenPostgresQueue(const std::string& connection, std::string* error) {
-    std::unique_ptr<Connection> db = Connect(connection, error);
+    std::unique_ptr<PgConnection> db = PgConnect(connection, error);
     if (!db) return nullptr;
-    const Result r = db->Script(kSchema);
-    if (!db->Ok(r.get(), PGRES_COMMAND_OK, error)) return nullptr;
+    if (!PgMakeTables(db.get(), kTables, error)) return nullptr;
     return std::make_unique<PostgresQueue>(connection, std::move(db));
 }
 
