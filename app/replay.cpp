@@ -238,12 +238,15 @@ int ReplayCheck::Finish(int result) {
 
 std::string RunReport(int result) {
     const game::GameState& gs = game::gameState;
+    // A game begun from the stage select does not count for a score table: the stages it opens come
+    // from the records, and a replay's records are whatever its file says.
+    const int counted = gs.fromStageSelect == 0 ? gs.score : 0;
     char text[512];
     std::snprintf(text, sizeof text,
                   "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nbunnyHealth %d\nhighScore %d\n"
-                  "highestStage %d\nselectedStage %d\ndigest %016llx\n",
+                  "highestStage %d\nselectedStage %d\ncountedScore %d\ndigest %016llx\n",
                   result, static_cast<long long>(engine::FramesPumped()), gs.stage, gs.score, gs.lives,
-                  gs.bunnyHealth, gs.highScore, gs.highestStage, gs.selectedStage,
+                  gs.bunnyHealth, gs.highScore, gs.highestStage, gs.selectedStage, counted,
                   static_cast<unsigned long long>(game::StateDigest()));
     return text;
 }

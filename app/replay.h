@@ -72,7 +72,8 @@ private:
     uint64_t want_ = 0, got_ = 0;
 };
 
-// The lines of a run's report: frames, stage, score, lives, the bunny's health, records, digest.
+// The lines of a run's report: frames, stage, score, lives, the bunny's health, records, the score a
+// score table may take (the last game's, unless it began from the stage select), digest.
 std::string RunReport(int result);
 
 }  // namespace app

@@ -206,7 +206,9 @@ bool ReadVerifierReport(std::string_view summary, std::string_view report, Verif
     if (verified.empty()) return false;
     digests = std::strtoll(verified.c_str() + 9, &end, 10);
     if (std::strcmp(end, " digests") != 0 || digests < 0 || digests > 1000000000) return false;
-    if (!NumberAfter(summary, "score", &score) || !NumberAfter(summary, "frames", &frames) ||
+    // The last game's score, unless it began from the stage select, whose stages the recording's own
+    // records open.
+    if (!NumberAfter(summary, "countedScore", &score) || !NumberAfter(summary, "frames", &frames) ||
         !NumberAfter(summary, "stage", &stage) || stage < 0 || stage > 100000)
         return false;
     out->score = score;

@@ -15,13 +15,14 @@ namespace {
 
 using Outcome = Verification::Outcome;
 
-// A good run: the summary and the report as velmoran --verify writes them. The stand-in also checks
-// that it runs in its scratch folder, with that folder as its home, and sees the recording.
+// A good run: the summary and the report as velmoran --verify writes them (the score the table takes
+// is the counted one, not the score on the screen). The stand-in also checks that it runs in its
+// scratch folder, with that folder as its home, and sees the recording.
 constexpr const char* kAgrees =
     "[ \"$1\" = --verify ] && [ \"$3\" = --summary ] || exit 9\n"
     "[ \"$HOME\" = \"$PWD\" ] && [ \"$TMPDIR\" = \"$PWD\" ] && [ -z \"$SECRET\" ] || exit 9\n"
     "grep -q '^velmoran-input 2' \"$2\" || exit 9\n"
-    "printf 'exit 0\\nframes 3600\\nstage 2\\nscore 40780\\nlives 3\\n' > \"$4\"\n"
+    "printf 'exit 0\\nframes 3600\\nstage 2\\nscore 99\\nlives 3\\ncountedScore 40780\\n' > \"$4\"\n"
     "echo 'score 40780'; echo 'verified 61 digests'\n";
 
 struct Case {
@@ -40,7 +41,8 @@ const Case kCases[] = {
      Outcome::kRefused, "replay differs at frame 300"},
     {"over a limit", "echo \"velmoran: $2:12: frame 20000000 is past 12000000\" >&2; exit 2\n",
      Outcome::kRefused, "velmoran: recording:12: frame 20000000 is past 12000000"},
-    {"no digests", "printf 'frames 10\\nstage 0\\nscore 5\\n' > \"$4\"; echo 'verified 0 digests'\n",
+    {"no digests",
+     "printf 'frames 10\\nstage 0\\nscore 5\\ncountedScore 5\\n' > \"$4\"; echo 'verified 0 digests'\n",
      Outcome::kRefused, "no digest"},
     {"runs too long", "exec sleep 30\n", Outcome::kRefused, "took longer than 1 s"},
     // Wall time to spare: on a busy machine one second of processor time can take many seconds.
