@@ -15,31 +15,11 @@ jobs=${JOBS:-$(nproc)}
 
 if [ "$(id -u)" -ne 0 ] && command -v sudo >/dev/null 2>&1; then SUDO=sudo; else SUDO=; fi
 
-# apt-get source needs source lists; Debian's images ship binary lists only. Add a deb-src twin of
-# the binary lists (a file of our own; the existing lists stay as they are).
-have_sources() { [[ $(apt-cache showsrc libpng1.6 2>/dev/null) == *"Package: libpng1.6"* ]]; }
-if ! have_sources; then
-  twin=/etc/apt/sources.list.d/velmoran-deb-src.sources
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | $SUDO tee "$twin" >/dev/null
-  elif [ -f /etc/apt/sources.list ]; then
-    twin=/etc/apt/sources.list.d/velmoran-deb-src.list
-    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $SUDO tee "$twin" >/dev/null
-  else
-    echo "build-fuzz-libs: no Debian apt lists found to add source lists to" >&2; exit 1
-  fi
-  echo "build-fuzz-libs: enabled Debian source lists ($twin)" >&2
-  $SUDO apt-get update -qq
-  have_sources || { echo "build-fuzz-libs: apt-get still knows no source package libpng1.6" >&2; exit 1; }
-fi
+me=build-fuzz-libs
+# shellcheck source=scripts/debian-sources.sh
+source "$(dirname "$0")/debian-sources.sh"
+enable_debian_sources
 
-# Source versions: the one of the installed -dev package first (the library the ordinary build uses),
-# then whatever else the source lists offer, newest first, in case a mirror lacks it.
-dev_of() { case $1 in libpng1.6) echo libpng-dev ;; zlib) echo zlib1g-dev ;; *) echo "$1-dev" ;; esac; }
-candidates() {
-  dpkg-query -W -f='${Version}\n' "$(dev_of "$1")" 2>/dev/null || true
-  apt-cache showsrc "$1" | awk -v p="$1" '$1=="Package:"{ok=($2==p)} ok&&$1=="Version:"{print $2}' | sort -Vr
-}
 # The cache is keyed by the preferred versions, the compiler and the flags.
 versions=$(for p in "${packages[@]}"; do echo "$p=$(candidates "$p" | head -n1)"; done)
 key=$(printf '%s\n%s\n%s\n' "$versions" "$cc" "$flags" | md5sum | cut -c1-12)
@@ -54,14 +34,7 @@ export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
 for p in "${packages[@]}"; do
   [ -f "$work/$p.done" ] && continue
   dir=$work/$p
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  fetched=
-  for v in $(candidates "$p" | awk '!seen[$0]++'); do
-    if (cd "$dir" && apt-get source -qq "$p=$v" >"$work/$p.fetch.log" 2>&1); then fetched=$v; break; fi
-    echo "build-fuzz-libs: $p $v could not be fetched, trying the next version" >&2
-  done
-  [ -n "$fetched" ] || { echo "build-fuzz-libs: apt-get source $p failed:" >&2; tail -n 20 "$work/$p.fetch.log" >&2; exit 1; }
+  fetched=$(fetch_source "$p" "$dir") || exit 1
   src=$(find "$dir" -maxdepth 1 -mindepth 1 -type d | head -n1)
   log=$work/$p.build.log
   # zlib has its own configure script, with its own options.

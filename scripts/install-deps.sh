@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the game and the tests need; does nothing when they are there.
-# Usage: scripts/install-deps.sh [play|test|deb]
+# Usage: scripts/install-deps.sh [play|test|deb|web]
 set -euo pipefail
 want=(cmake ninja-build g++ pkg-config
       libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev libvorbisenc2 libfreetype-dev fonts-dejavu-core
@@ -25,6 +25,10 @@ if [ "${1:-play}" = arm64 ]; then  # scripts/arm64-check.sh: the cross compiler,
   want=(g++-aarch64-linux-gnu pkg-config qemu-user
         libsdl2-dev:arm64 libpng-dev:arm64 zlib1g-dev:arm64 libogg-dev:arm64 libvorbis-dev:arm64 libcurl4-openssl-dev:arm64
         libfreetype-dev:arm64)  # tools/ is configured too, though only the program is built
+fi
+if [ "${1:-play}" = web ]; then  # scripts/build-web.sh and tests/web: emscripten, node, Debian's sources
+  want=(emscripten node-acorn nodejs cmake ninja-build g++ pkg-config make dpkg-dev
+        autotools-dev)  # autotools-dev: a config.sub that knows wasm32 for the libraries' configure
 fi
 missing=()
 for p in "${want[@]}"; do

@@ -2,8 +2,9 @@
 # Builds everything and runs the whole test suite: every CTest test, the fuzz targets briefly, then
 # the unit and end-to-end tests again built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (a second build folder beside the first, reusing its generated data), stopping at the first error.
+# Last, the WebAssembly build replays every golden game under node (tests/web/run.sh).
 # FUZZ_SECONDS sets how long each fuzz target runs (default 20; 0 skips fuzzing); SANITIZE=0 skips
-# the sanitizer run.
+# the sanitizer run; WEB=0 skips the web build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VELMORAN_BUILD_DIR:-$root/build}
@@ -42,6 +43,16 @@ if [ "${SANITIZE:-1}" != 0 ]; then
   # leak checker would blame, the install test installs the whole ordinary build, and the gcc/clang
   # exactness check belongs to the ordinary build.
   (cd "$asan" && ctest --output-on-failure -j"$(nproc)" --timeout 900 -E '^(window|install|exactness)\.') || status=1
+fi
+if [ "${WEB:-1}" != 0 ]; then
+  step "web build"
+  # Debian's emscripten and node; the libraries are built once into ~/.cache/velmoran-web-libs.
+  if "$root/scripts/install-deps.sh" web && "$root/scripts/build-web.sh"; then
+    step "web tests"
+    "$root/tests/web/run.sh" || status=1
+  else
+    status=1
+  fi
 fi
 step "done: $([ $status = 0 ] && echo passed || echo FAILED)"
 exit $status

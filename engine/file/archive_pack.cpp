@@ -50,8 +50,13 @@ uint64_t WriteTime(const fs::path& path) {
     std::error_code error;
     const auto t = fs::last_write_time(path, error);
     if (error) return 0;
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 14000
+    // Older libc++ (emscripten's) has no file_clock::to_sys; its file clock counts from 1970 already.
+    const auto seconds = std::chrono::file_clock::to_time_t(t);
+#else
     const auto system = std::chrono::file_clock::to_sys(t);
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(system.time_since_epoch()).count();
+#endif
     return seconds > 0 ? uint64_t(seconds) : 0;
 }
 
