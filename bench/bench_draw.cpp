@@ -2,7 +2,8 @@
 // backgrounds, the shake, every effect kind), built through the game's own code, timed per frame.
 // Usage: bench_draw [--frames N] [--save shot.bmp] [--portable] [--no-sdl] [--draw-only] [--per-call]
 // (--draw-only: only the recorded frame drawn N times, for a profiler; --per-call: the costliest calls)
-// Prints, as median and p90 of thread CPU time per frame over N frames (300 by default):
+// Prints how many turned draws of the next frame repeat one of the busiest frame's, then, as median
+// and p90 of thread CPU time per frame over N frames (300 by default):
 //  - drawing alone: the frame's recorded draw calls drawn again by the engine, and the same calls
 //    drawn by SDL2's software renderer in the same process, first interleaved frame by frame (caches
 //    cold), then each renderer's frames back to back (steady state); on one thread, then in bands on
@@ -295,6 +296,39 @@ int main(int argc, char** argv) {
         "busiest frame: %d enemies, %d bullets, %d items, %d effects; %zu draw calls (%d turned, %d "
         "blended, %d rectangles)\n",
         live[0], live[1], live[2], live[3], recorded.size(), turned, blended, rects);
+    {
+        // The next frame of the same game: how many of its turned draws repeat one of this frame's
+        // (the same picture, angle, scale and mirroring, anywhere), and the share of their area.
+        const std::vector<engine::DrawCall> first = recorded;
+        std::vector<engine::DrawCall> previous = recorded;
+        busiest::StartRecording();
+        StageFrameBody();
+        PresentAndClear();
+        busiest::StopRecording();
+        int again = 0, all = 0;
+        double areaAgain = 0, area = 0;
+        for (const auto& c : recorded) {
+            if (c.kind != engine::DrawCall::Kind::kRotated) continue;
+            const engine::ImageRecord* r = engine::FindImage(c.handle);
+            const double a = r ? double(r->width) * r->height * c.scale * c.scale : 0;
+            ++all, area += a;
+            for (auto& p : previous) {
+                if (p.kind != engine::DrawCall::Kind::kRotated || p.handle != c.handle ||
+                    p.angle != c.angle || p.scale != c.scale || p.mirror != c.mirror ||
+                    p.transparent != c.transparent)
+                    continue;
+                p.kind = engine::DrawCall::Kind::kClear;  // each of the previous frame's draws once
+                ++again, areaAgain += a;
+                break;
+            }
+        }
+        std::printf(
+            "next frame: %d of %d turned draws repeat the previous frame's picture, angle and scale (%.0f %% "
+            "of their area)\n",
+            again, all, area > 0 ? 100 * areaAgain / area : 0.0);
+        recorded = first;  // the frame timed below stays the one recorded first
+        full.Put();
+    }
     if (!save.empty()) {
         full.Put();
         StageFrameBody();

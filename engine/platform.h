@@ -132,6 +132,11 @@ public:
     virtual void SetMouseSensitivity(double sensitivity) { (void)sensitivity; }
     // Shows a finished picture of width x height pixels, 0xAARRGGBB, rows top first.
     virtual void Present(const uint32_t* pixels, int width, int height) = 0;
+    // The same picture as the last Present, known to be so by the engine (the frame repeated the one
+    // before it, under the same overlays): a back-end still showing it need not look at it again.
+    virtual void PresentUnchanged(const uint32_t* pixels, int width, int height) {
+        Present(pixels, width, height);
+    }
 
     // Events: handles what is pending and updates the input state. `frame` is true for the
     // once-per-frame pump (the headless back-end advances its input script on those only).

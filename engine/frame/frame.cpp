@@ -208,13 +208,28 @@ void PumpFrameInput(EngineState& e, platform::Platform* p) {
 
 bool Held(platform::Platform* p) { return !p->Input().active || GamePaused(); }
 
+// The screen's pixels last presented, by ScreenVersion: a frame that is the same, under the same
+// overlays, is on the screen already, and the back-end is told so.
+uint64_t presentedVersion = 0;
+
+void PresentFront(EngineState& e) {
+    const Surface& front = FrontScreen();
+    const uint64_t version = ScreenVersion(front.pixels);
+    const bool same =
+        version != 0 && version == presentedVersion && OverlayGeneration() == e.presentedOverlays;
+    presentedVersion = version;
+    e.presentedOverlays = OverlayGeneration();
+    if (same)
+        platform::Current()->PresentUnchanged(WithOverlays(front), front.width, front.height);
+    else
+        platform::Current()->Present(WithOverlays(front), front.width, front.height);
+}
+
 // Shows the frame on the screen again when what lies over it has changed (the pause began, a notice
 // came or went) while the game draws nothing.
 void RepaintOverlays(EngineState& e) {
     if (PixelsSkipped() || OverlayGeneration() == e.presentedOverlays) return;
-    e.presentedOverlays = OverlayGeneration();
-    const Surface& front = FrontScreen();
-    platform::Current()->Present(WithOverlays(front), front.width, front.height);
+    PresentFront(e);
 }
 
 }  // namespace
@@ -249,10 +264,8 @@ int PresentScreen() {
     if (!e.initialised || e.quitRequested) return -1;
     // Swapping instead of copying: the game clears the back screen right after presenting.
     SwapScreens();
-    const Surface& front = FrontScreen();
     if (PixelsSkipped()) return 0;
-    e.presentedOverlays = OverlayGeneration();
-    platform::Current()->Present(WithOverlays(front), front.width, front.height);
+    PresentFront(e);
     return 0;
 }
 
@@ -279,6 +292,7 @@ void ResetEngine() {
     quitAsked = false;
     EndEngine();
     Engine() = EngineState{};
+    presentedVersion = 0;
     ResetNotice();
     ResetPause();
     ResetInputAndTime();

@@ -30,7 +30,14 @@ int DefaultThreads() {
     return hardware;
 }
 
-int threads = 0;  // 0: not chosen yet
+int threads = 0;      // 0: not chosen yet
+bool chosen = false;  // set by SetDrawThreads (tests, benchmarks): bands whatever the work
+
+// A frame of less work than this (about a third of a millisecond on one thread: the title's full
+// picture and a little more) is drawn on the calling thread. Waking the others would cost more
+// processor time than the whole frame, for a gain in time nobody could see.
+constexpr int64_t kWorthBands = int64_t(1) << 20;
+int64_t lastWork = kWorthBands;  // the last frame's: whether the threads are woken early for the next
 
 // A sleeping thread takes tens of microseconds to wake, a good part of a frame's drawing: the threads
 // are woken early and wait for the bands awake, but only briefly. When the frame's draws take
@@ -189,16 +196,22 @@ Pool& ThePool() {
 }  // namespace
 
 void WakeBandThreads(int threadCount) {
-    if (threadCount > 1) ThePool().Wake(std::min(threadCount, kMostBands) - 1);
+    if (threadCount > 1 && (chosen || lastWork >= kWorthBands))
+        ThePool().Wake(std::min(threadCount, kMostBands) - 1);
 }
 
 void RunInBands(const int64_t* workAbove, int rows, int threadCount, void (*work)(int y0, int y1)) {
     // Rows are counted in 16 bits as they are shared out; a taller picture is drawn on one thread.
     if (threadCount <= 1 || rows < 2 || rows > 0xFFFF) return work(0, rows);
+    lastWork = workAbove[rows];
+    if (!chosen && lastWork < kWorthBands) return work(0, rows);
     ThePool().Run(workAbove, rows, std::min(threadCount, kMostBands) - 1, work);
 }
 
-void SetDrawThreads(int n) { threads = n >= 1 ? std::min(n, kMostBands) : DefaultThreads(); }
+void SetDrawThreads(int n) {
+    threads = n >= 1 ? std::min(n, kMostBands) : DefaultThreads();
+    chosen = n >= 1;
+}
 
 int DrawThreads() {
     if (threads == 0) threads = DefaultThreads();

@@ -2,6 +2,7 @@
 // the frame list that holds draws to a screen back until they are drawn in bands.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -502,10 +503,90 @@ void DrawBand(int y0, int y1) {
     }
 }
 
+// A frame that makes the very calls of the frame before it, from a clear, on the other screen, with
+// no picture drawn into since, has that frame's pixels: they are copied, not drawn again (the title
+// and everything that stands still cost a copy of the screen).
+struct LastFlush {
+    std::vector<Held> calls;  // its calls, their pictures kept alive (so no other takes their place)
+    Surface target;
+    uint64_t imageWrites = 0;
+    bool valid = false;
+};
+LastFlush lastFlush;
+uint64_t imageWrites = 0;  // draws into images: any picture may have changed
+
+// Each screen's pixels are numbered as they are drawn; a copy takes its source's number.
+struct Version {
+    const uint32_t* pixels = nullptr;
+    uint64_t number = 0;
+};
+Version versions[2];
+uint64_t lastVersion = 0;
+
+void SetVersion(const uint32_t* pixels, uint64_t number) {
+    for (Version& v : versions)
+        if (v.pixels == pixels) {
+            v.number = number;
+            return;
+        }
+    versions[0] = versions[1];
+    versions[1] = Version{pixels, number};
+}
+
+template <class T>
+bool Same(const T& a, const T& b) {
+    return std::memcmp(&a, &b, sizeof(T)) == 0;
+}
+
+// The same call as held (what FlushDrawing works out later left aside); doubles bit for bit.
+bool SameCall(const Held& a, const Held& b) {
+    const DrawState &s = a.state, &t = b.state;
+    return a.kind == b.kind && a.picture == b.picture && a.x == b.x && a.y == b.y && a.x2 == b.x2 &&
+           a.y2 == b.y2 && a.transparent == b.transparent && a.mirror == b.mirror && a.fill == b.fill &&
+           Same(a.scale, b.scale) && Same(a.c, b.c) && Same(a.sn, b.sn) && a.colour == b.colour &&
+           a.cell.width == b.cell.width && a.cell.height == b.cell.height &&
+           a.cell.offsetX == b.cell.offsetX && a.cell.offsetY == b.cell.offsetY &&
+           Same(a.cell.radius, b.cell.radius) && s.clipX1 == t.clipX1 && s.clipY1 == t.clipY1 &&
+           s.clipX2 == t.clipX2 && s.clipY2 == t.clipY2 && s.nothingDrawn == t.nothingDrawn &&
+           s.blendMode == t.blendMode && s.blendParameter == t.blendParameter;
+}
+
+bool RepeatsLastFlush() {
+    const LastFlush& l = lastFlush;
+    const Surface& t = heldTarget;
+    if (!l.valid || l.imageWrites != imageWrites || held.front().kind != DrawCall::Kind::kClear ||
+        l.target.pixels == t.pixels || l.target.width != t.width || l.target.height != t.height ||
+        held.size() != l.calls.size())
+        return false;
+    for (size_t i = 0; i < held.size(); ++i)
+        if (!SameCall(held[i], l.calls[i])) return false;
+    return true;
+}
+
 }  // namespace
+
+uint64_t ScreenVersion(const uint32_t* pixels) {
+    for (const Version& v : versions)
+        if (v.pixels == pixels) return v.number;
+    return 0;
+}
 
 void FlushDrawing() {
     if (held.empty()) return;
+    if (RepeatsLastFlush()) {
+        const Surface &from = lastFlush.target, &to = heldTarget;
+        // A picture that stands still is in both screens already after two frames.
+        const bool copied =
+            ScreenVersion(to.pixels) == ScreenVersion(from.pixels) && ScreenVersion(to.pixels) != 0;
+        for (int y = copied ? to.height : 0; y < to.height; ++y)
+            std::memcpy(to.pixels + size_t(y) * size_t(to.pitch),
+                        from.pixels + size_t(y) * size_t(from.pitch), size_t(to.width) * 4);
+        SetVersion(to.pixels, ScreenVersion(from.pixels));
+        lastFlush.target = to;
+        held.clear();
+        bandThreadsWoken = false;
+        return;
+    }
     for (size_t i = 0; i < held.size(); ++i) {
         Held& h = held[i];
         FindRows(h);
@@ -529,6 +610,11 @@ void FlushDrawing() {
         MeasureRows();
         RunInBands(workAbove.data(), heldTarget.height, threadCount, DrawBand);
     }
+    SetVersion(heldTarget.pixels, ++lastVersion);
+    lastFlush.calls.swap(held);
+    lastFlush.target = heldTarget;
+    lastFlush.imageWrites = imageWrites;
+    lastFlush.valid = true;
     held.clear();
     bandThreadsWoken = false;
 }
@@ -536,10 +622,16 @@ void FlushDrawing() {
 void DiscardDrawing() {
     held.clear();
     bandThreadsWoken = false;
+    // New screens (or none): nothing drawn before is in them.
+    lastFlush = LastFlush{};
+    versions[0] = versions[1] = Version{};
 }
 
 bool HoldClear(uint32_t colour) {
-    if (!HoldsDraws()) return false;
+    if (!HoldsDraws()) {
+        ++imageWrites;
+        return false;
+    }
     Held& h = NewHeld(DrawCall::Kind::kClear, CurrentDrawState());
     h.colour = colour;
     h.covers = true;
@@ -571,6 +663,7 @@ int DrawImage(int x, int y, int handle, int transparent) {
     Picture copy;
     const Picture* p = PictureForReading(*r, target, &copy);
     if (!HoldsDraws()) {
+        ++imageWrites;
         DrawUnscaled(*p, CellOf(*r), x, y, transparent, s, target);
         return 0;
     }
@@ -618,6 +711,7 @@ int DrawImageRotated(int x, int y, double scale, double angle, int handle, int t
     const AlphaUse use = UseOf(*p, transparent);
     if (!plain && use != AlphaUse::kIgnore) cell.radius = VisibleRadius(r);
     if (!HoldsDraws()) {
+        ++imageWrites;
         if (plain)
             DrawUnscaled(*p, cell, int64_t(x) - cx, int64_t(y) - cy, transparent, s, target);
         else
@@ -668,6 +762,7 @@ int DrawRectangle(int x1, int y1, int x2, int y2, int colour, int fill) {
         rgb = c & 0xFFFFFF;
     }
     if (!HoldsDraws()) {
+        ++imageWrites;
         DrawRectangleRows(x1, y1, x2, y2, rgb, fill, s, target);
         return 0;
     }

@@ -15,6 +15,10 @@ struct DrawState {
 
 DrawState& CurrentDrawState();
 
+// A number for the pixels of a screen as last drawn, the same after a frame that repeats the one
+// before it is copied (0: not known); the frame loop tells the back-end when it presents the same.
+uint64_t ScreenVersion(const uint32_t* pixels);
+
 // One drawing primitive as it was called, with the clip rectangle and blend mode in force; the
 // drawing benchmark records a frame this way to draw it again, here and with another renderer.
 struct DrawCall {

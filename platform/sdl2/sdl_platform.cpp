@@ -223,10 +223,15 @@ public:
     void SetIntegerScale(bool on) override {
         options_.integerScale = on;
         if (renderer_) SDL_RenderSetIntegerScale(renderer_, on ? SDL_TRUE : SDL_FALSE);
-        if (hasFrame_) Show();
+        if (hasFrame_) Show(0, settings_.height);
     }
     void SetMouseSensitivity(double sensitivity) override { options_.mouseSensitivity = sensitivity; }
     void Present(const uint32_t* pixels, int width, int height) override;
+    void PresentUnchanged(const uint32_t* pixels, int width, int height) override {
+        if (!hasFrame_) return Present(pixels, width, height);
+        if (needsShow_) Show(0, settings_.height);
+        if (++framesShown_ == kPlacementSettleFrames) FollowPlacement(true);
+    }
     void PumpEvents(bool frame) override;
     const platform::InputState& Input() const override { return input_; }
     void GetPointer(int* x, int* y) override;
@@ -277,7 +282,8 @@ private:
     bool MakeWindow(const platform::WindowSettings& settings, SDL_Rect* bounds, std::string* error);
     bool MakePicture(const platform::WindowSettings& settings, std::string* error);
     void RememberPlacement(const platform::WindowSettings& settings, const SDL_Rect& bounds);
-    void Show();
+    void Show(int top, int bottom);
+    bool ShowsDirectly();
     void FollowPlacement(bool settle);
     void FramePosition(int* x, int* y);
     void OpenGamepad(int index);
@@ -299,7 +305,20 @@ private:
     platform::InstanceLock lock_;
     int64_t framesPumped_ = 0;
     SdlAudio audio_;
-    bool hasFrame_ = false;  // the texture holds a presented frame, to repaint an uncovered window from
+    bool hasFrame_ = false;  // a frame was presented, to repaint an uncovered window from
+    // The last frame presented, as the game drew it with the overlays over it: a frame equal to it
+    // is not sent again, and only the rows that differ from it are.
+    std::vector<uint32_t> shown_;
+    // Where the window's size equals the picture's and SDL draws on the processor, the frame goes
+    // straight into the window's own pixels, with no texture and no blit between.
+    bool software_ = false;
+    SDL_Surface* surface_ = nullptr;  // the window's pixels as last written
+    bool surfaceStale_ = true;        // ... or not holding `shown_` (new, resized, drawn by the renderer)
+    bool textureStale_ = true;        // the texture does not hold `shown_`
+    bool windowStale_ = true;         // the renderer has not shown `shown_` in the window as it is now
+    // The window changed size or mode: the last frame is shown again at the next pump, since the
+    // engine presents no frame that did not change.
+    bool needsShow_ = false;
     // The window as the player leaves it; its place counts once it has settled after opening.
     platform::Placement placement_;
     int settledX_ = 0, settledY_ = 0, settledW_ = 0, settledH_ = 0;
@@ -335,6 +354,9 @@ bool SdlPlatform::OpenWindow(const platform::WindowSettings& settings, std::stri
     input_ = platform::InputState{};
     input_.active = true;  // until the window system says otherwise (Xvfb may never send focus)
     hasFrame_ = false;
+    shown_.assign(size_t(settings.width) * size_t(settings.height), 0);
+    surface_ = nullptr;
+    surfaceStale_ = textureStale_ = windowStale_ = true;
     framesShown_ = 0;
     RememberPlacement(settings, bounds);
     if (!settings.windowed) SDL_RaiseWindow(window_);
@@ -433,9 +455,23 @@ bool SdlPlatform::MakePicture(const platform::WindowSettings& settings, std::str
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     }
+    software_ = false;
+    Uint32 format = SDL_PIXELFORMAT_ARGB8888;
+    SDL_RendererInfo info{};
+    if (renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0 && info.name &&
+        std::strcmp(info.name, "software") == 0) {
+        software_ = true;
+        // The texture in the window's own format: a stretched frame is then a plain scaled copy,
+        // not a conversion pixel by pixel.
+        if (SDL_Surface* window = SDL_GetWindowSurface(window_);
+            window && window->format->format == SDL_PIXELFORMAT_RGB888)
+            format = SDL_PIXELFORMAT_RGB888;
+    }
     if (renderer_)
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                     settings.width, settings.height);
+        texture_ = SDL_CreateTexture(renderer_, format, SDL_TEXTUREACCESS_STREAMING, settings.width,
+                                     settings.height);
+    // Every pixel the engine writes is opaque: copied, not blended over the cleared window.
+    if (texture_) SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     if (!renderer_ || !texture_) *error = std::string("the picture could not be set up: ") + SDL_GetError();
     return renderer_ && texture_;
 }
@@ -481,6 +517,8 @@ void SdlPlatform::CloseWindow() {
     texture_ = nullptr;
     renderer_ = nullptr;
     window_ = nullptr;
+    surface_ = nullptr;
+    std::vector<uint32_t>().swap(shown_);
 }
 
 bool SdlPlatform::SetWindowed(bool windowed) {
@@ -497,6 +535,7 @@ bool SdlPlatform::SetWindowed(bool windowed) {
             SDL_SetWindowSize(window_, bounds.w, bounds.h);
         }
     }
+    surfaceStale_ = windowStale_ = needsShow_ = true;
     const bool ok = SDL_SetWindowFullscreen(window_, windowed ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     if (windowed && settledW_ > 0) {
         SDL_SetWindowSize(window_, settledW_, settledH_);
@@ -505,16 +544,70 @@ bool SdlPlatform::SetWindowed(bool windowed) {
     return ok;
 }
 
-void SdlPlatform::Present(const uint32_t* pixels, int width, int /*height*/) {
-    if (!renderer_) return;
-    SDL_UpdateTexture(texture_, nullptr, pixels, width * 4);
+void SdlPlatform::Present(const uint32_t* pixels, int width, int height) {
+    if (!renderer_ || width != settings_.width || height != settings_.height) return;
+    // Only the rows between the first and the last that differ from the frame shown go out.
+    const size_t w = size_t(width), rowBytes = w * 4;
+    int top = 0, bottom = height;
+    while (top < bottom &&
+           std::memcmp(pixels + size_t(top) * w, shown_.data() + size_t(top) * w, rowBytes) == 0)
+        ++top;
+    while (bottom > top && std::memcmp(pixels + size_t(bottom - 1) * w,
+                                       shown_.data() + size_t(bottom - 1) * w, rowBytes) == 0)
+        --bottom;
+    if (top < bottom)
+        std::memcpy(shown_.data() + size_t(top) * w, pixels + size_t(top) * w,
+                    size_t(bottom - top) * rowBytes);
+    const bool first = !hasFrame_;
     hasFrame_ = true;
-    Show();
+    if (first) top = 0, bottom = height;
+    Show(top, bottom);
     if (++framesShown_ == kPlacementSettleFrames) FollowPlacement(true);
 }
 
-// The last frame, with a notice over it while one is due.
-void SdlPlatform::Show() {
+// True when the frame goes straight into the window's pixels: SDL draws on the processor and the
+// window is exactly the picture's size (no bars, no stretch) in a format of 32-bit words.
+bool SdlPlatform::ShowsDirectly() {
+    if (!software_) return false;
+    int w = 0, h = 0;
+    SDL_GetWindowSizeInPixels(window_, &w, &h);
+    if (w != settings_.width || h != settings_.height) return false;
+    SDL_Surface* s = SDL_GetWindowSurface(window_);
+    if (!s || s->w != w || s->h != h ||
+        (s->format->format != SDL_PIXELFORMAT_RGB888 && s->format->format != SDL_PIXELFORMAT_ARGB8888))
+        return false;
+    if (s != surface_) surface_ = s, surfaceStale_ = true;
+    return true;
+}
+
+// The last frame, rows [top, bottom) of it changed since it was last shown (a notice or the pause
+// over it included); nothing is sent when nothing changed and the window still holds it.
+void SdlPlatform::Show(int top, int bottom) {
+    const int width = settings_.width, height = settings_.height;
+    needsShow_ = false;
+    if (ShowsDirectly()) {
+        textureStale_ = true;
+        if (surfaceStale_) top = 0, bottom = height;
+        if (top >= bottom) return;
+        const bool locked = SDL_MUSTLOCK(surface_) && SDL_LockSurface(surface_) == 0;
+        for (int y = top; y < bottom; ++y)
+            std::memcpy(static_cast<uint8_t*>(surface_->pixels) + size_t(y) * size_t(surface_->pitch),
+                        shown_.data() + size_t(y) * size_t(width), size_t(width) * 4);
+        if (locked) SDL_UnlockSurface(surface_);
+        surfaceStale_ = false;
+        const SDL_Rect rows{0, top, width, bottom - top};
+        SDL_UpdateWindowSurfaceRects(window_, &rows, 1);
+        return;
+    }
+    // The renderer paints the whole window, bars included, over whatever the window held.
+    surfaceStale_ = true;
+    if (textureStale_) top = 0, bottom = height;
+    if (top >= bottom && !windowStale_) return;
+    textureStale_ = windowStale_ = false;
+    if (top < bottom) {
+        const SDL_Rect rows{0, top, width, bottom - top};
+        SDL_UpdateTexture(texture_, &rows, shown_.data() + size_t(top) * size_t(width), width * 4);
+    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
@@ -556,6 +649,7 @@ void SdlPlatform::PumpEvents(bool frame) {
     if (!window_) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) HandleEvent(e);
+    if (needsShow_ && hasFrame_) Show(0, settings_.height);
     input_.mouseButtons = mouseBits_;
     ReadPads();
     if (frame) {
@@ -583,12 +677,15 @@ void SdlPlatform::HandleEvent(const SDL_Event& e) {
                 for (uint8_t& k : input_.keys) k = 0;
                 input_.mouseButtons = mouseBits_ = 0;
             } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                // SDL makes the window's pixels anew at the new size.
+                surfaceStale_ = windowStale_ = needsShow_ = true;
                 KeepAspect(e.window.data1, e.window.data2);
                 FollowPlacement(false);
             } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
                 FollowPlacement(false);
             } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
-                if (hasFrame_) Show();  // paused or not, an uncovered window shows the last frame again
+                // Paused or not, an uncovered window shows the last frame again, all of it.
+                if (hasFrame_) surfaceStale_ = true, Show(0, settings_.height);
             } else if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
                 input_.closeRequested = true;
             }
