@@ -259,7 +259,7 @@ int main(int argc, char** argv) {
     if (stages) {
         std::printf("  picture cache: %.1f MiB held, peak %.1f MiB\n",
                     engine::PictureCacheBytes() / 1048576.0, engine::PictureCachePeakBytes() / 1048576.0);
-        // As the game starts: every map's pictures decoded in the background while the title shows.
+        // As the game starts: the first maps' pictures decoded in the background while the title shows.
         game::UnloadStage();
         engine::ClearPictureCache();
         game::PrefetchStagePictures();

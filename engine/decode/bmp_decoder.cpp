@@ -198,6 +198,24 @@ bool DecodeRunLength(const uint8_t* src, size_t size, bool fourBits, DecodedPict
 
 }  // namespace
 
+bool BmpRowsInPlace(const uint8_t* d, size_t n, PictureRows* out) {
+    // The checks are DecodeBmp's for these pictures: the header, the pixel data's length and the
+    // size of the copy DecodeBmp would make.
+    BmpHeader h;
+    if (!d || !ReadHeader(d, n, &h) || h.compression != kRgb || (h.bits != 24 && h.bits != 32)) return false;
+    const uint64_t srcStride = ((uint64_t(h.width) * h.bits + 31) / 32) * 4;
+    if (srcStride * uint64_t(h.height) > n - h.pixelOffset) return false;
+    const uint64_t bytesPerRow = (uint64_t(h.width) * uint64_t(h.bits / 8) + 3) & ~uint64_t(3);
+    if (bytesPerRow * uint64_t(h.height) > kMaxPictureBytes) return false;
+    const uint8_t* src = d + h.pixelOffset;
+    out->width = int(h.width);
+    out->height = int(h.height);
+    out->layout = h.bits == 32 ? PixelLayout::kBgra32 : PixelLayout::kBgr24;
+    out->top = h.topDown ? src : src + size_t(h.height - 1) * srcStride;
+    out->stride = h.topDown ? ptrdiff_t(srcStride) : -ptrdiff_t(srcStride);
+    return true;
+}
+
 bool DecodeBmp(const uint8_t* d, size_t n, DecodedPicture* out) {
     BmpHeader h;
     DecodedPicture picture;

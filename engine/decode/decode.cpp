@@ -1,6 +1,8 @@
 // Picture decoding: the decoder chain, files and their alpha companions, conversion to ARGB.
 #include "engine/decode/decode.h"
 
+#include <algorithm>
+
 #include "engine/file/file_access.h"
 
 namespace engine {
@@ -59,36 +61,61 @@ bool DecodePictureFile(const std::string& name, DecodedPicture* picture, Decoded
     return true;
 }
 
+namespace {
+
+void Bgr24ToArgb(const uint8_t* s, size_t w, uint32_t* o) {
+    for (size_t x = 0; x < w; ++x)
+        o[x] = 0xFF000000u | uint32_t(s[3 * x + 2]) << 16 | uint32_t(s[3 * x + 1]) << 8 | s[3 * x];
+}
+
+void Bgra32ToArgb(const uint8_t* s, size_t w, uint32_t* o) {
+    for (size_t x = 0; x < w; ++x)
+        o[x] = uint32_t(s[4 * x + 3]) << 24 | uint32_t(s[4 * x + 2]) << 16 | uint32_t(s[4 * x + 1]) << 8 |
+               s[4 * x];
+}
+
+}  // namespace
+
+void ToArgbRow(const DecodedPicture& picture, int y, uint32_t* o) {
+    const size_t w = size_t(picture.width > 0 ? picture.width : 0);
+    if (!IsConsistent(picture) || y < 0 || y >= picture.height) {
+        std::fill_n(o, w, 0xFF000000u);  // as ToArgb gives a picture that does not hold its rows
+        return;
+    }
+    const uint8_t* s = picture.pixels.data() + size_t(y) * size_t(picture.bytesPerRow);
+    switch (picture.layout) {
+        case PixelLayout::kPalette:
+            for (size_t x = 0; x < w; ++x) o[x] = 0xFF000000u | (picture.palette[s[x]] & 0xFFFFFFu);
+            break;
+        case PixelLayout::kGray:
+            for (size_t x = 0; x < w; ++x) o[x] = 0xFF000000u | s[x] * 0x010101u;
+            break;
+        case PixelLayout::kGrayPair:
+            for (size_t x = 0; x < w; ++x) o[x] = 0xFF000000u | s[2 * x] * 0x010101u;
+            break;
+        case PixelLayout::kBgr24:
+            Bgr24ToArgb(s, w, o);
+            break;
+        case PixelLayout::kBgra32:
+            Bgra32ToArgb(s, w, o);
+            break;
+    }
+}
+
+void ToArgbRow(const PictureRows& rows, int y, uint32_t* o) {
+    const uint8_t* s = rows.top + ptrdiff_t(y) * rows.stride;
+    if (rows.layout == PixelLayout::kBgra32)
+        Bgra32ToArgb(s, size_t(rows.width), o);
+    else
+        Bgr24ToArgb(s, size_t(rows.width), o);
+}
+
 void ToArgb(const DecodedPicture& picture, std::vector<uint32_t>* out) {
     const size_t w = size_t(picture.width > 0 ? picture.width : 0),
                  h = size_t(picture.height > 0 ? picture.height : 0);
     out->assign(w * h, 0xFF000000u);
     if (!IsConsistent(picture)) return;
-    for (size_t y = 0; y < h; ++y) {
-        const uint8_t* s = picture.pixels.data() + y * size_t(picture.bytesPerRow);
-        uint32_t* o = out->data() + y * w;
-        switch (picture.layout) {
-            case PixelLayout::kPalette:
-                for (size_t x = 0; x < w; ++x) o[x] = 0xFF000000u | (picture.palette[s[x]] & 0xFFFFFFu);
-                break;
-            case PixelLayout::kGray:
-                for (size_t x = 0; x < w; ++x) o[x] = 0xFF000000u | s[x] * 0x010101u;
-                break;
-            case PixelLayout::kGrayPair:
-                for (size_t x = 0; x < w; ++x) o[x] = 0xFF000000u | s[2 * x] * 0x010101u;
-                break;
-            case PixelLayout::kBgr24:
-                for (size_t x = 0; x < w; ++x)
-                    o[x] =
-                        0xFF000000u | uint32_t(s[3 * x + 2]) << 16 | uint32_t(s[3 * x + 1]) << 8 | s[3 * x];
-                break;
-            case PixelLayout::kBgra32:
-                for (size_t x = 0; x < w; ++x)
-                    o[x] = uint32_t(s[4 * x + 3]) << 24 | uint32_t(s[4 * x + 2]) << 16 |
-                           uint32_t(s[4 * x + 1]) << 8 | s[4 * x];
-                break;
-        }
-    }
+    for (size_t y = 0; y < h; ++y) ToArgbRow(picture, int(y), out->data() + y * w);
 }
 
 void ApplyAlphaCompanion(const DecodedPicture& companion, int width, int height,

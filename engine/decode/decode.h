@@ -48,6 +48,24 @@ bool DecodePictureFile(const std::string& name, DecodedPicture* picture, Decoded
 
 // The picture as 0xAARRGGBB pixels, rows top first; alpha 255 for layouts without alpha.
 void ToArgb(const DecodedPicture& picture, std::vector<uint32_t>* out);
+// Row `y` (0 <= y < height) of the picture as ToArgb makes it, into `out` (width pixels), so that a
+// picture can be converted a row at a time with no buffer of its whole size.
+void ToArgbRow(const DecodedPicture& picture, int y, uint32_t* out);
+
+// The rows of an uncompressed 24- or 32-bit BMP where they lie in the file, for a conversion that
+// copies them nowhere first: DecodeBmp would make a picture of these rows (and DecodePicture would
+// return it). A background's decode spent a third of its time copying its rows.
+struct PictureRows {
+    int width = 0;
+    int height = 0;
+    PixelLayout layout = PixelLayout::kBgr24;  // kBgr24 or kBgra32
+    const uint8_t* top = nullptr;              // the top row, inside the file's bytes
+    ptrdiff_t stride = 0;                      // from a row to the one below (negative: stored bottom up)
+};
+// False for any other file, which DecodePicture decodes.
+bool BmpRowsInPlace(const uint8_t* data, size_t size, PictureRows* out);
+// Row `y` of those rows as ToArgbRow makes it of DecodeBmp's picture.
+void ToArgbRow(const PictureRows& rows, int y, uint32_t* out);
 
 // The alpha companion's name: "_a" before the last "." of the file name, or appended when the file
 // name has none ("data/bunny.bmp" -> "data/bunny_a.bmp"; dots in folder names do not count).

@@ -124,8 +124,12 @@ bool StartUp(ScreenChoice choice) {
     LoadSoundEffects();
     ClearSoundCooldowns();
     LoadImages();
-    PrefetchStagePictures();
     ReadRecords();
+    // The stages' pictures decode on their own thread from here, the first stage's first, while the
+    // title shows: ready some 30 ms later, long before a player's click (a START clicked sooner waits
+    // for them, in real time only). Then where the player left off, the stage select's likeliest pick.
+    PrefetchStagePictures();
+    PrefetchStagePictures(gs.highestStage);
     return true;
 }
 
@@ -165,10 +169,17 @@ void SetGameEndObserver(GameEndObserver observer) { gameEndObserver = observer; 
 
 int RunGame(ScreenChoice choice) {
     if (!StartUp(choice)) return -1;
+    bool firstTitle = true;
     while (!gs.quitRequested) {
         engine::SetClipRect(0, 0, 640, 480);
         gs.gameEnded = false;
         if (StageLoaded()) UnloadStage();
+        // Back from a game: the first stages' pictures again, while the title shows.
+        if (!firstTitle) {
+            PrefetchStagePictures();
+            PrefetchStagePictures(gs.highestStage);
+        }
+        firstTitle = false;
         gs.quitRequested = RunTitleScreen();
         gs.loopIndex = 0;
         SeedGameRandom(1);

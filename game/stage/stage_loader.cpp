@@ -32,6 +32,19 @@ int32_t DecodeChip(int32_t v) {
     return low < 16 ? high * 16 + low : -1;
 }
 
+// The files of a map's own pictures: its two backgrounds and its boss.
+std::vector<std::string> MapPictures(int map) {
+    char name[64];
+    std::vector<std::string> names;
+    std::snprintf(name, sizeof name, "data/map/stage%d/space%d.bmp", map, map);
+    names.push_back(name);
+    std::snprintf(name, sizeof name, "data/map/stage%d/earth%d.bmp", map, map);
+    names.push_back(name);
+    std::snprintf(name, sizeof name, "data/enemy/boss/boss%d.bmp", map);
+    names.push_back(name);
+    return names;
+}
+
 void DrawBackground(int image) {
     if (gameState.clearTimer > 200) return;
     engine::DrawImageRotated(240 + gameState.shakeX, 480 + gameState.shakeY, 1.0, ViewAngle(0), image, 1, 0);
@@ -85,6 +98,8 @@ bool LoadStage(int16_t stage) {
     earthImage = engine::LoadImageFile(name);
     LoadBossImages(map);
     stageLoaded = true;
+    // The next stage's pictures decode while this one plays.
+    if (stage < 600) engine::PrefetchImageFiles(MapPictures(MapNumberOf(stage + 1)));
     return true;
 }
 
@@ -121,17 +136,13 @@ void LoadBossImages(int map) {
 }
 
 void PrefetchStagePictures() {
-    std::vector<std::string> names;
-    char name[64];
-    for (int map = 1; map <= 4; ++map) {
-        std::snprintf(name, sizeof name, "data/map/stage%d/space%d.bmp", map, map);
-        names.push_back(name);
-        std::snprintf(name, sizeof name, "data/map/stage%d/earth%d.bmp", map, map);
-        names.push_back(name);
-        std::snprintf(name, sizeof name, "data/enemy/boss/boss%d.bmp", map);
-        names.push_back(name);
-    }
+    std::vector<std::string> names = MapPictures(1), second = MapPictures(2);
+    names.insert(names.end(), second.begin(), second.end());
     engine::PrefetchImageFiles(names);
+}
+
+void PrefetchStagePictures(int stage) {
+    if (stage >= 1 && stage <= 600) engine::PrefetchImageFiles(MapPictures(MapNumberOf(stage)));
 }
 
 void ReleaseBossImages() {

@@ -17,9 +17,12 @@ bool StageLoaded();
 // Why the last LoadStage failed, naming the map file; empty after a success.
 const std::string& StageLoadFailure();
 void LoadBossImages(int map);
-// Starts decoding every map's backgrounds and boss pictures in the background, so that no stage
-// waits for them when it starts.
+// Starts decoding the first two maps' backgrounds and boss pictures in the background, the first
+// stage's first, so that a game started from the title finds them ready; each stage's load then
+// starts on the next stage's.
 void PrefetchStagePictures();
+// The same for one stage's map (after those already asked for).
+void PrefetchStagePictures(int stage);
 void ReleaseBossImages();
 void DrawSpaceBackground();
 void DrawEarthBackground();

@@ -118,6 +118,15 @@ TEST(BmpDecoder, TopDownAndBottomUpGiveTheSamePicture) {
     std::vector<uint32_t> argb;
     engine::ToArgb(a, &argb);
     EXPECT_EQ(argb, (std::vector<uint32_t>{0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}));
+    // Read where they lie in the file, in either order.
+    for (const auto& file : {MakeBmp(2, 2, 24, 0, 0, bottomUp), MakeBmp(2, -2, 24, 0, 0, topDown)}) {
+        engine::PictureRows rows;
+        ASSERT_TRUE(engine::BmpRowsInPlace(file.data(), file.size(), &rows));
+        std::vector<uint32_t> got(4);
+        engine::ToArgbRow(rows, 0, got.data());
+        engine::ToArgbRow(rows, 1, got.data() + 2);
+        EXPECT_EQ(got, argb);
+    }
 }
 
 TEST(BmpDecoder, ThirtyTwoBitsKeepTheFourthByteAsAlpha) {
@@ -198,6 +207,8 @@ TEST(BmpDecoder, CutOrOversizedPicturesFail) {
     for (size_t cut = 0; cut < file.size(); ++cut) {
         std::vector<uint8_t> part(file.begin(), file.begin() + long(cut));
         EXPECT_FALSE(engine::DecodePicture(part.data(), part.size(), &p)) << cut;
+        engine::PictureRows rows;
+        EXPECT_FALSE(engine::BmpRowsInPlace(part.data(), part.size(), &rows)) << cut;
     }
 }
 

@@ -183,6 +183,36 @@ TEST(BmpSuite, EveryFileHasItsOutcome) {
     EXPECT_EQ(listed, files);
 }
 
+// The rows of an uncompressed BMP read where they lie in the file are the decoded picture's, for every
+// file of the suite (and of the PNG Suite, which is no BMP) that they are taken from, and every cut of it.
+TEST(BmpSuite, RowsInPlaceAreTheDecodedPicture) {
+    size_t taken = 0;
+    for (const char* folder : {"bmpsuite/g", "bmpsuite/q", "bmpsuite/b", "bmpsuite/x", "pngsuite"}) {
+        for (const auto& entry : fs::directory_iterator(kCorpora / folder)) {
+            SCOPED_TRACE(entry.path().string());
+            const std::vector<uint8_t> bytes = ReadBytes(entry.path());
+            for (size_t cut : {bytes.size(), bytes.size() - bytes.size() / 7, bytes.size() / 2}) {
+                engine::PictureRows rows;
+                if (!engine::BmpRowsInPlace(bytes.data(), cut, &rows)) continue;
+                ++taken;
+                engine::DecodedPicture picture;
+                ASSERT_TRUE(engine::DecodePicture(bytes.data(), cut, &picture)) << cut;
+                ASSERT_EQ(rows.width, picture.width);
+                ASSERT_EQ(rows.height, picture.height);
+                ASSERT_EQ(rows.layout, picture.layout);
+                std::vector<uint32_t> expected, got(size_t(rows.width));
+                engine::ToArgb(picture, &expected);
+                for (int y = 0; y < rows.height; ++y) {
+                    engine::ToArgbRow(rows, y, got.data());
+                    ASSERT_TRUE(std::equal(got.begin(), got.end(), expected.begin() + long(y) * rows.width))
+                        << y;
+                }
+            }
+        }
+    }
+    EXPECT_GE(taken, 6u);  // the suite's 24- and 32-bit pictures
+}
+
 TEST(PngSuite, ValidFilesDecodeAndCorruptOnesFail) {
     const fs::path suite = kCorpora / "pngsuite";
     ASSERT_TRUE(fs::is_directory(suite)) << suite;

@@ -180,9 +180,9 @@ void WriteBmp(const std::string& name, const std::vector<uint32_t>& colours) {
     std::fclose(out);
 }
 
-// Loading a file again costs a copy of its kept picture; what is kept never shows through when the
-// file, its companion or the transparent colour changed, or when a loaded picture was drawn into.
-TEST_F(ImageTest, ReloadsCopyTheKeptPictureOfTheSameFileOnly) {
+// Loading a file again shares its kept picture; what is kept never shows through when the file, its
+// companion or the transparent colour changed, or when a loaded picture was drawn into.
+TEST_F(ImageTest, ReloadsShareTheKeptPictureOfTheSameFileOnly) {
     engine::ClearPictureCache();
     auto pixels = [](int handle) { return engine::FindImage(handle)->picture->pixels; };
     WriteBmp("a.bmp", {0xFF0000, 0xFF00FF});
@@ -191,14 +191,24 @@ TEST_F(ImageTest, ReloadsCopyTheKeptPictureOfTheSameFileOnly) {
     EXPECT_EQ(pixels(first), (std::vector<uint32_t>{0xFFFF0000u, 0x00FF00FFu}));
     EXPECT_GT(engine::PictureCacheBytes(), 0u);
     const int again = engine::LoadImageFile("a.bmp");
-    EXPECT_NE(engine::FindImage(again)->picture, engine::FindImage(first)->picture);
-    EXPECT_EQ(pixels(again), pixels(first));
+    EXPECT_EQ(engine::FindImage(again)->picture, engine::FindImage(first)->picture);
 
-    // Drawn into, the loaded picture changes alone.
+    // Drawn into, the loaded picture changes alone: not the cells of another load, nor the next load.
+    int cells[2];
+    ASSERT_EQ(engine::LoadDividedImage("a.bmp", 2, 2, 1, 1, 1, cells), 0);
     ASSERT_EQ(engine::SetDrawTarget(first), 0);
     engine::DrawRectangle(0, 0, 2, 1, engine::MakeColor(0, 0, 255), 1);
     engine::SetDrawTarget(engine::kBackScreen);
-    EXPECT_EQ(pixels(engine::LoadImageFile("a.bmp")), (std::vector<uint32_t>{0xFFFF0000u, 0x00FF00FFu}));
+    EXPECT_EQ(pixels(first), (std::vector<uint32_t>{0xFF0000FFu, 0xFF0000FFu}));
+    for (int other : {again, cells[0], cells[1], engine::LoadImageFile("a.bmp")})
+        EXPECT_EQ(pixels(other), (std::vector<uint32_t>{0xFFFF0000u, 0x00FF00FFu}));
+    // A cell drawn into takes its copy with its sibling, whose pixels it shares as before.
+    ASSERT_EQ(engine::SetDrawTarget(cells[1]), 0);
+    engine::DrawRectangle(0, 0, 1, 1, engine::MakeColor(0, 255, 0), 1);
+    engine::SetDrawTarget(engine::kBackScreen);
+    EXPECT_EQ(engine::FindImage(cells[0])->picture, engine::FindImage(cells[1])->picture);
+    EXPECT_EQ(pixels(cells[0]), (std::vector<uint32_t>{0xFFFF0000u, 0xFF00FF00u}));
+    EXPECT_EQ(pixels(again), (std::vector<uint32_t>{0xFFFF0000u, 0x00FF00FFu}));
 
     WriteBmp("a.bmp", {0x00FF00, 0xFF00FF});  // same size, other pixels
     EXPECT_EQ(pixels(engine::LoadImageFile("a.bmp")), (std::vector<uint32_t>{0xFF00FF00u, 0x00FF00FFu}));
@@ -207,7 +217,6 @@ TEST_F(ImageTest, ReloadsCopyTheKeptPictureOfTheSameFileOnly) {
     WriteBmp("a_a.bmp", {0xFFFFFF, 0x000000});  // a companion appears
     EXPECT_EQ(pixels(engine::LoadImageFile("a.bmp")), (std::vector<uint32_t>{0xFF00FF00u, 0x00FF00FFu}));
 
-    int cells[2];
     ASSERT_EQ(engine::LoadDividedImage("a.bmp", 2, 2, 1, 1, 1, cells), 0);
     EXPECT_EQ(engine::FindImage(cells[1])->offsetX, 1);
 
@@ -216,7 +225,7 @@ TEST_F(ImageTest, ReloadsCopyTheKeptPictureOfTheSameFileOnly) {
     EXPECT_EQ(engine::PictureCacheBytes(), 0u);
     EXPECT_NE(engine::LoadImageFile("a.bmp"), -1);
     EXPECT_EQ(engine::PictureCacheBytes(), 0u);
-    engine::SetPictureCacheLimit(size_t(96) << 20);
+    engine::SetPictureCacheLimit(size_t(8) << 20);
     std::remove("a.bmp");
     EXPECT_EQ(engine::LoadImageFile("a.bmp"), -1);
 
@@ -228,6 +237,29 @@ TEST_F(ImageTest, ReloadsCopyTheKeptPictureOfTheSameFileOnly) {
     engine::FinishPrefetching();
     EXPECT_GT(engine::PictureCacheBytes(), 0u);
     EXPECT_EQ(pixels(engine::LoadImageFile("b.bmp")), (std::vector<uint32_t>{0xFF123456u, 0x0000FF00u}));
+}
+
+// Over its limit the cache drops pictures nobody uses, least recently used first; one in use costs
+// nothing to keep, and one prefetched stays until its load has had it.
+TEST_F(ImageTest, TheCacheLimitCountsOnlyPicturesNobodyUses) {
+    engine::ClearPictureCache();
+    WriteBmp("a.bmp", {0x102030, 0x405060});
+    WriteBmp("b.bmp", {0x708090, 0xA0B0C0});
+    WriteBmp("c.bmp", {0xD0E0F0, 0x010203});
+    engine::SetPictureCacheLimit(1);
+    const int a = engine::LoadImageFile("a.bmp"), b = engine::LoadImageFile("b.bmp");
+    const size_t one = engine::PictureCacheBytes() / 2;
+    EXPECT_EQ(engine::PictureCacheBytes(), 2 * one);  // both in use
+    engine::DeleteImage(a);
+    engine::DeleteImage(b);
+    engine::PrefetchImageFiles({"c.bmp"});
+    engine::FinishPrefetching();
+    EXPECT_EQ(engine::PictureCacheBytes(), one);  // a and b made room; c waits for its load
+    const int c = engine::LoadImageFile("c.bmp");
+    EXPECT_EQ(engine::FindImage(c)->picture, engine::FindImage(engine::LoadImageFile("c.bmp"))->picture);
+    EXPECT_EQ(engine::PictureCacheBytes(), one);
+    engine::SetPictureCacheLimit(size_t(8) << 20);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) std::remove(name);
 }
 
 TEST_F(ImageTest, LoadsOfMissingFilesFailAndLeaveTheArrayAlone) {
