@@ -104,23 +104,58 @@ bool DecodeHead(AudioSource& src, int64_t frames, int outChannels, std::vector<i
 
 }  // namespace
 
-int LoadSound(const std::string& name, int playBuffers, int) {
+namespace {
+
+// The menus' two tracks and the stages' two.
+constexpr size_t kKeptStreamCount = 4;
+
+// The kept stream of this file when its bytes are the same and it was decoded for this output.
+const KeptStream* FindKept(const std::string& name, const std::vector<uint8_t>& bytes,
+                           const platform::AudioSpec& format) {
+    for (const KeptStream& k : KeptStreams())
+        if (k.name == name && k.channels == format.channels && k.rate == format.rate && *k.file == bytes)
+            return &k;
+    return nullptr;
+}
+
+void Keep(const std::string& name, const Sound& s, const platform::AudioSpec& format) {
+    std::vector<KeptStream>& kept = KeptStreams();
+    kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const KeptStream& k) { return k.name == name; }),
+               kept.end());
+    kept.insert(kept.begin(), KeptStream{name, s.file, s.pcm, format.channels, format.rate, s.inRate,
+                                         s.inChannels, s.music});
+    if (kept.size() > kKeptStreamCount) kept.resize(kKeptStreamCount);
+}
+
+// Everything of a loaded sound but its play buffers and handle; false (said once) when the file
+// cannot be read or decoded.
+bool LoadInto(const std::string& name, Sound* s) {
     State& st = Sounds();
-    if (!st.started) return -1;
-    playBuffers = std::clamp(playBuffers, 1, kMaxPlayBuffers);
-    auto s = std::make_shared<Sound>();
+    auto bytes = std::make_shared<std::vector<uint8_t>>();
+    const bool read = ReadWholeFile(name, bytes.get());
+    s->channels = st.format.channels;
+    if (read) {
+        if (const KeptStream* k = FindKept(name, *bytes, st.format)) {
+            s->file = k->file;
+            s->pcm = k->head;
+            s->inRate = k->inRate;
+            s->inChannels = k->inChannels;
+            s->music = k->music;
+            s->streamed = true;
+            s->frames = int64_t(s->pcm.size()) / s->channels;
+            return true;
+        }
+    }
     std::unique_ptr<AudioSource> src;
-    if (ReadWholeFile(name, &s->file)) src = OpenAudioSource(s->file.data(), s->file.size());
+    if (read) src = OpenAudioSource(bytes->data(), bytes->size());
     // Rates outside this range are not sound we can resample sensibly.
     if (!src || src->Rate() < 1000 || src->Rate() > 768000) {
         ReportUnloadable(name, "sound");
-        return -1;
+        return false;
     }
-    s->channels = st.format.channels;
     s->inRate = src->Rate();
     s->inChannels = src->Channels();
     s->music = src->Compressed();
-    s->voices.resize(size_t(playBuffers));
 
     // A WAV is only copied, so it stays decoded up to the long-sound limit; compressed music longer
     // than decodeAtLoadSeconds would stall the frame that loads it, so it is decoded while it plays.
@@ -135,23 +170,45 @@ int LoadSound(const std::string& name, int playBuffers, int) {
     }
     if (streamed) {
         bool whole = false;
-        auto head = OpenAudioSource(s->file.data(), s->file.size());
+        auto head = OpenAudioSource(bytes->data(), bytes->size());
         if (!head ||
             !DecodeHead(*head, int64_t(st.format.rate) * kHeadMillis / 1000, s->channels, &s->pcm, &whole))
-            return -1;
+            return false;
         streamed = !whole;  // a stream that ends within the head is simply short
     }
     s->streamed = streamed;
     s->frames = int64_t(s->pcm.size()) / s->channels;
-    if (!streamed) {
-        s->file.clear();
-        s->file.shrink_to_fit();
-    }
     s->pcm.shrink_to_fit();
+    if (streamed) {
+        s->file = std::move(bytes);
+        Keep(name, *s, st.format);
+    }
+    return true;
+}
 
+}  // namespace
+
+std::vector<KeptStream>& sound::KeptStreams() {
+    static std::vector<KeptStream> kept;
+    return kept;
+}
+
+int LoadSound(const std::string& name, int playBuffers, int) {
+    State& st = Sounds();
+    if (!st.started) return -1;
+    playBuffers = std::clamp(playBuffers, 1, kMaxPlayBuffers);
+    auto s = std::make_shared<Sound>();
+    if (!LoadInto(name, s.get())) return -1;
+    s->voices.resize(size_t(playBuffers));
     std::lock_guard<std::mutex> lock(st.lock);
     if (!Insert(s)) return -1;
     return MakeHandle(*s);
+}
+
+int PrepareSound(const std::string& name) {
+    if (!Sounds().started) return -1;
+    Sound s;
+    return LoadInto(name, &s) ? 0 : -1;
 }
 
 int StartSound(int handle, int mode, int fromStart) {

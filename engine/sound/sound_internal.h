@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -77,7 +78,7 @@ struct Sound {
     std::vector<Voice> voices;
     int current = 0;
     // Streamed: the file image (read by the feeder, never changed after loading) and its format.
-    std::vector<uint8_t> file;
+    std::shared_ptr<const std::vector<uint8_t>> file;
     int inRate = 0;
     int inChannels = 0;
     bool music = false;  // compressed (Ogg Vorbis): the music volume applies, else the effects volume
@@ -114,6 +115,19 @@ struct State {
 };
 
 State& Sounds();
+
+// Streamed sounds as loaded (the file and its decoded head), kept past their deletion so that a load
+// of the same file again (the music of the menus and of the stages, in turn) costs a read and a
+// compare instead of a decode. Main thread only; emptied when the sound system ends.
+struct KeptStream {
+    std::string name;
+    std::shared_ptr<const std::vector<uint8_t>> file;
+    std::vector<int16_t> head;
+    int channels = 0, rate = 0;  // the output format it was decoded for
+    int inRate = 0, inChannels = 0;
+    bool music = false;
+};
+std::vector<KeptStream>& KeptStreams();
 
 // Mixes `frames` frames into `out` at the output format; `lk` holds the sound lock.
 void Mix(int16_t* out, int frames, std::unique_lock<std::mutex>& lk);

@@ -109,6 +109,7 @@ void EndSoundSystem() {
     if (st.deviceOpen && platform::Current()) platform::Current()->CloseAudio();
     st.deviceOpen = false;
     DeleteAllSounds();
+    KeptStreams().clear();
     std::lock_guard<std::mutex> lock(st.lock);
     st.started = false;
     st.slots.clear();

@@ -38,7 +38,7 @@ private:
 
 // Reads a streamed sound from `target` on (the head's end or later), with a fresh converter.
 bool StartDecoding(const Sound& s, StreamFeed& f, int64_t target) {
-    if (!f.source) f.source = OpenAudioSource(s.file.data(), s.file.size());
+    if (!f.source) f.source = OpenAudioSource(s.file->data(), s.file->size());
     if (!f.converter) f.converter = NewConverter(s.inRate, s.inChannels);
     if (!f.source || !f.converter) return false;
     f.converter->Clear();

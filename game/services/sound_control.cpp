@@ -100,6 +100,11 @@ void LoadMusicSet(int set) {
     musicSet = int16_t(set);
 }
 
+void PrepareMusicSet(int set) {
+    if (set < 0 || set > 1) return;
+    for (const Track& t : kMusicSets[set]) engine::PrepareSound(t.file);
+}
+
 void PlayMusic(int track) {
     // A track played once that has ended still counts as current: the stage stays silent.
     if (track == currentTrack || track < 0 || track > 1) return;

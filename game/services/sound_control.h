@@ -55,6 +55,8 @@ void RequestSound(int n);
 void PlayRequestedSounds();
 // Loads the two tracks of set 0 (title, results) or 1 (stages, boss); nothing when already loaded.
 void LoadMusicSet(int set);
+// Decodes the start of set 0's or 1's tracks ahead of LoadMusicSet, which then only reads the files.
+void PrepareMusicSet(int set);
 void PlayMusic(int track);
 void StopMusic();
 // Stops and releases every effect and track (shutdown).

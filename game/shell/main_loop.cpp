@@ -122,6 +122,8 @@ bool StartUp(ScreenChoice choice) {
     BuildTrigTables();
     InitSoundTables();
     LoadSoundEffects();
+    // The stages' music too, so that the first stage's start only reads its files.
+    PrepareMusicSet(kMusicStages);
     ClearSoundCooldowns();
     LoadImages();
     ReadRecords();
