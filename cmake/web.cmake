@@ -1,6 +1,6 @@
 # The WebAssembly build (scripts/build-web.sh): Debian's emscripten, with zlib, libpng, libogg,
 # libvorbis and SDL2 built from Debian's sources by scripts/build-web-libs.sh (VELMORAN_WEB_LIBS is
-# the prefix it prints). For now the headless program only, run under node.
+# the prefix it prints). The headless program, run under node, and the page (velmoran_page, below).
 set(VELMORAN_WEB_LIBS "" CACHE PATH "Prefix of the libraries built by scripts/build-web-libs.sh")
 option(VELMORAN_WEB_THREADS "Build with threads (-pthread; the libraries must be built alike)" ON)
 if(NOT VELMORAN_WEB_LIBS)
@@ -40,4 +40,43 @@ function(velmoran_web_program)
   target_link_options(velmoran PRIVATE -sENVIRONMENT=node,worker -sNODERAWFS=1 -sSINGLE_FILE=1 -sEXIT_RUNTIME=1
                       -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=128MB -sMAXIMUM_MEMORY=2GB --pre-js ${environment})
   set_property(TARGET velmoran APPEND PROPERTY LINK_DEPENDS ${environment})
+  velmoran_web_page()
+endfunction()
+
+# The page (scripts/build-web.sh, into build-page/): the same program with SDL's window back-end
+# drawing into the page's canvas. The game's loops wait for the next frame inside the back-end, which
+# hands the thread back to the browser there (Asyncify), so that the loops stay as they are.
+# The data goes into game.data beside it, loaded before the game starts.
+function(velmoran_web_page)
+  set(page ${CMAKE_SOURCE_DIR}/platform/web/page)
+  file(GLOB sdl_window_sources ${CMAKE_SOURCE_DIR}/platform/sdl2/*.cpp)
+  list(REMOVE_ITEM sdl_window_sources ${CMAKE_SOURCE_DIR}/platform/sdl2/sdl_convert.cpp)
+  add_library(platform_sdl2_page STATIC ${sdl_window_sources})
+  target_link_libraries(platform_sdl2_page PUBLIC velmoran_engine platform_common platform_audio_convert)
+  # platform/web/web_platform.cpp takes the name app/main.cpp calls and wraps SDL's back-end.
+  target_compile_definitions(platform_sdl2_page PRIVATE MakeSdlPlatform=MakeSdlWindowPlatform)
+
+  add_executable(velmoran_page app/main.cpp app/command_line.cpp app/autopilot.cpp app/replay.cpp
+                               app/score_upload_none.cpp platform/web/web_platform.cpp
+                               platform/web/exact_atan.cpp platform/web/no_signals.cpp)
+  set_target_properties(velmoran_page PROPERTIES OUTPUT_NAME game SUFFIX .js)
+  target_link_libraries(velmoran_page PRIVATE velmoran_settings velmoran_core platform_headless
+                                              platform_sdl2_page)
+  target_compile_definitions(velmoran_page PRIVATE VELMORAN_VERSION="${PROJECT_VERSION}"
+                             VELMORAN_DATADIR="/game")
+  target_link_options(velmoran_page PRIVATE -sENVIRONMENT=web,worker -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
+                      -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=callMain,FS
+                      -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=128MB -sMAXIMUM_MEMORY=2GB
+                      -sFORCE_FILESYSTEM=1 -lidbfs.js
+                      --preload-file ${VELMORAN_DATA_DIR}@/game/data --pre-js ${page}/pre.js
+                      --js-library ${page}/library.js)
+  set_property(TARGET velmoran_page APPEND PROPERTY LINK_DEPENDS ${page}/pre.js ${page}/library.js)
+  # The data generator touches this when it writes the data: the page packs the new data then.
+  if(EXISTS ${VELMORAN_DATA_DIR}/.stamp)
+    set_property(TARGET velmoran_page APPEND PROPERTY LINK_DEPENDS ${VELMORAN_DATA_DIR}/.stamp)
+  endif()
+  # The page's own files beside the program (copied again whenever one changes).
+  foreach(f index.html page.js page.css)
+    configure_file(${page}/${f} ${VELMORAN_OUT}/${f} COPYONLY)
+  endforeach()
 endfunction()

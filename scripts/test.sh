@@ -2,7 +2,8 @@
 # Builds everything and runs the whole test suite: every CTest test, the fuzz targets briefly, then
 # the unit and end-to-end tests again built with AddressSanitizer and UndefinedBehaviorSanitizer
 # (a second build folder beside the first, reusing its generated data), stopping at the first error.
-# Last, the WebAssembly build replays every golden game under node (tests/web/run.sh).
+# Last, the WebAssembly build replays every golden game under node, and the page plays in headless
+# chromium against the native program (tests/web/run.sh).
 # FUZZ_SECONDS sets how long each fuzz target runs (default 20; 0 skips fuzzing); SANITIZE=0 skips
 # the sanitizer run; WEB=0 skips the web build.
 set -euo pipefail
@@ -46,7 +47,7 @@ if [ "${SANITIZE:-1}" != 0 ]; then
 fi
 if [ "${WEB:-1}" != 0 ]; then
   step "web build"
-  # Debian's emscripten and node; the libraries are built once into ~/.cache/velmoran-web-libs.
+  # Debian's emscripten, node and chromium; the libraries are built once into ~/.cache/velmoran-web-libs.
   if "$root/scripts/install-deps.sh" web && "$root/scripts/build-web.sh"; then
     step "web tests"
     "$root/tests/web/run.sh" || status=1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The web build's tests: the wasm headless program replays every golden game under node and must
 # report exactly what the native program does (tests/e2e/verify.sh, the same .expect files); then the
-# wasm build's own atan is checked against the C library's, natively.
+# wasm build's own atan is checked against the C library's, natively; last, the page plays in
+# headless chromium and must show and compute what the native program does (tests/web/page_test.sh).
 # Usage: tests/web/run.sh [BUILD_WEB]   (default build-web beside the source folder)
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -39,6 +40,17 @@ if g++ -std=c++20 -O2 -Wall -Wextra -Werror -ffp-contract=off -I"$root" "$root/t
 else
   failed=$((failed + 1))
   echo "web.atan: FAILED"
+fi
+# The page in headless chromium against the native program (tests/web/page_test.sh); PAGE=0 skips.
+if [ "${PAGE:-1}" != 0 ]; then
+  if "$root/tests/web/page_test.sh" >"$scratch/page.log" 2>&1; then
+    passed=$((passed + 1))
+    grep '^web\.page\.' "$scratch/page.log"
+  else
+    failed=$((failed + 1))
+    cat "$scratch/page.log"
+    echo "web.page: FAILED"
+  fi
 fi
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -1,0 +1,148 @@
+// The page around the game: the start panel, the picture's scale, full screen, sound after the first
+// gesture, downloads, watching a replay, and (for tests) playing an input script named in the URL.
+'use strict';
+(function() {
+  var $ = function(id) { return document.getElementById(id); };
+  var canvas = $('canvas'), stage = $('stage'), panel = $('panel'), start = $('start');
+  var params = new URLSearchParams(location.search);
+  var recording = '/tmp/session.rec';  // this session's games, as --record writes them
+  var started = false;
+
+  function status(text) { $('status').textContent = text; }
+  function note(text) { $('note').textContent = text; }
+
+  // The picture keeps its 4:3 and goes up by whole steps where they fit, else by what fits.
+  function fit() {
+    var w = stage.clientWidth, h = stage.clientHeight;
+    var s = Math.min(w / 640, h / 480);
+    if (s >= 1) s = Math.floor(s);
+    canvas.style.width = Math.max(1, Math.floor(640 * s)) + 'px';
+    canvas.style.height = Math.max(1, Math.floor(480 * s)) + 'px';
+  }
+  window.addEventListener('resize', fit);
+  document.addEventListener('fullscreenchange', fit);
+
+  // Full screen needs a player's gesture: a request the browser refuses is asked again at the next
+  // click or key.
+  var wantFull = null;
+  function fullScreen(on) {
+    wantFull = on;
+    var p = on ? (document.fullscreenElement ? null : stage.requestFullscreen())
+               : (document.fullscreenElement ? document.exitFullscreen() : null);
+    if (!p) { wantFull = null; return; }
+    p.then(function() { wantFull = null; }, function() {});
+  }
+  function gesture() {
+    if (wantFull !== null) fullScreen(wantFull);
+    // Browsers start sound only after a gesture: SDL's audio context waits for this one.
+    var sdl = Module['SDL2'];
+    if (sdl && sdl.audioContext && sdl.audioContext.state === 'suspended') sdl.audioContext.resume();
+  }
+  ['mousedown', 'keyup', 'touchend'].forEach(function(e) { window.addEventListener(e, gesture, true); });
+  $('fullscreen').onclick = function() { fullScreen(true); canvas.focus(); };
+
+  function download(path, name, type) {
+    var data;
+    try { data = FS.readFile(path); } catch (e) { status('nothing to download yet'); return; }
+    var a = document.createElement('a');
+    a.href = URL.createObjectURL(new Blob([data], { type: type }));
+    a.download = name;
+    document.body.appendChild(a);
+    a.click();
+    setTimeout(function() { URL.revokeObjectURL(a.href); a.remove(); }, 1000);
+  }
+  // Until the session ends the recording is its .part- file: whole up to its last digest, and
+  // playable as a recording cut short.
+  $('replay').onclick = function() {
+    if (typeof FS !== 'object') return;
+    var path = null;
+    try {
+      FS.readdir('/tmp').forEach(function(n) { if (n.indexOf('session.rec') === 0) path = '/tmp/' + n; });
+      if (FS.analyzePath(recording).exists) path = recording;
+    } catch (e) {}
+    if (path) download(path, 'velmoran-' + new Date().toISOString().replace(/[:.]/g, '-') + '.rec', 'text/plain');
+    else status('no game recorded yet');
+  };
+  $('shot').onclick = function() {
+    var last = null;
+    try {
+      FS.readdir('/player/ScreenShots').forEach(function(n) {
+        if (/^SS\d+\.bmp$/.test(n) && (!last || +n.slice(2, -4) > +last.slice(2, -4))) last = n;
+      });
+    } catch (e) {}
+    if (last) download('/player/ScreenShots/' + last, last, 'image/bmp');
+    else status('no screenshot yet: P takes one');
+  };
+
+  function run(args) {
+    if (started) return;
+    started = true;
+    panel.classList.add('gone');
+    gesture();
+    canvas.focus();
+    status('');
+    Module['callMain'](args);
+  }
+
+  var scriptUrl = params.get('input');  // tests: an input script served beside the page
+  start.onclick = function() {
+    var args = ['--window', '--user-dir', '/player'];
+    if (!scriptUrl) return run(args.concat(['--record', recording]));
+    fetch(scriptUrl).then(function(r) {
+      if (!r.ok) throw new Error(scriptUrl + ': ' + r.status);
+      return r.arrayBuffer();
+    }).then(function(b) {
+      FS.writeFile('/tmp/play.input', new Uint8Array(b));
+      var extra = ['--input', '/tmp/play.input', '--digest', '/tmp/play.digest'];
+      if (params.get('frames')) extra.push('--frames', params.get('frames'));
+      run(args.concat(extra));
+    }).catch(function(e) { console.log('VELMORAN-ERROR ' + e); });
+  };
+  // Watching a replay: a file of anyone's, played as --input plays it, in a scratch folder of its
+  // own, so that it never touches the player's records.
+  $('watch').onchange = function() {
+    var f = this.files[0];
+    if (!f) return;
+    f.arrayBuffer().then(function(b) {
+      FS.writeFile('/tmp/watch.rec', new Uint8Array(b));
+      run(['--window', '--user-dir', '/player', '--input', '/tmp/watch.rec']);
+    });
+  };
+
+  window.Module = {
+    canvas: canvas,
+    print: function(t) { console.log(t); },
+    printErr: function(t) { console.warn(t); },
+    setStatus: function(t) { if (!started) start.textContent = t || 'START'; },
+    onRuntimeInitialized: function() {
+      console.log('VELMORAN-READY');
+      start.textContent = 'START';
+      start.disabled = false;
+      $('watch').disabled = false;
+    },
+    onExit: function(code) {
+      console.log('VELMORAN-EXIT ' + code);
+      Module['velmoranStore']();
+      Module['velmoranStored'](function() { console.log('VELMORAN-STORED'); });
+      panel.classList.remove('gone');
+      start.disabled = true;
+      $('watch').parentNode.style.display = 'none';
+      start.textContent = 'Reload the page to play again';
+      if (code) note('The game ended with code ' + code + '.');
+      if (scriptUrl) {
+        var lines = '';
+        try { lines = FS.readFile('/tmp/play.digest', { encoding: 'utf8' }).trim().split('\n'); } catch (e) {}
+        // The last frame's digest and the exit code, for the browser test.
+        console.log('VELMORAN-DIGEST ' + (lines.length ? lines[lines.length - 1] : 'none') + ' exit ' + code);
+      }
+    },
+    velmoranFullScreen: fullScreen,
+    velmoranMessage: function(text) { note(text); panel.classList.remove('gone'); },
+  };
+  canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
+  // When the program cannot start at all, the player should hear why.
+  window.addEventListener('error', function(e) { note('The game could not start: ' + e.message); });
+  if (typeof SharedArrayBuffer === 'undefined')
+    note('This page must be served with cross-origin isolation (scripts/serve-web.sh does).');
+  fit();
+})();
