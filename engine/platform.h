@@ -93,6 +93,7 @@ struct AudioSpec {
     int rate = 44100;
     int channels = 2;
     bool pulledOnMainThread = false;  // written back: the callback runs inside the clock's waits (headless)
+    bool unheard = false;             // written back: the mix goes nowhere (headless, keeping no capture)
 };
 
 // Converts interleaved 16-bit audio between rates and channel counts, piece by piece, so that a

@@ -122,8 +122,8 @@ void Keep(const std::string& name, const Sound& s, const platform::AudioSpec& fo
     std::vector<KeptStream>& kept = KeptStreams();
     kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const KeptStream& k) { return k.name == name; }),
                kept.end());
-    kept.insert(kept.begin(), KeptStream{name, s.file, s.pcm, format.channels, format.rate, s.inRate,
-                                         s.inChannels, s.music});
+    kept.insert(kept.begin(), KeptStream{name, s.file, s.pcm, s.totalFrames, format.channels, format.rate,
+                                         s.inRate, s.inChannels, s.music});
     if (kept.size() > kKeptStreamCount) kept.resize(kKeptStreamCount);
 }
 
@@ -135,9 +135,14 @@ bool LoadInto(const std::string& name, Sound* s) {
     const bool read = ReadWholeFile(name, bytes.get());
     s->channels = st.format.channels;
     if (read) {
-        if (const KeptStream* k = FindKept(name, *bytes, st.format)) {
+        const KeptStream* k = FindKept(name, *bytes, st.format);
+        // Only while a load would stream it still: the decode-at-load limit may have changed since.
+        const double limit = k && k->music ? std::min<double>(st.decodeAtLoadSeconds, kLongestDecodedSeconds)
+                                           : kLongestDecodedSeconds;
+        if (k && (k->totalFrames < 0 || k->totalFrames / k->inRate > int64_t(limit))) {
             s->file = k->file;
             s->pcm = k->head;
+            s->totalFrames = k->totalFrames;
             s->inRate = k->inRate;
             s->inChannels = k->inChannels;
             s->music = k->music;
@@ -177,6 +182,7 @@ bool LoadInto(const std::string& name, Sound* s) {
         streamed = !whole;  // a stream that ends within the head is simply short
     }
     s->streamed = streamed;
+    s->totalFrames = total;
     s->frames = int64_t(s->pcm.size()) / s->channels;
     s->pcm.shrink_to_fit();
     if (streamed) {

@@ -74,7 +74,8 @@ struct Sound {
     // In memory: the whole sound at the output format, shared by all play buffers.
     // Streamed: its first kHeadMillis only.
     std::vector<int16_t> pcm;
-    int64_t frames = 0;  // frames in pcm
+    int64_t frames = 0;        // frames in pcm
+    int64_t totalFrames = -1;  // streamed: the frames the file says it holds, at its own rate (-1: unknown)
     std::vector<Voice> voices;
     int current = 0;
     // Streamed: the file image (read by the feeder, never changed after loading) and its format.
@@ -88,6 +89,9 @@ struct State {
     std::mutex lock;  // the sound lock
     bool started = false;
     bool deviceOpen = false;
+    // Nobody hears the mix (no device, or one that keeps nothing): the music, which no game rule
+    // reads, is fed as silence of its length instead of being decoded.
+    bool unheard = false;
     bool mixerMayDecode = false;  // the mixer runs on the thread that decodes, so it may refill an empty ring
     platform::AudioSpec format;
     std::vector<std::shared_ptr<Sound>> slots;
@@ -123,6 +127,7 @@ struct KeptStream {
     std::string name;
     std::shared_ptr<const std::vector<uint8_t>> file;
     std::vector<int16_t> head;
+    int64_t totalFrames = -1;
     int channels = 0, rate = 0;  // the output format it was decoded for
     int inRate = 0, inChannels = 0;
     bool music = false;

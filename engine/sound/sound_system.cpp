@@ -89,6 +89,7 @@ bool StartSoundSystem() {
     const bool ownThread =
         st.deviceOpen && !st.format.pulledOnMainThread && std::thread::hardware_concurrency() > 1;
     st.mixerMayDecode = !st.deviceOpen || st.format.pulledOnMainThread;
+    st.unheard = !st.deviceOpen || st.format.unheard;
     st.stopFeeder = false;
     if (ownThread) st.feeder = std::thread(FeederLoop);
     return true;

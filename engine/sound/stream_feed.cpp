@@ -36,8 +36,34 @@ private:
     size_t head_ = 0;
 };
 
+// Silence as long as a stream says it is: what an unheard run plays in place of its music.
+class Silence : public AudioSource {
+public:
+    Silence(int rate, int channels, int64_t frames) : frames_(frames) {
+        rate_ = rate;
+        channels_ = channels;
+    }
+    int64_t TotalFrames() const override { return frames_; }
+    int Read(int16_t* out, int maxFrames) override {
+        const int n = int(std::clamp<int64_t>(frames_ - at_, 0, maxFrames));
+        std::memset(out, 0, sizeof(int16_t) * size_t(n) * size_t(channels_));
+        at_ += n;
+        return n;
+    }
+    bool Seek(int64_t frame) override {
+        at_ = std::clamp<int64_t>(frame, 0, frames_);
+        return true;
+    }
+
+private:
+    int64_t frames_;
+    int64_t at_ = 0;
+};
+
 // Reads a streamed sound from `target` on (the head's end or later), with a fresh converter.
 bool StartDecoding(const Sound& s, StreamFeed& f, int64_t target) {
+    if (!f.source && Sounds().unheard && s.music && s.totalFrames >= 0)
+        f.source = std::make_unique<Silence>(s.inRate, s.inChannels, s.totalFrames);
     if (!f.source) f.source = OpenAudioSource(s.file->data(), s.file->size());
     if (!f.converter) f.converter = NewConverter(s.inRate, s.inChannels);
     if (!f.source || !f.converter) return false;

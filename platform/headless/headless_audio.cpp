@@ -11,6 +11,7 @@ bool HeadlessAudio::Open(platform::AudioSpec* format, platform::AudioCallback ca
     format->rate = 44100;
     format->channels = 2;
     format->pulledOnMainThread = true;
+    format->unheard = capturePath_.empty() && !keepCaptured_;
     format_ = *format;
     callback_ = callback;
     user_ = user;
