@@ -533,9 +533,12 @@ void SetVersion(const uint32_t* pixels, uint64_t number) {
     versions[1] = Version{pixels, number};
 }
 
-template <class T>
-bool Same(const T& a, const T& b) {
-    return std::memcmp(&a, &b, sizeof(T)) == 0;
+// Bit for bit: a repeated frame must be drawn with the very same numbers.
+bool Same(double a, double b) {
+    uint64_t x, y;
+    std::memcpy(&x, &a, sizeof x);
+    std::memcpy(&y, &b, sizeof y);
+    return x == y;
 }
 
 // The same call as held (what FlushDrawing works out later left aside); doubles bit for bit.
