@@ -43,9 +43,17 @@ wait $game
 INNER
 saves=no
 command -v xvfb-run >/dev/null && command -v xdotool >/dev/null && saves=yes
+# A display server that refused the game (SDL then finds no display; seen on a loaded machine) gets
+# one more try.
 resized_run() {
-    timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/resize.sh" "$exe" "$work/user" "$work/run" \
-        >"$work/out" 2>&1
+    local rc
+    for _ in 1 2; do
+        timeout 120 xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/resize.sh" "$exe" "$work/user" "$work/run" \
+            >"$work/out" 2>&1
+        rc=$?
+        grep -q 'no display found' "$work/out" || break
+    done
+    return $rc
 }
 
 if [ $saves = yes ]; then
