@@ -20,13 +20,9 @@ me=build-fuzz-libs
 source "$(dirname "$0")/debian-sources.sh"
 enable_debian_sources
 
-# The cache is keyed by the preferred versions, the compiler and the flags.
-versions=$(for p in "${packages[@]}"; do echo "$p=$(candidates "$p" | head -n1)"; done)
-key=$(printf '%s\n%s\n%s\n' "$versions" "$cc" "$flags" | md5sum | cut -c1-12)
-prefix=$cache/$key/prefix
+cache_folder "$cache" "$cc" "$flags" "${packages[@]}"
 if [ -f "$cache/$key/done" ]; then echo "$prefix"; exit 0; fi
 
-work=$cache/$key/src
 mkdir -p "$work" "$prefix"
 echo "build-fuzz-libs: building $(echo $versions) into $prefix" >&2
 export CC=$cc CFLAGS="$flags" CPPFLAGS="-I$prefix/include" LDFLAGS="-fsanitize=address -L$prefix/lib"

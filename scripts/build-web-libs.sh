@@ -25,12 +25,9 @@ source "$(dirname "$0")/debian-sources.sh"
 enable_debian_sources
 
 compiler=$(emcc --version | head -n1)
-versions=$(for p in "${packages[@]}"; do echo "$p=$(candidates "$p" | head -n1)"; done)
-key=$(printf '%s\n%s\n%s\n' "$versions" "$compiler" "$flags" | md5sum | cut -c1-12)
-prefix=$cache/$key/prefix
+cache_folder "$cache" "$compiler" "$flags" "${packages[@]}"
 if [ -f "$cache/$key/done" ]; then echo "$prefix"; exit 0; fi
 
-work=$cache/$key/src
 mkdir -p "$work" "$prefix"
 echo "$me: building ${versions//$'\n'/ } into $prefix" >&2
 export CFLAGS="$flags" CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib" EM_PKG_CONFIG_PATH=$prefix/lib/pkgconfig

@@ -43,3 +43,15 @@ fetch_source() {
   tail -n 20 "$dir.fetch.log" >&2
   return 1
 }
+
+# The cache folder of a build of these packages, keyed by their preferred versions, the compiler and
+# the flags. Sets versions, key, prefix (the install prefix) and work (the sources and build marks).
+# Usage: cache_folder CACHE COMPILER FLAGS PACKAGE...
+cache_folder() {
+  local cache=$1 compiler=$2 flags=$3
+  shift 3
+  versions=$(for p in "$@"; do echo "$p=$(candidates "$p" | head -n1)"; done)
+  key=$(printf '%s\n%s\n%s\n' "$versions" "$compiler" "$flags" | md5sum | cut -c1-12)
+  prefix=$cache/$key/prefix
+  work=$cache/$key/src
+}
