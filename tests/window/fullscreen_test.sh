@@ -24,11 +24,5 @@ echo "full screen: $full; window again: $back; exit $rc"
 [ "$full" = Geometry:1280x720 ] && [ "$back" = Geometry:640x480 ] && [ $rc = 0 ] &&
     grep -qx 'fullscreen = no' "$work/user/settings.ini"
 INNER
-# A window that never shows (the display server not ready yet on a loaded machine) gets one more try.
-for attempt in 1 2; do
-    out=$(xvfb-run -a -s "-screen 0 1280x720x24" bash "$work/inner.sh" "$exe" "$work" 2>&1) && { echo "$out"; exit 0; }
-    echo "$out"
-    echo "$out" | grep -qx "no window" || exit 1
-    rm -rf "$work/user"
-done
-exit 1
+source "$(dirname "$0")/own_display.sh"
+run_inner_under_xvfb 1280x720

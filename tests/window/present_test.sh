@@ -38,11 +38,5 @@ after=$(differ "$work/paused.png" "$work/after.png")
 echo "pixels differing: title from its screenshot $title, paused after a map $mapped, with the notice $notice, after it $after"
 [ "$title" -lt 2000 ] && [ "$mapped" = 0 ] && [ "$notice" -gt 500 ] && [ "$after" = 0 ]
 INNER
-# A window that never shows (the display server not ready yet on a loaded machine) gets one more try.
-for attempt in 1 2; do
-    out=$(xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/inner.sh" "$exe" "$work" 2>&1) && { echo "$out"; exit 0; }
-    echo "$out"
-    echo "$out" | grep -qx "no window" || exit 1
-    rm -rf "$work/user"
-done
-exit 1
+source "$(dirname "$0")/own_display.sh"
+run_inner_under_xvfb 1024x768
