@@ -158,10 +158,10 @@ ScoreService::Reply ScoreService::Submit(const std::string& address, const std::
 ScoreService::Reply ScoreService::VerifyHere(const std::string& address, const std::string& name,
                                              const std::string& hash, const std::string& body) {
     // A queue no longer than one verification's time: past that the server is too busy to answer.
-    if (!slots_.try_acquire_for(std::chrono::seconds(settings_.verifier.wallSeconds)))
+    if (!slots_.Acquire(std::chrono::seconds(settings_.verifier.wallSeconds)))
         return Reply{503, ErrorJson("the server is busy verifying other recordings; try again later"), 0};
     const Verification v = VerifyRecording(body, settings_.verifier);
-    slots_.release();
+    slots_.Release();
     return Judge(address, name, hash, v,
                  [&](ScoreEntry* e, std::string* error) { return store_->Insert(e, body, error); });
 }
@@ -342,13 +342,29 @@ void ScoreService::Mount(httplib::Server* server) {
         res.set_content(ErrorJson(what), "application/json; charset=utf-8");
     });
 
-    server->Post("/api/scores", [this](const httplib::Request& req, httplib::Response& res) {
+    // The body is read here, whatever type it says it is: `curl --data-binary` calls a recording
+    // form-encoded, and the library would otherwise parse such a body as fields and refuse it past
+    // 8 KiB.
+    server->Post("/api/scores", [this](const httplib::Request& req, httplib::Response& res,
+                                       const httplib::ContentReader& content) {
+        if (req.is_multipart_form_data())
+            return SendJson(res, 415, ErrorJson("send the recording as the request's body, not as a form"));
+        std::string body;
+        const bool whole = content([&](const char* data, size_t size) {
+            if (size > settings_.maxBodyBytes - body.size()) return false;
+            body.append(data, size);
+            return true;
+        });
+        if (!whole)
+            return SendJson(res, 413,
+                            ErrorJson("the recording is larger than " +
+                                      std::to_string(settings_.maxBodyBytes) + " bytes"));
         // The name from the query only: a form-encoded body is the recording, never a parameter.
         httplib::Params query;
         if (const size_t mark = req.target.find('?'); mark != std::string::npos)
             httplib::detail::parse_query_text(req.target.substr(mark + 1), query);
         const auto name = query.find("name");
-        const Reply reply = Submit(req.remote_addr, name == query.end() ? "" : name->second, req.body);
+        const Reply reply = Submit(req.remote_addr, name == query.end() ? "" : name->second, body);
         if (reply.id > 0) res.set_header("Location", "/api/scores/" + std::to_string(reply.id));
         if (reply.status == 429) res.set_header("Retry-After", "60");
         SendJson(res, reply.status, reply.json);

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <semaphore>
 #include <set>
 #include <string>
 #include <thread>
@@ -15,6 +14,7 @@
 #include "server/rate_limit.h"
 #include "server/store.h"
 #include "server/verifier.h"
+#include "server/verify_slots.h"
 
 namespace httplib {
 class Server;
@@ -64,7 +64,7 @@ private:
     VerifyQueue* queue_;
     const ServiceSettings settings_;
     RateLimiter limiter_;
-    std::counting_semaphore<1024> slots_;  // verifications running at once
+    VerifySlots slots_;  // verifications running at once
     std::mutex verifyingLock_;
     std::set<std::string> verifying_;  // hashes of the recordings being verified
 
