@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "app/user_folders.h"
 #include "engine/frame/frame.h"
+#include "engine/frame/overlays.h"
 #include "engine/frame/pause.h"
 #include "engine/image/image.h"
 #include "engine/input/controls.h"
@@ -130,6 +131,9 @@ void AfterFrame() {
         uploader->GameEnded();
     }
     gameEndPending = false;
+    // Sending happens on the uploader's thread; the player hears of it here, between frames.
+    if (int sent = 0, kept = 0; uploader && uploader->TakeNews(&sent, &kept))
+        engine::ShowNotice(sent > 0 ? engine::Notice::kScoreSent : engine::Notice::kScoreKept);
 }
 
 // A diff-friendly record of how the run ended, for end-to-end tests.

@@ -94,6 +94,15 @@ int ScoreUploader::Waiting() const {
     return waiting_;
 }
 
+bool ScoreUploader::TakeNews(int* sent, int* kept) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!news_) return false;
+    news_ = false;
+    *sent = newsSent_;
+    *kept = newsKept_;
+    return true;
+}
+
 void ScoreUploader::Run() {
     SendWaiting();
     std::unique_lock<std::mutex> guard(lock_);
@@ -134,7 +143,7 @@ void ScoreUploader::SendWaiting() {
             games.push_back(it->path());
     }
     std::sort(games.begin(), games.end());
-    int waiting = 0;
+    int waiting = 0, sent = 0;
     for (const fs::path& game : games) {
         std::ifstream in(game, std::ios::binary);
         std::string body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -151,10 +160,16 @@ void ScoreUploader::SendWaiting() {
         if (outcome > 0) {
             std::lock_guard<std::mutex> guard(lock_);
             ++sent_;
+            ++sent;
         }
     }
     std::lock_guard<std::mutex> guard(lock_);
     waiting_ = waiting;
+    if (sent > 0 || waiting > 0) {
+        news_ = true;
+        newsSent_ = sent;
+        newsKept_ = waiting;
+    }
 }
 
 int ScoreUploader::Send(const std::string& body, std::string* answer) {

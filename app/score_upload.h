@@ -34,6 +34,9 @@ public:
     // What happened so far, for the player and for tests.
     int Sent() const;
     int Waiting() const;
+    // True once after each round of sending that had something to send: how many of its games reached
+    // the table, and how many wait for later.
+    bool TakeNews(int* sent, int* kept);
 
 private:
     struct Copy {
@@ -52,6 +55,8 @@ private:
     std::deque<Copy> copies_;
     bool stop_ = false;
     int sent_ = 0, waiting_ = 0, copiesMade_ = 0;
+    bool news_ = false;
+    int newsSent_ = 0, newsKept_ = 0;
     std::thread thread_;
 };
 

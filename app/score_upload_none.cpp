@@ -19,5 +19,6 @@ std::string ScoreUploader::RunRecordingPath() const { return folder_ + "/unsent-
 void ScoreUploader::GameEnded() {}
 int ScoreUploader::Sent() const { return 0; }
 int ScoreUploader::Waiting() const { return 0; }
+bool ScoreUploader::TakeNews(int*, int*) { return false; }
 
 }  // namespace app

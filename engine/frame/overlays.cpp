@@ -46,13 +46,68 @@ void Fill(Surface& s, int x, int y, int w, int h, uint32_t colour, int alpha = 2
 void ShowNotice(Notice notice) {
     platform::Platform* p = platform::Current();
     if (!p) return;
+    const bool score = notice == Notice::kScoreSent || notice == Notice::kScoreKept;
     N().notice = notice;
-    N().until = p->NowMicros() + kNoticeMicros;
+    N().until = p->NowMicros() + (score ? kScoreNoticeMicros : kNoticeMicros);
     ++N().shown;
 }
 
-// A loudspeaker in the top-right corner, crossed out when muted, with sound waves when not.
+namespace {
+
+// The letters the score's notices need, 5 x 7, one string a row ('#' lit).
+struct Glyph {
+    char letter;
+    const char* rows[7];
+};
+constexpr Glyph kGlyphs[] = {
+    {'A', {".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"}},
+    {'C', {".###.", "#...#", "#....", "#....", "#....", "#...#", ".###."}},
+    {'D', {"####.", "#...#", "#...#", "#...#", "#...#", "#...#", "####."}},
+    {'E', {"#####", "#....", "#....", "####.", "#....", "#....", "#####"}},
+    {'L', {"#....", "#....", "#....", "#....", "#....", "#....", "#####"}},
+    {'N', {"#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#"}},
+    {'O', {".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."}},
+    {'R', {"####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"}},
+    {'S', {".####", "#....", "#....", ".###.", "....#", "....#", "####."}},
+    {'T', {"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."}},
+};
+
+// Words in the glyphs above, each cell `scale` pixels square; a letter is 6 cells wide with its gap.
+void Write(Surface& s, int x, int y, const char* text, int scale, uint32_t colour) {
+    for (; *text; ++text, x += 6 * scale)
+        for (const Glyph& g : kGlyphs)
+            if (g.letter == *text)
+                for (int row = 0; row < 7; ++row)
+                    for (int col = 0; col < 5; ++col)
+                        if (g.rows[row][col] == '#')
+                            Fill(s, x + col * scale, y + row * scale, scale, scale, colour);
+}
+
+// An arrow going up from a tray: the game going out to the score table.
+void DrawUpload(Surface& s, int x, int y, uint32_t colour) {
+    for (int i = 0; i < 7; ++i) Fill(s, x + 7 - i, y + i, 1 + 2 * i, 1, colour);  // the head
+    Fill(s, x + 5, y + 7, 5, 8, colour);                                          // the shaft
+    Fill(s, x, y + 17, 15, 2, colour);                                            // the tray
+    Fill(s, x, y + 13, 2, 4, colour);
+    Fill(s, x + 13, y + 13, 2, 4, colour);
+}
+
+}  // namespace
+
+// A loudspeaker in the top-right corner, crossed out when muted, with sound waves when not. The
+// score's notices say in words, in the same corner, whether the finished game reached the table or
+// waits to be sent later.
 void DrawNotice(Notice notice, Surface& s) {
+    if (notice == Notice::kScoreSent || notice == Notice::kScoreKept) {
+        const bool sent = notice == Notice::kScoreSent;
+        const char* text = sent ? "SCORE SENT" : "SEND LATER";
+        const int w = 31 + 10 * 12 - 2 + 10, x0 = s.width - 12 - w, y0 = 12;
+        const uint32_t colour = sent ? 0x80FF90u : 0xFFD060u;
+        Fill(s, x0, y0, w, 40, 0x000000u, 170);
+        DrawUpload(s, x0 + 8, y0 + 10, colour);
+        Write(s, x0 + 31, y0 + 13, text, 2, 0xFFFFFFu);
+        return;
+    }
     const int x0 = s.width - 64, y0 = 12;
     Fill(s, x0, y0, 52, 40, 0x000000u, 170);
     const uint32_t white = 0xFFFFFFu, red = 0xFF5050u;

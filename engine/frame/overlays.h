@@ -1,6 +1,6 @@
 // What the engine shows over the game's picture: the pause, and short notices for a moment (the
-// loudspeaker when M mutes or unmutes). Put over the frame as it is presented, never into the screens
-// the game draws or a screenshot saves.
+// loudspeaker when M mutes or unmutes; whether a finished game reached the score table). Put over the frame
+// as it is presented, never into the screens the game draws or a screenshot saves.
 #pragma once
 
 #include <cstdint>
@@ -9,11 +9,13 @@
 
 namespace engine {
 
-enum class Notice { kMuted, kSoundOn };
+enum class Notice { kMuted, kSoundOn, kScoreSent, kScoreKept };
 
 inline constexpr uint64_t kNoticeMicros = 1500000;
+inline constexpr uint64_t kScoreNoticeMicros = 3000000;  // words take longer to read than a pictogram
 
-// Shows `notice` from now for kNoticeMicros of the platform's clock.
+// Shows `notice` from now for kNoticeMicros (kScoreNoticeMicros for the score's) of the platform's
+// clock; a later notice takes the place of an earlier one.
 void ShowNotice(Notice notice);
 // The picture to present: `frame` itself, or a copy with the pause and the notice due over it.
 const uint32_t* WithOverlays(const Surface& frame);

@@ -108,6 +108,11 @@ TEST(ScoreUpload, AFinishedGameGoesToTheTableOrWaitsForTheNextStart) {
         EXPECT_EQ(request.rfind("POST /api/scores?name=Ada%20Lovelace ", 0), 0u) << request;
         EXPECT_NE(request.find("\r\n\r\nvelmoran-input 2\n"), std::string::npos) << request;
         EXPECT_EQ(uploader.Sent(), 0);
+        int sent = -1, kept = -1;  // what the player is told: kept for later, once
+        ASSERT_TRUE(uploader.TakeNews(&sent, &kept));
+        EXPECT_EQ(sent, 0);
+        EXPECT_EQ(kept, 1);
+        EXPECT_FALSE(uploader.TakeNews(&sent, &kept));
         engine::AbandonRecording();
         engine::EndEngine();
     }
@@ -121,6 +126,11 @@ TEST(ScoreUpload, AFinishedGameGoesToTheTableOrWaitsForTheNextStart) {
     app::ScoreUploader next(up.Url(), "Ada", unsent.string());
     ASSERT_TRUE(Eventually([&] { return next.Sent() == 1; }));
     EXPECT_EQ(next.Waiting(), 0);
+    int sent = -1, kept = -1;
+    bool told = false;
+    ASSERT_TRUE(Eventually([&] { return told = told || next.TakeNews(&sent, &kept); }));
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(kept, 0);
     EXPECT_TRUE(fs::is_empty(unsent));
 }
 

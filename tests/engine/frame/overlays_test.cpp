@@ -86,3 +86,29 @@ TEST(Pause, HoldsTheGameAndShowsTheFrameDimmed) {
 }
 
 }  // namespace
+
+namespace {
+
+// Whether a finished game reached the score table: said in words, for longer than the loudspeaker.
+TEST(Notice, TheScoreTablesAnswerStaysThreeSeconds) {
+    testsupport::HeadlessSession session;
+    ASSERT_EQ(engine::InitEngine(), 0);
+    session.Platform().KeepPresented(true);
+    auto shown = [&session] {
+        engine::ClearScreen();
+        engine::PresentScreen();
+        engine::PumpMessages();
+        return session.Platform()
+            .Presented()[size_t(12 + 10) * 640 + (640 - 12 - 159 + 8 + 7)];  // the arrow's tip
+    };
+    engine::ShowNotice(engine::Notice::kScoreSent);
+    EXPECT_EQ(shown(), 0xFF80FF90u);
+    engine::ShowNotice(engine::Notice::kScoreKept);  // takes the place of the earlier one
+    EXPECT_EQ(shown(), 0xFFFFD060u);
+    session.Platform().AdvanceMicros(engine::kScoreNoticeMicros - 1000);
+    EXPECT_EQ(shown(), 0xFFFFD060u);
+    session.Platform().AdvanceMicros(1000);
+    EXPECT_EQ(shown(), 0xFF000000u);
+}
+
+}  // namespace
