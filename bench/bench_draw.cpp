@@ -9,6 +9,10 @@
 //    cold), then each renderer's frames back to back (steady state); on one thread, then in bands on
 //    the drawing threads (at least 2; there also the wall time and the CPU time of all threads, since
 //    one thread's CPU time leaves out the others' share);
+//  - where pixman was found at build time: the same calls drawn by pixman, one thread each, with
+//    caches cold (a buffer twice the last-level cache written over before each frame of either
+//    side) and warm, with the reuse of repeated turned draws off and on (see pixman_peer.cpp for
+//    how each call maps), and how far pixman's pixels are from ours;
 //  - update and drawing: the game's stage frame on a field kept full, on one thread (CPU time) and
 //    in bands (wall time);
 //  - a call of each large picture, turned alone at 32 angles (median and slowest);
@@ -59,6 +63,9 @@
 #if __has_include("engine/image/picture_cache.h")
 #include "engine/image/picture_cache.h"
 #define BENCH_PICTURE_CACHE 1
+#endif
+#ifdef BENCH_PIXMAN
+#include "bench/pixman_peer.h"
 #endif
 #if __has_include("platform/sdl2/sdl_software_peer.h")
 #include "platform/sdl2/sdl_software_peer.h"
@@ -192,6 +199,99 @@ struct Peer {
 };
 #endif
 
+#ifdef BENCH_PIXMAN
+// The drawing alone against pixman, both on one thread (pixman draws on the calling thread), on
+// the recorded frame drawn again and again, and on it and the next frame of the game in turn (each
+// frame then finds the previous one's turned draws only where the game repeats them). Cold: before
+// each timed frame of either side, a buffer twice the size of the last-level cache is written over.
+// Warm: each side's frames back to back.
+void AgainstPixman(const std::vector<engine::DrawCall>& first, const std::vector<engine::DrawCall>& next,
+                   int frames) {
+    busiest::PixmanPeer pixman;
+    const int pixmanFirst = pixman.Prepare(first), pixmanNext = pixman.Prepare(next);
+    if (pixmanFirst < 0 || pixmanNext < 0) {
+        std::printf("pixman: an image could not be made; no comparison\n");
+        return;
+    }
+    engine::SetDrawThreads(1);
+    {
+        // How far pixman's pixels are from ours (its sampling and rounding differ).
+        Replay(first);
+        pixman.Draw(pixmanFirst);
+        const engine::Surface& ours = engine::DrawTargetSurface();
+        const uint32_t* theirs = pixman.Pixels();
+        int64_t differ = 0, sum = 0;
+        int most = 0;
+        for (int y = 0; y < ours.height && y < 480; ++y)
+            for (int x = 0; x < ours.width && x < 640; ++x) {
+                const uint32_t a = ours.pixels[size_t(y) * size_t(ours.pitch) + size_t(x)],
+                               b = theirs[y * 640 + x];
+                int d = 0;
+                for (int shift = 0; shift <= 16; shift += 8) {
+                    const int e = std::abs(int(a >> shift & 255) - int(b >> shift & 255));
+                    d = std::max(d, e), sum += e;
+                }
+                differ += d != 0, most = std::max(most, d);
+            }
+        std::printf(
+            "pixman against ours, the busiest frame: %.1f %% of pixels differ, mean difference %.2f per "
+            "channel, "
+            "largest %d\n",
+            100.0 * double(differ) / (640 * 480), double(sum) / (640 * 480 * 3), most);
+    }
+    std::vector<uint8_t> evict(size_t(64) << 20);  // the last-level cache is 32 MiB here
+    auto evictCaches = [&] {
+        for (size_t i = 0; i < evict.size(); i += 64) evict[i] = uint8_t(evict[i] + 1);
+        asm volatile("" : : "r"(evict.data()) : "memory");
+    };
+    struct Sequence {
+        const char* name;
+        std::vector<const std::vector<engine::DrawCall>*> ours;
+        std::vector<int> theirs;
+    };
+    const Sequence sequences[] = {
+        {"the busiest frame again and again", {&first}, {pixmanFirst}},
+        {"the busiest frame and the next in turn", {&first, &next}, {pixmanFirst, pixmanNext}}};
+    for (const Sequence& q : sequences) {
+        for (const bool cold : {true, false}) {
+            for (const bool reuse : {false, true}) {
+                engine::SetTurnedReuse(reuse);
+                std::vector<double> ours, theirs;
+                const size_t n = q.ours.size();
+                for (int f = 0; f < 20; ++f) Replay(*q.ours[size_t(f) % n]);
+                for (int f = 0; f < frames; ++f) {
+                    if (cold) evictCaches();
+                    const double t = ThreadSeconds();
+                    Replay(*q.ours[size_t(f) % n]);
+                    ours.push_back((ThreadSeconds() - t) * 1e3);
+                    if (!cold) continue;
+                    evictCaches();
+                    const double u = ThreadSeconds();
+                    pixman.Draw(q.theirs[size_t(f) % n]);
+                    theirs.push_back((ThreadSeconds() - u) * 1e3);
+                }
+                if (!cold) {
+                    for (int f = 0; f < 20; ++f) pixman.Draw(q.theirs[size_t(f) % n]);
+                    for (int f = 0; f < frames; ++f) {
+                        const double u = ThreadSeconds();
+                        pixman.Draw(q.theirs[size_t(f) % n]);
+                        theirs.push_back((ThreadSeconds() - u) * 1e3);
+                    }
+                }
+                const Figures a = Summarise(ours), b = Summarise(theirs);
+                std::printf(
+                    "%s, %s, turned reuse %s: ours median %.3f ms, p90 %.3f ms; pixman median %.3f ms, p90 "
+                    "%.3f "
+                    "ms; ours / pixman %.2f (median), %.2f (p90)\n",
+                    q.name, cold ? "caches cold" : "caches warm", reuse ? "on" : "off", a.median, a.p90,
+                    b.median, b.p90, a.median / b.median, a.p90 / b.p90);
+            }
+        }
+    }
+    engine::SetTurnedReuse(false);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -296,6 +396,7 @@ int main(int argc, char** argv) {
         "busiest frame: %d enemies, %d bullets, %d items, %d effects; %zu draw calls (%d turned, %d "
         "blended, %d rectangles)\n",
         live[0], live[1], live[2], live[3], recorded.size(), turned, blended, rects);
+    std::vector<engine::DrawCall> nextFrame;
     {
         // The next frame of the same game: how many of its turned draws repeat one of this frame's
         // (the same picture, angle, scale and mirroring, anywhere), and the share of their area.
@@ -326,6 +427,7 @@ int main(int argc, char** argv) {
             "next frame: %d of %d turned draws repeat the previous frame's picture, angle and scale (%.0f %% "
             "of their area)\n",
             again, all, area > 0 ? 100 * areaAgain / area : 0.0);
+        nextFrame = recorded;
         recorded = first;  // the frame timed below stays the one recorded first
         full.Put();
     }
@@ -340,6 +442,9 @@ int main(int argc, char** argv) {
         for (int f = 0; f < frames; ++f) Replay(recorded);
         return 0;
     }
+#ifdef BENCH_PIXMAN
+    if (!perCall) AgainstPixman(recorded, nextFrame, frames);
+#endif
     if (perCall) {  // what each call of the frame costs, the costliest first
         std::vector<std::pair<double, size_t>> cost(recorded.size());
         for (size_t i = 0; i < recorded.size(); ++i) {

@@ -8,6 +8,7 @@ want=(cmake ninja-build g++ pkg-config
       xfonts-base)  # xfonts-base: the fonts of the start-up question's dialog under plain X11
 if [ "${1:-play}" = test ]; then
   want+=(libgtest-dev libgmock-dev libbenchmark-dev clang-14 libclang-rt-14-dev libfuzzer-14-dev
+         libpixman-1-dev  # the drawing benchmark's comparison
          clang-format-14 clang-tidy-14  # the house format and lint checks
          dpkg-dev make  # apt-get source and the builds of scripts/build-fuzz-libs.sh
          xvfb xauth xdotool imagemagick openbox  # openbox: a window manager for the window tests

@@ -39,6 +39,10 @@ void DrawTargetChanged(int oldWidth, int oldHeight, int newWidth, int newHeight)
 bool HoldClear(uint32_t colour);
 // Forgets the held draws (the screens are being replaced).
 void DiscardDrawing();
+// Turned draws that repeat one of the last frame's (the same picture, cell, angle, scale and
+// mirroring) read the source pixels it read, kept aside, in place of the picture: the same pixels.
+// Off by default (it saved no time on the busiest frame); the drawing benchmark times both.
+void SetTurnedReuse(bool on);
 // Back to the start-up drawing state (InitEngine, tests).
 void ResetDrawState(int width, int height);
 
