@@ -1,7 +1,9 @@
 // The score table's sender, on libcurl.
 #include "app/score_upload.h"
 
+#define CURL_DISABLE_TYPECHECK  // the calls go through pointers to the library's functions
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +36,52 @@ size_t KeepAnswer(char* data, size_t size, size_t count, void* user) {
     return n;
 }
 
+// libcurl and the TLS and other libraries it brings cost some 5 MB resident, and only a player who
+// sends games to a table needs them: they are loaded with the first sender, not with the game.
+struct CurlLibrary {
+    decltype(&curl_global_init) globalInit = nullptr;
+    decltype(&curl_easy_init) easyInit = nullptr;
+    decltype(&curl_easy_escape) easyEscape = nullptr;
+    decltype(&curl_free) free = nullptr;
+    decltype(&curl_slist_append) slistAppend = nullptr;
+    decltype(&curl_slist_free_all) slistFreeAll = nullptr;
+    decltype(&curl_easy_setopt) easySetopt = nullptr;
+    decltype(&curl_easy_perform) easyPerform = nullptr;
+    decltype(&curl_easy_getinfo) easyGetinfo = nullptr;
+    decltype(&curl_easy_cleanup) easyCleanup = nullptr;
+};
+
+template <typename F>
+bool Find(void* library, const char* name, F* out) {
+    *out = reinterpret_cast<F>(dlsym(library, name));
+    return *out != nullptr;
+}
+
+// Null, said once, when libcurl cannot be loaded: the games then wait in the Unsent folder.
+const CurlLibrary* Curl() {
+    static const CurlLibrary* const loaded = []() -> const CurlLibrary* {
+        void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+        static CurlLibrary c;
+        if (library && Find(library, "curl_global_init", &c.globalInit) &&
+            Find(library, "curl_easy_init", &c.easyInit) &&
+            Find(library, "curl_easy_escape", &c.easyEscape) && Find(library, "curl_free", &c.free) &&
+            Find(library, "curl_slist_append", &c.slistAppend) &&
+            Find(library, "curl_slist_free_all", &c.slistFreeAll) &&
+            Find(library, "curl_easy_setopt", &c.easySetopt) &&
+            Find(library, "curl_easy_perform", &c.easyPerform) &&
+            Find(library, "curl_easy_getinfo", &c.easyGetinfo) &&
+            Find(library, "curl_easy_cleanup", &c.easyCleanup))
+            return &c;
+        const char* why = dlerror();
+        std::fprintf(stderr,
+                     "velmoran: games cannot be sent to the score table without libcurl (%s); they wait to "
+                     "be sent later\n",
+                     why ? why : "libcurl.so.4 lacks a function");
+        return nullptr;
+    }();
+    return loaded;
+}
+
 bool ProcessRuns(long pid) {
     return pid > 0 && (pid == getpid() || kill(pid_t(pid), 0) == 0 || errno != ESRCH);
 }
@@ -42,7 +90,8 @@ bool ProcessRuns(long pid) {
 
 ScoreUploader::ScoreUploader(std::string url, std::string name, std::string folder)
     : url_(std::move(url)), name_(std::move(name)), folder_(std::move(folder)) {
-    curl_global_init(CURL_GLOBAL_DEFAULT);  // before any thread: it is not thread-safe
+    if (const CurlLibrary* curl = Curl())
+        curl->globalInit(CURL_GLOBAL_DEFAULT);  // before any thread: it is not thread-safe
     std::error_code ec;
     fs::create_directories(folder_, ec);
     fs::permissions(folder_, fs::perms::owner_all, ec);
@@ -173,29 +222,30 @@ void ScoreUploader::SendWaiting() {
 }
 
 int ScoreUploader::Send(const std::string& body, std::string* answer) {
-    CURL* curl = curl_easy_init();
+    const CurlLibrary* lib = Curl();
+    CURL* curl = lib ? lib->easyInit() : nullptr;
     if (!curl) return 0;
-    char* name = curl_easy_escape(curl, name_.c_str(), int(name_.size()));
+    char* name = lib->easyEscape(curl, name_.c_str(), int(name_.size()));
     std::string url = url_;
     while (!url.empty() && url.back() == '/') url.pop_back();
     url += "/api/scores?name=" + std::string(name ? name : "");
-    curl_free(name);
-    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/octet-stream");
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 10L);
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT, 300L);  // the server plays the game again first
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, KeepAnswer);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, answer);
-    const CURLcode result = curl_easy_perform(curl);
+    lib->free(name);
+    curl_slist* headers = lib->slistAppend(nullptr, "Content-Type: application/octet-stream");
+    lib->easySetopt(curl, CURLOPT_URL, url.c_str());
+    lib->easySetopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib->easySetopt(curl, CURLOPT_HTTPHEADER, headers);
+    lib->easySetopt(curl, CURLOPT_POSTFIELDS, body.data());
+    lib->easySetopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(body.size()));
+    lib->easySetopt(curl, CURLOPT_CONNECTTIMEOUT, 10L);
+    lib->easySetopt(curl, CURLOPT_TIMEOUT, 300L);  // the server plays the game again first
+    lib->easySetopt(curl, CURLOPT_NOSIGNAL, 1L);
+    lib->easySetopt(curl, CURLOPT_WRITEFUNCTION, KeepAnswer);
+    lib->easySetopt(curl, CURLOPT_WRITEDATA, answer);
+    const CURLcode result = lib->easyPerform(curl);
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    lib->easyGetinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    lib->slistFreeAll(headers);
+    lib->easyCleanup(curl);
     if (result != CURLE_OK) return 0;
     if (status == 201 || status == 409) return 1;  // on the table, now or already
     // Refused for what it is (not verified, malformed, too large): sending again changes nothing.
