@@ -1,4 +1,6 @@
 // The program entry: the command line, the folders and settings, the back-end, then the game.
+#include <malloc.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -278,6 +280,12 @@ int main(int argc, char** argv) {
     // Past a file-size limit a write should fail and be reported (the records keep their old value),
     // not kill the game.
     std::signal(SIGXFSZ, SIG_IGN);
+#ifdef __GLIBC__
+    // Pictures and files of a megabyte or more come and go with the stages. A fixed threshold keeps
+    // them in mappings of their own, given back when freed; glibc's sliding one soon serves them from
+    // the heap, which then stays as large as its busiest moment (some 2 MB of the peak).
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
     app::CommandLine first;
     switch (app::ParseCommandLine(argc, argv, &first)) {
         case app::ParseOutcome::kRun:
