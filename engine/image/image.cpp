@@ -334,7 +334,26 @@ void PrefetchImageFiles(const std::vector<std::string>& fileNames) {
         PrefetchPictures(fileNames, CurrentDrawState().transparentColour);
 }
 
+namespace {
+std::vector<std::shared_ptr<const Picture>>& ReadyPictures() {
+    static std::vector<std::shared_ptr<const Picture>> ready;
+    return ready;
+}
+}  // namespace
+
+void ReadyImageFiles(const std::vector<std::string>& fileNames) {
+    if (!EngineInitialised() || PixelsSkipped()) return;  // as for the prefetch
+    std::vector<std::shared_ptr<const Picture>>& ready = ReadyPictures();
+    ready.clear();
+    for (const std::string& name : fileNames)
+        if (std::shared_ptr<const Picture> p = LoadPicture(name, CurrentDrawState().transparentColour))
+            ready.push_back(std::move(p));
+}
+
+void ReleaseReadyImageFiles() { std::vector<std::shared_ptr<const Picture>>().swap(ReadyPictures()); }
+
 void DeleteAllImages() {
+    ReleaseReadyImageFiles();
     StopPrefetching();
     SlotTable& t = Table();
     t.slots.clear();

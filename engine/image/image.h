@@ -34,6 +34,11 @@ bool PixelsSkipped();
 // Decodes picture files on a thread of their own ahead of their loads (a game's stages), so that a
 // LoadImageFile of them later costs a copy; the pictures are the same either way.
 void PrefetchImageFiles(const std::vector<std::string>& fileNames);
+// Makes sure the files are decoded now (waiting for the prefetch where it has them) and holds their
+// pictures until ReleaseReadyImageFiles, so that the loads to come cost a copy: a screen about to
+// be left waits for what the next one needs, rather than the next one's first frame decoding it.
+void ReadyImageFiles(const std::vector<std::string>& fileNames);
+void ReleaseReadyImageFiles();
 
 // The surface of a drawable image, for SetDrawTarget; false for an invalid handle.
 bool ImageSurface(int handle, Surface* out);

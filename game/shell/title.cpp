@@ -111,6 +111,7 @@ bool RunTitleScreen() {
             }
         }
         engine::DrawImageRotated(gs.mouseX, gs.mouseY, 1.0, 0.0, CursorImages[(gs.frameCount / 4) % 4], 1, 0);
+        if (done) ReadyStagePictures(gs.stage);  // waited for here, not on the stage's first frame
         EndFrame();
         PlayRequestedSounds();
         if (KeyCount(kKeyEscape) > 0 || !gs.running) {

@@ -97,6 +97,7 @@ bool LoadStage(int16_t stage) {
     std::snprintf(name, sizeof name, "data/map/stage%d/earth%d.bmp", map, map);
     earthImage = engine::LoadImageFile(name);
     LoadBossImages(map);
+    engine::ReleaseReadyImageFiles();  // the stage holds its own now
     stageLoaded = true;
     // The next stage's pictures decode while this one plays.
     if (stage < 600) engine::PrefetchImageFiles(MapPictures(MapNumberOf(stage + 1)));
@@ -143,6 +144,10 @@ void PrefetchStagePictures() {
 
 void PrefetchStagePictures(int stage) {
     if (stage >= 1 && stage <= 600) engine::PrefetchImageFiles(MapPictures(MapNumberOf(stage)));
+}
+
+void ReadyStagePictures(int stage) {
+    if (stage >= 1 && stage <= 600) engine::ReadyImageFiles(MapPictures(MapNumberOf(stage)));
 }
 
 void ReleaseBossImages() {

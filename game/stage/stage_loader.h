@@ -23,6 +23,9 @@ void LoadBossImages(int map);
 void PrefetchStagePictures();
 // The same for one stage's map (after those already asked for).
 void PrefetchStagePictures(int stage);
+// Waits until the stage's pictures are decoded and holds them until the stage loads (the title's
+// last frame, so that the stage's first frame never decodes them).
+void ReadyStagePictures(int stage);
 void ReleaseBossImages();
 void DrawSpaceBackground();
 void DrawEarthBackground();
