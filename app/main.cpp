@@ -125,6 +125,7 @@ void AfterFrame() {
         std::fprintf(digestFile, "%lld %016llx\n", static_cast<long long>(engine::FramesPumped()),
                      static_cast<unsigned long long>(game::StateDigest()));
     app::RecordFrameDigest();
+    app::FollowStage();
     if (replayCheck) replayCheck->AfterFrame();
     if (reportStages) ReportStage();
     if (gameEndPending && uploader) {

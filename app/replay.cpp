@@ -236,6 +236,14 @@ int ReplayCheck::Finish(int result) {
     return result == 0 ? 0 : 1;
 }
 
+namespace {
+int reachedStage = 0;
+}  // namespace
+
+void FollowStage() {
+    if (game::gameState.stage > 0) reachedStage = game::gameState.stage;
+}
+
 std::string RunReport(int result) {
     const game::GameState& gs = game::gameState;
     // A game begun from the stage select does not count for a score table: the stages it opens come
@@ -244,9 +252,9 @@ std::string RunReport(int result) {
     char text[512];
     std::snprintf(text, sizeof text,
                   "exit %d\nframes %lld\nstage %d\nscore %d\nlives %d\nbunnyHealth %d\nhighScore %d\n"
-                  "highestStage %d\nselectedStage %d\ncountedScore %d\ndigest %016llx\n",
+                  "highestStage %d\nselectedStage %d\ncountedScore %d\nreachedStage %d\ndigest %016llx\n",
                   result, static_cast<long long>(engine::FramesPumped()), gs.stage, gs.score, gs.lives,
-                  gs.bunnyHealth, gs.highScore, gs.highestStage, gs.selectedStage, counted,
+                  gs.bunnyHealth, gs.highScore, gs.highestStage, gs.selectedStage, counted, reachedStage,
                   static_cast<unsigned long long>(game::StateDigest()));
     return text;
 }

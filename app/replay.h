@@ -73,7 +73,11 @@ private:
 };
 
 // The lines of a run's report: frames, stage, score, lives, the bunny's health, records, the score a
-// score table may take (the last game's, unless it began from the stage select), digest.
+// score table may take (the last game's, unless it began from the stage select), the last stage
+// played, digest.
 std::string RunReport(int result);
+// Notes the stage being played, after each frame: once a game is over its stage reads 0, and a
+// score table shows the stage the game reached.
+void FollowStage();
 
 }  // namespace app

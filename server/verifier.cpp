@@ -209,7 +209,7 @@ bool ReadVerifierReport(std::string_view summary, std::string_view report, Verif
     // The last game's score, unless it began from the stage select, whose stages the recording's own
     // records open.
     if (!NumberAfter(summary, "countedScore", &score) || !NumberAfter(summary, "frames", &frames) ||
-        !NumberAfter(summary, "stage", &stage) || stage < 0 || stage > 100000)
+        !NumberAfter(summary, "reachedStage", &stage) || stage < 0 || stage > 100000)
         return false;
     out->score = score;
     out->frames = frames;

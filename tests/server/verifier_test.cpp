@@ -16,13 +16,15 @@ namespace {
 using Outcome = Verification::Outcome;
 
 // A good run: the summary and the report as velmoran --verify writes them (the score the table takes
-// is the counted one, not the score on the screen). The stand-in also checks that it runs in its
-// scratch folder, with that folder as its home, and sees the recording.
+// is the counted one, not the score on the screen, and the stage the one the game reached). The
+// stand-in also checks that it runs in its scratch folder, with that folder as its home, and sees
+// the recording.
 constexpr const char* kAgrees =
     "[ \"$1\" = --verify ] && [ \"$3\" = --summary ] || exit 9\n"
     "[ \"$HOME\" = \"$PWD\" ] && [ \"$TMPDIR\" = \"$PWD\" ] && [ -z \"$SECRET\" ] || exit 9\n"
     "grep -q '^velmoran-input 2' \"$2\" || exit 9\n"
-    "printf 'exit 0\\nframes 3600\\nstage 2\\nscore 99\\nlives 3\\ncountedScore 40780\\n' > \"$4\"\n"
+    "printf 'exit 0\\nframes 3600\\nstage 0\\nscore 99\\nlives 3\\ncountedScore 40780\\nreachedStage 7\\n' > "
+    "\"$4\"\n"
     "echo 'score 40780'; echo 'verified 61 digests'\n";
 
 struct Case {
@@ -42,7 +44,8 @@ const Case kCases[] = {
     {"over a limit", "echo \"velmoran: $2:12: frame 20000000 is past 12000000\" >&2; exit 2\n",
      Outcome::kRefused, "velmoran: recording:12: frame 20000000 is past 12000000"},
     {"no digests",
-     "printf 'frames 10\\nstage 0\\nscore 5\\ncountedScore 5\\n' > \"$4\"; echo 'verified 0 digests'\n",
+     "printf 'frames 10\\nstage 0\\nscore 5\\ncountedScore 5\\nreachedStage 0\\n' > \"$4\"; echo 'verified 0 "
+     "digests'\n",
      Outcome::kRefused, "no digest"},
     {"runs too long", "exec sleep 30\n", Outcome::kRefused, "took longer than 1 s"},
     // Wall time to spare: on a busy machine one second of processor time can take many seconds.
@@ -81,7 +84,7 @@ TEST(Verifier, OutcomesOfTheChild) {
         if (c.outcome == Outcome::kAgreed) {
             EXPECT_EQ(v.score, 40780);
             EXPECT_EQ(v.frames, 3600);
-            EXPECT_EQ(v.stage, 2);
+            EXPECT_EQ(v.stage, 7);  // the stage reached, not the 0 of a game that is over
             EXPECT_EQ(v.digests, 61);
         }
         // The scratch folder is gone, whatever the child did.
