@@ -20,6 +20,16 @@ done
 printf 'bench_web_page: %-15s %10d bytes, %10d gzip (%s of the 8 MB goal)\n' total "$total" "$total_gz" \
   "$(awk -v g="$total_gz" 'BEGIN { printf "%d%%", g * 100 / 8000000 }')"
 
+# Where game.data's bytes are: each folder of the data as packed for the page (page-data/, beside the
+# program), gzip -9 of its files one after another, as they lie in game.data.
+if [ -d "$page/page-data" ]; then
+  (cd "$page/page-data" && for d in $(find . -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | sort) .; do
+    if [ "$d" = . ]; then files=$(find . -maxdepth 1 -type f | sort); name='(top)'; else files=$(find "$d" -type f | sort); name=$d/; fi
+    # shellcheck disable=SC2086
+    printf 'bench_web_page:   game.data %-10s %10d bytes, %10d gzip\n' "$name" "$(cat $files | wc -c)" "$(cat $files | gzip -9 | wc -c)"
+  done)
+fi
+
 log=$(mktemp)
 python3 "$root/platform/web/serve.py" "$page" --port 0 >"$log" 2>&1 &
 server=$!

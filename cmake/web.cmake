@@ -64,17 +64,43 @@ function(velmoran_web_page)
                                               platform_sdl2_page)
   target_compile_definitions(velmoran_page PRIVATE VELMORAN_VERSION="${PROJECT_VERSION}"
                              VELMORAN_DATADIR="/game")
+  # The data as the page downloads it: the pictures that are smaller so, as PNG (platform/web/
+  # pack_pictures.js checks that each holds the same pixels), the rest as it is.
+  find_program(VELMORAN_NODE node REQUIRED)
+  set(page_data ${VELMORAN_OUT}/page-data)
+  set(page_data_sources ${CMAKE_SOURCE_DIR}/platform/web/pack_pictures.js)
+  if(EXISTS ${VELMORAN_DATA_DIR}/.stamp)
+    list(APPEND page_data_sources ${VELMORAN_DATA_DIR}/.stamp)
+  endif()
+  # The page's own music, smaller (scripts/build-web.sh makes it with the native data generator).
+  set(VELMORAN_PAGE_MUSIC "" CACHE PATH "A folder whose music/ takes the place of the data's in the page")
+  set(page_replacements)
+  if(VELMORAN_PAGE_MUSIC AND EXISTS ${VELMORAN_PAGE_MUSIC}/.stamp)
+    set(page_replacements ${VELMORAN_PAGE_MUSIC})
+    list(APPEND page_data_sources ${VELMORAN_PAGE_MUSIC}/.stamp)
+  endif()
+  add_custom_command(OUTPUT ${page_data}.stamp
+                     COMMAND ${VELMORAN_NODE} ${CMAKE_SOURCE_DIR}/platform/web/pack_pictures.js
+                             ${VELMORAN_DATA_DIR} ${page_data} ${page_replacements}
+                     COMMAND ${CMAKE_COMMAND} -E touch ${page_data}.stamp
+                     DEPENDS ${page_data_sources} VERBATIM)
+  add_custom_target(velmoran_page_data DEPENDS ${page_data}.stamp)
+  add_dependencies(velmoran_page velmoran_page_data)
+  # Asyncify makes every function that may be on the stack when the game hands the thread back able to
+  # unwind, and takes any indirect call for one that may: with threads that is nearly all the code,
+  # since malloc's lock can run the calls other threads queue. The functions in asyncify-remove.json
+  # never reach the game's waits (queued calls, allocation and error handlers): left plain, they keep
+  # the page's download about 35 KB smaller.
   target_link_options(velmoran_page PRIVATE -sENVIRONMENT=web,worker -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
+                      -sASYNCIFY_REMOVE=@${page}/asyncify-remove.json
                       -sINVOKE_RUN=0 -sEXIT_RUNTIME=1 -sEXPORTED_RUNTIME_METHODS=callMain,FS
                       -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=128MB -sMAXIMUM_MEMORY=2GB
                       -sFORCE_FILESYSTEM=1 -lidbfs.js
-                      --preload-file ${VELMORAN_DATA_DIR}@/game/data --pre-js ${page}/pre.js
+                      --preload-file ${page_data}@/game/data --pre-js ${page}/pre.js
                       --js-library ${page}/library.js)
-  set_property(TARGET velmoran_page APPEND PROPERTY LINK_DEPENDS ${page}/pre.js ${page}/library.js)
-  # The data generator touches this when it writes the data: the page packs the new data then.
-  if(EXISTS ${VELMORAN_DATA_DIR}/.stamp)
-    set_property(TARGET velmoran_page APPEND PROPERTY LINK_DEPENDS ${VELMORAN_DATA_DIR}/.stamp)
-  endif()
+  # The data generator touches its .stamp when it writes the data: the page packs the new data then.
+  set_property(TARGET velmoran_page APPEND PROPERTY LINK_DEPENDS ${page}/pre.js ${page}/library.js
+                                                                 ${page}/asyncify-remove.json ${page_data}.stamp)
   # The page's own files beside the program (copied again whenever one changes).
   foreach(f index.html page.js page.css)
     configure_file(${page}/${f} ${VELMORAN_OUT}/${f} COPYONLY)

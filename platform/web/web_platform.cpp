@@ -7,10 +7,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "engine/platform.h"
+#include "platform/common/input_script.h"
+#include "platform/common/script_feed.h"
 #include "platform/sdl2/sdl_platform.h"
 
 namespace sdl {
@@ -60,11 +63,33 @@ EM_JS(int, PageHidden, (), { return typeof document === 'object' && document.hid
 EM_JS(void, PageMessage, (const char* text), {
     if (Module['velmoranMessage']) Module['velmoranMessage'](UTF8ToString(text));
 });
+// Touch (page.js): whether the game steers now, so that a finger on the canvas steers and fires
+// only then; and the drag and taps gathered since the last pump, in picture pixels.
+EM_JS(void, PageSteering, (int on), {
+    if (Module['velmoranTouch']) Module['velmoranTouch'].steering = !!on;
+});
+EM_JS(int, PageTakeTouch, (double* dx, double* dy), {
+    var t = Module['velmoranTouch'];
+    if (!t) return 0;
+    HEAPF64[dx >> 3] = t.dx;
+    HEAPF64[dy >> 3] = t.dy;
+    var taps = t.taps;
+    t.dx = t.dy = 0;
+    t.taps = 0;
+    return taps;
+});
+// The input script page.js was asked to play as the player's own hands (tests: a game whose records
+// are kept), or 0; the caller frees it.
+EM_JS(char*, PagePlayScript, (), {
+    var p = Module['velmoranPlayScript'];
+    return p ? stringToNewUTF8(p) : 0;
+});
 // clang-format on
 
 class WebPlatform final : public platform::Platform {
 public:
-    explicit WebPlatform(std::unique_ptr<platform::Platform> inner) : inner_(std::move(inner)) {
+    WebPlatform(std::unique_ptr<platform::Platform> inner, double sensitivity)
+        : inner_(std::move(inner)), sensitivity_(sensitivity) {
         velmoran_page_sdl_needs();
     }
 
@@ -92,7 +117,10 @@ public:
     }
     void SetResizable(bool, bool) override {}
     void SetIntegerScale(bool on) override { inner_->SetIntegerScale(on); }
-    void SetMouseSensitivity(double sensitivity) override { inner_->SetMouseSensitivity(sensitivity); }
+    void SetMouseSensitivity(double sensitivity) override {
+        sensitivity_ = sensitivity;
+        inner_->SetMouseSensitivity(sensitivity);
+    }
     void Present(const uint32_t* pixels, int width, int height) override {
         inner_->Present(pixels, width, height);
         if (!presented_) PageFirstFrame();
@@ -108,17 +136,33 @@ public:
         if (frame && !yielded_) emscripten_sleep(0);
         if (frame) yielded_ = false;
         inner_->PumpEvents(frame);
+        if (frame) {
+            // The game puts the pointer back every frame while it steers, as SDL's back-end sees.
+            if (steering_ != pointerSet_) PageSteering(pointerSet_ ? 1 : 0);
+            steering_ = pointerSet_;
+            pointerSet_ = false;
+        }
+        // A finger's drag is the mouse's motion, scaled as the mouse's is, and a tap a click of the
+        // left button: the same reads as the mouse's, so the game cannot tell them apart.
+        double dx = 0, dy = 0;
+        taps_ += uint32_t(PageTakeTouch(&dx, &dy));
+        if (dx != 0 || dy != 0) inner_->MovePointer(dx * sensitivity_, dy * sensitivity_);
         input_ = inner_->Input();
+        input_.buttonPresses[0] += taps_;
         // A hidden tab is a window without the focus: the game pauses until the player is back.
         if (PageHidden()) input_.active = false;
     }
     const platform::InputState& Input() const override { return input_; }
     void GetPointer(int* x, int* y) override { inner_->GetPointer(x, y); }
-    void SetPointer(int x, int y) override { inner_->SetPointer(x, y); }
+    void SetPointer(int x, int y) override {
+        pointerSet_ = true;
+        inner_->SetPointer(x, y);
+    }
     void MovePointer(double dx, double dy) override { inner_->MovePointer(dx, dy); }
     void SetCursorVisible(bool visible) override { inner_->SetCursorVisible(visible); }
 
     uint64_t NowMicros() override { return inner_->NowMicros(); }
+    bool RandomSeedOverride(uint32_t* seed) override { return inner_->RandomSeedOverride(seed); }
     void SleepUntilMicros(uint64_t deadline) override {
         // The browser runs its events, timers, sound and painting only while the page's thread is
         // given back to it: the wait is a sleep that returns to the browser (Asyncify unwinds the
@@ -163,6 +207,10 @@ public:
 private:
     std::unique_ptr<platform::Platform> inner_;
     platform::InputState input_;
+    double sensitivity_;
+    bool pointerSet_ = false;  // since the last frame's pump
+    bool steering_ = false;
+    uint32_t taps_ = 0;  // taps since the start, added to the left button's presses
     bool yielded_ = false;
     bool presented_ = false;
 };
@@ -173,7 +221,20 @@ private:
 namespace sdl {
 
 std::unique_ptr<platform::Platform> MakeSdlPlatform(const platform::Options& options) {
-    return std::make_unique<web::WebPlatform>(MakeSdlWindowPlatform(options));
+    std::unique_ptr<platform::Platform> inner = MakeSdlWindowPlatform(options);
+    // A script played as the player's hands: the game is the player's own (records kept, recorded
+    // with --record), its input the script's. The page's tests play a whole game so.
+    if (char* path = web::PagePlayScript()) {
+        const std::string file = path;
+        std::free(path);
+        scripted::InputScript script;
+        std::string error;
+        if (scripted::LoadInputScript(file, &script, &error))
+            inner = scripted::MakeScriptedPlatform(std::move(inner), std::move(script), options.frameLimit);
+        else
+            std::fprintf(stderr, "velmoran: %s; the game takes the player's input\n", error.c_str());
+    }
+    return std::make_unique<web::WebPlatform>(std::move(inner), options.mouseSensitivity);
 }
 
 }  // namespace sdl

@@ -2,9 +2,17 @@
 // needed): loads a URL, clicks START as a player would, and reports what the page printed.
 // Usage: node page_driver.js URL [--wait TEXT] [--timeout MS] [--pixels FILE] [--screenshot FILE]
 //                            [--after MS] [--for MS] [--user-data DIR] [--no-click] [--eval JS]
-//                            [--press KEY,KEY...] [--watch FILE] [--size W,H]
+//                            [--press KEY,KEY...] [--watch FILE] [--size W,H] [--steps JSON]
+//                            [--downloads DIR]
 // Prints the page's console lines as "console: ..."; exits 0 once a line holding TEXT came (and the
 // files asked for are written), 1 on a timeout or an exception in the page.
+// --steps: after START, what a player does, one step after another (a JSON list):
+//   {"wait": MS}  {"until": TEXT} (a console line holding TEXT)  {"key": "ControlLeft"}
+//   {"eval": JS} (prints "step: VALUE")
+//   {"drag": [X0, Y0, X1, Y1]}  {"tap": [X, Y]}  a finger on the page (CSS pixels of the canvas)
+//   {"hidden": true}  another tab comes to the front, so that this one is hidden; false: it is back
+//   {"download": "#ID"}  clicks the button and waits for its file, in --downloads DIR ("download: PATH")
+// and then, if --wait is given, for that line too.
 'use strict';
 const { spawn } = require('child_process');
 const fs = require('fs');
@@ -15,7 +23,8 @@ const args = process.argv.slice(2);
 const url = args[0];
 const opt = (name, def) => { const i = args.indexOf(name); return i > 0 ? args[i + 1] : def; };
 const flag = (name) => args.includes(name);
-const waitFor = opt('--wait', 'VELMORAN-DIGEST');
+const steps = JSON.parse(opt('--steps', 'null'));
+const waitFor = opt('--wait', steps ? '' : 'VELMORAN-DIGEST');
 const timeout = +opt('--timeout', '120000');
 const after = +opt('--after', '0');
 const given = opt('--user-data', '');
@@ -69,9 +78,10 @@ setTimeout(() => finish(1, 'page test: no "' + waitFor + '" within ' + timeout +
     }
     return r.result.value;
   };
-  let done = false;
+  const printed = [];
+  let done = false, seen = !waitFor, stepsDone = !steps;
   const onDone = async () => {
-    if (done) return;
+    if (done || !seen || !stepsDone) return;
     done = true;
     try {
       if (after) await new Promise((r) => setTimeout(r, after));
@@ -97,7 +107,8 @@ setTimeout(() => finish(1, 'page test: no "' + waitFor + '" within ' + timeout +
     if (m.method === 'Runtime.consoleAPICalled') {
       const text = m.params.args.map((a) => (a.value !== undefined ? a.value : a.description)).join(' ');
       console.log('console: ' + text);
-      if (text.includes(waitFor)) onDone();
+      printed.push(text);
+      if (waitFor && text.includes(waitFor)) { seen = true; onDone(); }
     } else if (m.method === 'Runtime.exceptionThrown') {
       const x = m.params.exceptionDetails;
       finish(1, 'page test: exception: ' + ((x.exception && x.exception.description) || x.text).slice(0, 1500));
@@ -130,13 +141,73 @@ setTimeout(() => finish(1, 'page test: no "' + waitFor + '" within ' + timeout +
   for (const type of ['mousePressed', 'mouseReleased'])
     await send('Input.dispatchMouseEvent', { type, x: box.x, y: box.y, button: 'left', clickCount: 1 }, session);
   // --press KEY,KEY...: keys pressed on the game one after another (DOM key names), once it runs.
-  const keyCodes = { Escape: 27, KeyM: 77, KeyP: 80, Enter: 13, Space: 32, ArrowLeft: 37, ArrowRight: 39 };
+  const keyCodes = { Escape: 27, KeyM: 77, KeyP: 80, Enter: 13, Space: 32, ArrowLeft: 37, ArrowRight: 39,
+    ControlLeft: 17 };
+  const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+  let front = null;  // the tab brought before this one by {"hidden": true}
+  const doStep = async (step) => {
+    if (step.wait) await sleep(step.wait);
+    while (step.until && !ended && !printed.some((t) => t.includes(step.until))) await sleep(50);
+    if (step.key) {
+      const code = step.key, key = code.startsWith('Key') ? code.slice(3).toLowerCase() : code.replace(/Left$/, '');
+      for (const type of ['rawKeyDown', 'keyUp'])
+        await send('Input.dispatchKeyEvent', { type, code, key, windowsVirtualKeyCode: keyCodes[code] || 0 }, session);
+    }
+    if (step.eval) console.log('step: ' + JSON.stringify(await evaluate(step.eval)));
+    if (step.drag || step.tap) {
+      // Touch points in the page: the canvas's corner plus the step's CSS pixels.
+      const at = await evaluate(`(() => { const r = document.getElementById('canvas').getBoundingClientRect();
+        return { x: r.x, y: r.y }; })()`);
+      await send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 1 }, session);
+      const point = (x, y) => [{ x: at.x + x, y: at.y + y, id: 1 }];
+      const touch = (type, touchPoints) => send('Input.dispatchTouchEvent', { type, touchPoints }, session);
+      if (step.tap) {
+        await touch('touchStart', point(...step.tap));
+        await sleep(40);
+        await touch('touchEnd', []);
+      } else {
+        const [x0, y0, x1, y1] = step.drag, moves = 10;
+        await touch('touchStart', point(x0, y0));
+        for (let i = 1; i <= moves; ++i) {
+          await sleep(30);
+          await touch('touchMove', point(x0 + ((x1 - x0) * i) / moves, y0 + ((y1 - y0) * i) / moves));
+        }
+        await sleep(30);
+        await touch('touchEnd', []);
+      }
+    }
+    if (step.hidden === true && !front) {
+      front = (await send('Target.createTarget', { url: 'about:blank' })).targetId;
+      await send('Target.activateTarget', { targetId: front });
+    } else if (step.hidden === false && front) {
+      await send('Target.closeTarget', { targetId: front });
+      front = null;
+      await send('Target.activateTarget', { targetId: target.targetId });
+    }
+    if (step.download) {
+      const dir = path.resolve(opt('--downloads', '.'));
+      const done = new Promise((resolve, reject) => listeners.push((m) => {
+        if (m.method === 'Browser.downloadWillBegin') console.log('download: begins ' + m.params.suggestedFilename);
+        if (m.method !== 'Browser.downloadProgress') return;
+        if (m.params.state === 'completed') resolve(m.params.filePath || '');
+        if (m.params.state === 'canceled') reject(new Error('the download was cancelled'));
+      }));
+      await send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir, eventsEnabled: true });
+      await evaluate(`document.querySelector(${JSON.stringify(step.download)}).click()`);
+      console.log('download: ' + (await done));
+    }
+  };
   for (const code of (opt('--press') || '').split(',').filter(Boolean)) {
     await new Promise((r) => setTimeout(r, 1500));
     const key = code.startsWith('Key') ? code.slice(3).toLowerCase() : code;
     for (const type of ['keyDown', 'keyUp'])
       await send('Input.dispatchKeyEvent', { type, code, key, windowsVirtualKeyCode: keyCodes[code] || 0 }, session);
   }
+  if (steps) {
+    for (const step of steps) await doStep(step);
+    stepsDone = true;
+    onDone();
+  }
   // --for MS: done that long after the click, whatever the page printed.
-  if (opt('--for')) setTimeout(onDone, +opt('--for'));
+  if (opt('--for')) setTimeout(() => { seen = stepsDone = true; onDone(); }, +opt('--for'));
 })().catch((e) => finish(1, 'page test: ' + e.message));

@@ -4,7 +4,9 @@
 # is read back at 640 x 480. Both must equal the native program's on the same script: the digest
 # its headless run writes, and the picture its window (SDL's dummy driver, which saves each frame
 # it shows) showed last. Then a game's settings and records must outlive a reload of the page, and
-# a replay the player watches must leave the player's folder as it was.
+# a replay the player watches must leave the player's folder as it was. Then a whole game played in the
+# page keeps its high score across a reload and its downloaded replay verifies natively, a hidden tab
+# pauses the game, and a finger steers and fires.
 # Usage: tests/web/page_test.sh [BUILD_PAGE] [NATIVE_BUILD]   (default build-page and build)
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -95,6 +97,74 @@ node "$root/tests/web/page_driver.js" "$base/index.html" --watch "$root/tests/e2
   >"$scratch/watch.log" 2>&1
 grep -qx 'console: VELMORAN-EXIT 0' "$scratch/watch.log" && grep -qx 'eval: ""' "$scratch/watch.log"
 result watch $? "$scratch/watch.log"
+
+# A game of the player's own, played by the script's hands (play=) up to just past the frame that saves
+# its high score (240 at frame 2619) and ended there: the records go to the browser's storage, the
+# replay the page downloads verifies natively, and a reload finds the high score.
+mkdir -p "$scratch/hs-profile" "$scratch/downloads"
+node "$root/tests/web/page_driver.js" "$base/index.html?play=e2e/$(basename "$script")&frames=2700" \
+  --user-data "$scratch/hs-profile" --downloads "$scratch/downloads" --timeout 150000 \
+  --steps '[{"until": "VELMORAN-STORED"}, {"download": "#replay"}]' >"$scratch/high.log" 2>&1
+node "$root/tests/web/page_driver.js" "$base/index.html" --user-data "$scratch/hs-profile" --no-click \
+  --wait VELMORAN-READY --timeout 60000 --eval "FS.readFile('/player/Option/score.dat', { encoding: 'utf8' })" \
+  >>"$scratch/high.log" 2>&1
+grep -qx 'console: VELMORAN-EXIT 0' "$scratch/high.log" && grep -qx 'eval: "240\\r\\n"' "$scratch/high.log"
+result high_score_kept $? "$scratch/high.log"
+downloaded=$(sed -n 's/^download: \(\/.*\)/\1/p' "$scratch/high.log")
+if [ -n "$downloaded" ] && [ -f "$downloaded" ]; then
+  # The same game as the script played natively: the close at frame 2700 waits for the results screen.
+  "$native/velmoran" --headless --input "$script" --frames 2700 --digest "$scratch/high.digest" >/dev/null 2>&1
+  "$native/velmoran" --verify "$downloaded" >"$scratch/verify.log" 2>&1
+  status=$?
+  { echo "native headless: $(tail -n1 "$scratch/high.digest")"; cat "$scratch/high.log"; } >>"$scratch/verify.log"
+  [ "$status" = 0 ] && grep -qx 'highScore 240' "$scratch/verify.log" &&
+    grep -qx "digest $(tail -n1 "$scratch/high.digest" | cut -d' ' -f2)" "$scratch/verify.log"
+  result replay_verifies $? "$scratch/verify.log"
+else
+  result replay_verifies 1 "$scratch/high.log"
+fi
+
+# A hidden tab (another one brought to the front) pauses the game: the state digests it writes after
+# every frame stop coming while it is hidden and come again once it is back. The digests reach the file
+# a buffer at a time, so each wait spans several buffers' worth of frames.
+size="FS.stat('/tmp/play.digest').size"
+read -r -d '' steps <<STEPS
+[{"wait": 3000}, {"hidden": true}, {"wait": 1000}, {"eval": "document.visibilityState + ' ' + $size"},
+ {"wait": 3000}, {"eval": "document.visibilityState + ' ' + $size"}, {"hidden": false}, {"wait": 3000},
+ {"eval": "document.visibilityState + ' ' + $size"}]
+STEPS
+node "$root/tests/web/page_driver.js" "$base/index.html?digest=1" --timeout 60000 --steps "$steps" \
+  >"$scratch/hidden.log" 2>&1
+mapfile -t seen < <(sed -n 's/^step: "\(.*\)"$/\1/p' "$scratch/hidden.log")
+echo "hidden, still hidden, back: ${seen[*]}" >>"$scratch/hidden.log"
+[ "${#seen[@]}" = 3 ] && [ "${seen[0]% *}" = hidden ] && [ "${seen[0]}" = "${seen[1]}" ] &&
+  [ "${seen[2]% *}" = visible ] && [ "${seen[2]#* }" -gt "${seen[1]#* }" ]
+result hidden_pauses $? "$scratch/hidden.log"
+
+# Touch: a tap on START on the title (SDL's touch-as-mouse in the menus) starts a game; in the stage
+# a finger dragged to the right moves the pointer the game reads as the mouse would, without firing,
+# and a tap fires. The recording so far (its .part- file, written up to its last digest) holds what the
+# game read.
+recorded="FS.readdir('/tmp').filter((n) => n.startsWith('session.rec')).map((n) => FS.readFile('/tmp/' + n, { encoding: 'utf8' })).join()"
+read -r -d '' steps <<STEPS
+[{"wait": 2000}, {"tap": [200, 264]}, {"wait": 3000}, {"eval": "$recorded"},
+ {"drag": [320, 300, 420, 300]}, {"wait": 700}, {"tap": [320, 300]}, {"wait": 2500}, {"eval": "$recorded"}]
+STEPS
+node "$root/tests/web/page_driver.js" "$base/index.html" --timeout 60000 --steps "$steps" >"$scratch/touch.log" 2>&1
+node - "$scratch/touch.log" >>"$scratch/touch.log" 2>&1 <<'CHECK'
+// What the game read after the first look (the game under way, re-centring the pointer at x 240 every
+// frame): a pointer right of the centre (the drag), and one press of the left button after it (the
+// tap), none during the drag.
+const steps = require('fs').readFileSync(process.argv[2], 'utf8').split('\n').filter((l) => l.startsWith('step: '));
+const [before, after] = steps.map((l) => JSON.parse(l.slice(6)));
+const lines = after.startsWith(before) ? after.slice(before.length).split('\n') : [];
+const frame = (l) => +l.split(' ')[0];
+const moved = lines.find((l) => / move \d+ /.test(l) && +l.split(' ')[2] >= 245);
+const presses = lines.filter((l) => / button left down$/.test(l));
+console.log('touch: the drag read as ' + (moved || 'nothing') + '; presses after it began: ' + presses.join(', '));
+process.exit(moved && presses.length === 1 && frame(presses[0]) > frame(moved) ? 0 : 1);
+CHECK
+result touch $? "$scratch/touch.log"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

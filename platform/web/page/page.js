@@ -84,18 +84,27 @@
     Module['callMain'](args);
   }
 
-  var scriptUrl = params.get('input');  // tests: an input script served beside the page
+  // Tests: an input script served beside the page, played as a replay (input=) or as the player's
+  // own hands in a game of the player's, records kept and recorded (play=); digest=1 writes the
+  // state digest after every frame into /tmp/play.digest.
+  var scriptUrl = params.get('input') || params.get('play');
+  var asPlayer = !params.get('input');
+  function sameOrigin(url) {
+    try { return new URL(url, location.href).origin === location.origin; } catch (e) { return false; }
+  }
   start.onclick = function() {
     var args = ['--window', '--user-dir', '/player'];
+    if (scriptUrl || params.get('digest')) args.push('--digest', '/tmp/play.digest');
+    if (params.get('frames')) args.push('--frames', params.get('frames'));
     if (!scriptUrl) return run(args.concat(['--record', recording]));
+    if (!sameOrigin(scriptUrl)) { note('The input script must come from this page\'s own server.'); return; }
     fetch(scriptUrl).then(function(r) {
       if (!r.ok) throw new Error(scriptUrl + ': ' + r.status);
       return r.arrayBuffer();
     }).then(function(b) {
       FS.writeFile('/tmp/play.input', new Uint8Array(b));
-      var extra = ['--input', '/tmp/play.input', '--digest', '/tmp/play.digest'];
-      if (params.get('frames')) extra.push('--frames', params.get('frames'));
-      run(args.concat(extra));
+      if (asPlayer) Module['velmoranPlayScript'] = '/tmp/play.input';
+      run(args.concat(asPlayer ? ['--record', recording] : ['--input', '/tmp/play.input']));
     }).catch(function(e) { console.log('VELMORAN-ERROR ' + e); });
   };
   // Watching a replay: a file of anyone's, played as --input plays it, in a scratch folder of its
@@ -108,6 +117,48 @@
       run(['--window', '--user-dir', '/player', '--input', '/tmp/watch.rec']);
     });
   };
+
+  // Touch, for tablets: while the game steers, a finger dragged on the canvas moves the ship as the
+  // mouse's motion does (relative, as under Pointer Lock) and a short tap fires; the back-end takes
+  // both at its next pump (platform/web/web_platform.cpp). A touch that began elsewhere, or in the
+  // menus, is SDL's: a tap there clicks what is under the finger.
+  var touch = { dx: 0, dy: 0, taps: 0, steering: false };
+  var fingers = {};  // ours, by identifier: where and when each began, and where it is now
+  var kTapMillis = 300, kTapTravel = 12;  // CSS pixels
+  function ownTouch(e) {
+    var mine = false;
+    for (var i = 0; i < e.changedTouches.length; ++i) {
+      var t = e.changedTouches[i], f = fingers[t.identifier];
+      if (e.type === 'touchstart') {
+        if (!touch.steering || e.target !== canvas) continue;
+        fingers[t.identifier] = f = { x: t.clientX, y: t.clientY, at: performance.now(), travel: 0 };
+        mine = true;
+        continue;
+      }
+      if (!f) continue;
+      mine = true;
+      var r = canvas.getBoundingClientRect();
+      var dx = t.clientX - f.x, dy = t.clientY - f.y;
+      if (r.width > 0 && r.height > 0) {
+        touch.dx += dx * canvas.width / r.width;
+        touch.dy += dy * canvas.height / r.height;
+      }
+      f.travel += Math.abs(dx) + Math.abs(dy);
+      f.x = t.clientX;
+      f.y = t.clientY;
+      if (e.type === 'touchend' || e.type === 'touchcancel') {
+        if (e.type === 'touchend' && f.travel <= kTapTravel && performance.now() - f.at <= kTapMillis) ++touch.taps;
+        delete fingers[t.identifier];
+      }
+    }
+    if (!mine) return;
+    // Neither SDL's touch-as-mouse nor the browser's scrolling and compatibility clicks see it.
+    e.preventDefault();
+    e.stopPropagation();
+  }
+  ['touchstart', 'touchmove', 'touchend', 'touchcancel'].forEach(function(type) {
+    window.addEventListener(type, ownTouch, { capture: true, passive: false });
+  });
 
   window.Module = {
     canvas: canvas,
@@ -129,7 +180,7 @@
       $('watch').parentNode.style.display = 'none';
       start.textContent = 'Reload the page to play again';
       if (code) note('The game ended with code ' + code + '.');
-      if (scriptUrl) {
+      if (scriptUrl || params.get('digest')) {
         var lines = '';
         try { lines = FS.readFile('/tmp/play.digest', { encoding: 'utf8' }).trim().split('\n'); } catch (e) {}
         // The last frame's digest and the exit code, for the browser test.
@@ -137,6 +188,7 @@
       }
     },
     velmoranFullScreen: fullScreen,
+    velmoranTouch: touch,
     velmoranMessage: function(text) { note(text); panel.classList.remove('gone'); },
   };
   canvas.addEventListener('contextmenu', function(e) { e.preventDefault(); });
