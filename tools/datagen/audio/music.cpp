@@ -17,7 +17,7 @@ namespace {
 // Moderate quality keeps the encode fast and the files small; the synthesized music needs no more.
 constexpr float kQuality = 0.3f;
 
-bool MakeTrack(const music::Score& score, const std::string& dir) {
+bool MakeTrack(const music::Score& score, const std::string& dir, float quality) {
     std::string error;
     music::Song song = score.compose(error);
     if (!error.empty()) {
@@ -26,12 +26,13 @@ bool MakeTrack(const music::Score& score, const std::string& dir) {
     }
     synth::Buffer left, right;
     music::RenderSong(song, left, right);
-    return WriteOgg(dir + "/" + score.file, left, right, kQuality);
+    return WriteOgg(dir + "/" + score.file, left, right, quality);
 }
 
 }  // namespace
 
-bool WriteMusic(const std::string& out) {
+bool WriteMusic(const std::string& out, float quality) {
+    if (quality < 0) quality = kQuality;
     const std::string dir = out + "/music";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
@@ -42,8 +43,8 @@ bool WriteMusic(const std::string& out) {
     std::atomic<bool> ok{true};
     std::vector<std::thread> workers;
     for (const music::Score& score : music::kScores)
-        workers.emplace_back([&ok, &score, &dir] {
-            if (!MakeTrack(score, dir)) ok = false;
+        workers.emplace_back([&ok, &score, &dir, quality] {
+            if (!MakeTrack(score, dir, quality)) ok = false;
         });
     for (std::thread& w : workers) w.join();
     return ok;
