@@ -30,7 +30,7 @@ fi
 if [ "${1:-play}" = web ]; then  # scripts/build-web.sh and tests/web: emscripten, node, Debian's sources
   want=(emscripten node-acorn nodejs cmake ninja-build g++ pkg-config make dpkg-dev
         autotools-dev  # autotools-dev: a config.sub that knows wasm32 for the libraries' configure
-        chromium python3)  # the page's test in a real browser, and the server that serves the page
+        chromium firefox-esr python3)  # the page's tests in real browsers, and the server that serves the page
 fi
 missing=()
 for p in "${want[@]}"; do

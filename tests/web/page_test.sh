@@ -3,7 +3,8 @@
 # on 127.0.0.1, clicks START, plays an input script, and prints the last frame's digest; the canvas
 # is read back at 640 x 480. Both must equal the native program's on the same script: the digest
 # its headless run writes, and the picture its window (SDL's dummy driver, which saves each frame
-# it shows) showed last. Then a game's settings and records must outlive a reload of the page, and
+# it shows) showed last; Debian's Firefox, headless too, must reach the same digest. Then a game's
+# settings and records must outlive a reload of the page, and
 # a replay the player watches must leave the player's folder as it was. Then a whole game played in the
 # page keeps its high score across a reload and its downloaded replay verifies natively, a hidden tab
 # pauses the game, and a finger steers and fires.
@@ -14,7 +15,7 @@ page=${1:-${VELMORAN_PAGE_BUILD_DIR:-$root/build-page}}
 native=${2:-${VELMORAN_BUILD_DIR:-$root/build}}
 script=$root/tests/e2e/played_game.input
 frames=${PAGE_TEST_FRAMES:-400}
-for need in "$page/game.js" "$native/velmoran" /usr/bin/chromium; do
+for need in "$page/game.js" "$native/velmoran" /usr/bin/chromium /usr/bin/firefox-esr; do
   [ -e "$need" ] || { echo "page tests: no $need (scripts/build-web.sh, scripts/build.sh, install-deps.sh web)" >&2; exit 1; }
 done
 scratch=$(mktemp -d)
@@ -31,8 +32,9 @@ result() {  # NAME STATUS [DETAILS FILE]
   else failed=$((failed + 1)); echo "web.page.$1: FAILED"; [ -n "${3:-}" ] && cat "$3"; fi
 }
 
-# The server, on a free port; the e2e scripts are served under /e2e/.
-python3 "$root/platform/web/serve.py" "$page" --port 0 --also "e2e=$root/tests/e2e" >"$scratch/server.log" 2>&1 &
+# The server, on a free port; the e2e scripts are served under /e2e/, this folder under /web-tests/.
+python3 "$root/platform/web/serve.py" "$page" --port 0 --also "e2e=$root/tests/e2e" \
+  --also "web-tests=$root/tests/web" >"$scratch/server.log" 2>&1 &
 server=$!
 for _ in $(seq 100); do grep -q '^serving' "$scratch/server.log" && break; sleep 0.1; done
 base=$(sed -n 's/^serving //p' "$scratch/server.log")
@@ -68,6 +70,17 @@ got=$(sed -n 's/^console: VELMORAN-DIGEST //p' "$scratch/page.log")
   echo "page:            ${got:-none}"; cat "$scratch/page.log" "$scratch/native.log"; } >"$scratch/digest.report"
 [ "$got" = "$want exit 0" ] && [ "$(tail -n1 "$scratch/window.digest")" = "$want" ]
 result digest $? "$scratch/digest.report"
+
+# The same script in Debian's Firefox, headless: the page's console goes to its standard output.
+mkdir -p "$scratch/firefox"
+echo 'user_pref("devtools.console.stdout.content", true);' >"$scratch/firefox/user.js"
+timeout 120 firefox-esr --headless --no-remote --profile "$scratch/firefox" \
+  "$base/web-tests/firefox_start.html?input=e2e/$(basename "$script")&frames=$frames" >"$scratch/firefox.log" 2>&1
+got=$(sed -n 's/^console.log: "VELMORAN-DIGEST \(.*\)"$/\1/p' "$scratch/firefox.log" | head -n1)
+{ echo "native headless: $want exit 0"; echo "firefox:         ${got:-none}"; cat "$scratch/firefox.log"; } \
+  >"$scratch/firefox.report"
+[ "$got" = "$want exit 0" ]
+result firefox $? "$scratch/firefox.report"
 if [ -n "$frame" ] && [ -f "$scratch/canvas" ]; then
   node "$root/tests/web/compare_picture.js" "$scratch/canvas" "$frame" >"$scratch/picture.report" 2>&1
   result picture $? "$scratch/picture.report"
