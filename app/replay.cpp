@@ -140,6 +140,12 @@ void CleanUpForAnEndNow() {
     engine::AbandonRecording();
 }
 
+// No signal ever reaches a wasm program (node or the browser ends it itself), and there each thread
+// holds one of the few workers made at start-up: no watchers.
+#ifdef __EMSCRIPTEN__
+void EndSignalsCleanUp() {}
+void EndSignalsQuitInOrder() {}
+#else
 namespace {
 
 sigset_t& EndSignals() {
@@ -185,6 +191,7 @@ void EndSignalsQuitInOrder() {
         EndBySignal(first);
     }).detach();
 }
+#endif
 
 void RecordFrameDigest() {
     if (!engine::IsRecording() || engine::FramesPumped() % kDigestEvery != 0) return;

@@ -13,23 +13,25 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 
 # Exceptions are caught: the input-script reader and the picture cache rely on it for bad input and
-# a full memory, which must not abort the program.
-add_compile_options(-fexceptions)
+# a full memory, which must not abort the program. Wasm's vector instructions (every browser and
+# node the page is for has them) let the compiler vectorise the mixer's and the drawing's loops, as
+# it does natively; an element-wise float operation gives the same bits in a vector.
+add_compile_options(-fexceptions -msimd128)
 add_link_options(-fexceptions)
 if(VELMORAN_WEB_THREADS)
   add_compile_options(-pthread)
   # Every thread the engine starts needs a worker made before: a blocking main thread cannot wait for
-  # the browser or node to make one. The picture prefetcher, up to four draw bands, the sound feeder
-  # and the signal watchers of app/ fit in eight.
-  add_link_options(-pthread -sPTHREAD_POOL_SIZE=8)
+  # the browser or node to make one. The picture prefetcher, three draw bands beside the calling
+  # thread's and the sound feeder make five (app/ starts no signal watchers here). Each worker costs
+  # the start-up a parse of the program's JavaScript and an instance of its wasm: no more than that.
+  add_link_options(-pthread -sPTHREAD_POOL_SIZE=5)
 endif()
 
 # The headless program: what app/main.cpp links in place of the window and the score table's sender.
 function(velmoran_web_program)
   add_executable(velmoran app/main.cpp app/command_line.cpp app/autopilot.cpp app/replay.cpp
                           app/score_upload_none.cpp
-                          platform/web/headless_only.cpp platform/web/exact_atan.cpp
-                          platform/web/no_signals.cpp)
+                          platform/web/headless_only.cpp platform/web/exact_atan.cpp)
   target_link_libraries(velmoran PRIVATE velmoran_settings velmoran_core platform_headless)
   target_compile_definitions(velmoran PRIVATE VELMORAN_VERSION="${PROJECT_VERSION}"
                              VELMORAN_DATADIR="${CMAKE_INSTALL_FULL_DATADIR}/velmoran")
@@ -58,7 +60,7 @@ function(velmoran_web_page)
 
   add_executable(velmoran_page app/main.cpp app/command_line.cpp app/autopilot.cpp app/replay.cpp
                                app/score_upload_none.cpp platform/web/web_platform.cpp
-                               platform/web/exact_atan.cpp platform/web/no_signals.cpp)
+                               platform/web/exact_atan.cpp)
   set_target_properties(velmoran_page PROPERTIES OUTPUT_NAME game SUFFIX .js)
   target_link_libraries(velmoran_page PRIVATE velmoran_settings velmoran_core platform_headless
                                               platform_sdl2_page)
