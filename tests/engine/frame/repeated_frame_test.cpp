@@ -46,22 +46,13 @@ protected:
 
     // The frame's calls drawn onto a drawable image, where nothing is ever held or repeated.
     Pixels DrawnAtOnce(int shift) {
-        const Pixels black(640 * 480, 0xFF000000u);
-        const int canvas = engine::CreateImageFromArgb(black.data(), 640, 480, false);
-        EXPECT_EQ(engine::SetDrawTarget(canvas), 0);
-        engine::DrawImage(100 + shift, 120, picture_, 1);
-        engine::DrawImageRotated(320, 240, 1.7, 0.4, picture_, 1, 0);
-        engine::SetBlendMode(1, 128);
-        engine::DrawRectangle(400, 50, 470, 90, engine::MakeColor(200, 40, 90), 1);
-        engine::SetBlendMode(0, 0);
-        engine::Surface at;
-        EXPECT_TRUE(engine::ImageSurface(canvas, &at));
-        Pixels out;
-        for (int y = 0; y < 480; ++y)
-            out.insert(out.end(), at.pixels + y * at.pitch, at.pixels + y * at.pitch + 640);
-        engine::DeleteImage(canvas);
-        engine::SetDrawTarget(engine::kBackScreen);
-        return out;
+        return DrawnOntoAnImage([&] {
+            engine::DrawImage(100 + shift, 120, picture_, 1);
+            engine::DrawImageRotated(320, 240, 1.7, 0.4, picture_, 1, 0);
+            engine::SetBlendMode(1, 128);
+            engine::DrawRectangle(400, 50, 470, 90, engine::MakeColor(200, 40, 90), 1);
+            engine::SetBlendMode(0, 0);
+        });
     }
 
     void ExpectShown(const Pixels& expected, const char* when) {

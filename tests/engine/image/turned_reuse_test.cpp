@@ -64,18 +64,7 @@ protected:
 
     // The calls drawn onto a drawable image, where nothing is held and nothing kept.
     Pixels DrawnAtOnce(const std::vector<Turned>& calls) {
-        const Pixels black(640 * 480, 0xFF000000u);
-        const int canvas = engine::CreateImageFromArgb(black.data(), 640, 480, false);
-        EXPECT_EQ(engine::SetDrawTarget(canvas), 0);
-        Draw(calls);
-        engine::Surface at;
-        EXPECT_TRUE(engine::ImageSurface(canvas, &at));
-        Pixels out;
-        for (int y = 0; y < 480; ++y)
-            out.insert(out.end(), at.pixels + y * at.pitch, at.pixels + y * at.pitch + 640);
-        engine::DeleteImage(canvas);
-        engine::SetDrawTarget(engine::kBackScreen);
-        return out;
+        return DrawnOntoAnImage([&] { Draw(calls); });
     }
 
     int pictures_[4] = {};
